@@ -1,0 +1,44 @@
+// Game classification and routing: both players' kinds settled against each other, and the output file
+// that the pair selects.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+#include "header/game_header.hpp"
+#include "lists/list_files.hpp"
+
+namespace gs {
+
+// The five outputs, in the order in which they are opened and closed.
+enum class output_role : std::size_t {
+    comp_vs_comp,
+    comp_vs_human,
+    comp_vs_rest,
+    rest_vs_rest,
+    advanced,
+};
+inline constexpr std::size_t output_count = 5;
+
+// Repairs the known mis-entered name pairs, classifies White then Black, lets a bye take its opponent's
+// kind, and settles the players whose kind depends on their opponent.
+void classify_game(game_header& header, const name_lists& lists);
+
+// Repairs, in the captured names only, pairs that some collections entered wrongly: "M" against
+// "Chess 6 - X" (or "Chess 4 - X") is "M Chess 6" against X, and the two Hiarcs-Junior games of
+// 486/50 machines name both programs in White's tag.
+void repair_known_names(game_header& header);
+
+// Settles self, whose kind depends on the opponent: listed computer or human events first, then the era
+// (no computer played a human-only event before 1950, nor a computer before 1970, as far as these games
+// go), then correspondence play, and otherwise the opponent's kind. Two such players make two computers.
+void resolve_by_opponent(player_slot& self, player_slot& other, game_header& header, const name_lists& lists);
+
+// True when the Event value names correspondence play ("corr ", "Corr.", "cr ", "Korr." and the like).
+bool is_correspondence_event(std::string_view event);
+
+// The output for the pair of kinds: an advanced-chess team on either side, then two computers, then a
+// computer against a human, then a computer against an undetermined player; everything else is the rest.
+output_role route_game(player_class white, player_class black);
+
+}  // namespace gs

@@ -1,0 +1,143 @@
+#include "header/dates.hpp"
+
+#include <array>
+#include <cstdio>
+#include <optional>
+#include <string_view>
+
+#include "text/text.hpp"
+
+namespace gs {
+namespace {
+
+constexpr std::string_view msg_illegal_date = "Warning: skipped illegal datetag of ";
+constexpr std::string_view unknown_date = "????.??.??";
+constexpr std::string_view unknown_date_line = "[Date \"????.??.??\"]";
+constexpr std::string_view date_line_open = "[Date \"";
+constexpr std::string_view tag_line_close = "\"]";
+constexpr std::string_view server_event_prefix = "ICC";
+
+struct fixed_date {
+    std::string_view starts;
+    std::string_view date;
+};
+
+// Dates that were typed out in words in some well-known collections, each replaced by the date it means.
+constexpr std::array<fixed_date, 6> fixed_dates = {{
+    {"28 oktober 2001", "2001.10.28"},
+    {"28 0ktober 2001", "2001.10.28"},
+    {"27 oktober 2001", "2001.10.27"},
+    {"27 oktober 2002", "2002.10.27"},
+    {"5-6 OCT 2002", "2002.10.05"},
+    {"5-6 oct 2002", "2002.10.05"},
+}};
+
+// Appends a date part: at least `width` digits with leading zeros, or question marks for 0.
+void append_part(std::string& line, int value, int width) {
+    if (value == 0) {
+        line.append(static_cast<std::size_t>(width), '?');
+        return;
+    }
+    char digits[16];
+    const int n = std::snprintf(digits, sizeof digits, "%0*d", width, value);
+    line.append(digits, static_cast<std::size_t>(n));
+}
+
+}  // namespace
+
+bool normalize_date_tag(std::string& line, game_header& header) {
+    header.year = 0;
+    header.month = 0;
+    header.day = 0;
+    const std::size_t quote = line.find('"');
+    if (quote == std::string::npos) return false;
+    const std::size_t value = quote + 1;
+    if (value < line.size() && line[value] == '"') return true;
+
+    for (const fixed_date& row : fixed_dates) {
+        if (std::string_view(line).substr(value).starts_with(row.starts)) {
+            line.resize(value);
+            line.append(row.date);
+        }
+    }
+    trim_date_tail(line, value);
+    for (std::size_t i = value; i < line.size(); ++i) {
+        if (line[i] == '-') line[i] = '.';
+    }
+
+    const std::string_view date = std::string_view(line).substr(value);
+    const std::size_t dots = count_char(date, '.');
+    if (dots == 2) {
+        std::string field;
+        int* const parts[3] = {&header.year, &header.month, &header.day};
+        for (std::size_t i = 0; i < 3; ++i) {
+            nth_field(date, '.', i, field);
+            if (!is_date_field(field)) return false;
+            const std::optional<int> number = read_number(field);
+            if (!number) return false;
+            *parts[i] = *number;
+        }
+    } else if (dots == 0) {
+        if (!is_date_field(date)) return false;
+        const std::optional<int> number = read_number(date);
+        if (!number) return false;
+        header.year = *number;
+    } else {
+        return false;
+    }
+
+    line.resize(value);
+    append_part(line, header.year, 4);
+    line.push_back('.');
+    append_part(line, header.month, 2);
+    line.push_back('.');
+    append_part(line, header.day, 2);
+    line.append(tag_line_close);
+    return true;
+}
+
+void treat_date_line(std::string& line, game_header& header, console& out) {
+    if (!normalize_date_tag(line, header)) {
+        print_line(out, msg_illegal_date, line);
+        line.assign(unknown_date_line);
+    }
+    if (contains(line, unknown_date) && !header.event_date.empty()) {
+        line.assign(date_line_open);
+        line.append(header.event_date);
+        line.append(tag_line_close);
+    }
+}
+
+void extract_event_date(std::string& line, game_header& header) {
+    const std::string_view event = header.event;
+    if (!event.starts_with(server_event_prefix)) return;
+    const std::optional<std::size_t> space = find_last_char(event, ' ');
+    if (!space) return;
+    const std::string_view tail = event.substr(*space + 1);
+    if (count_char(tail, '/') != 2) return;
+
+    int parts[3];  // month, day, year
+    std::string field;
+    for (std::size_t i = 0; i < 3; ++i) {
+        nth_field(tail, '/', i, field);
+        if (!is_date_field(field)) return;
+        const std::optional<int> number = read_number(field);
+        if (!number) return;
+        parts[i] = *number;
+    }
+    const int year = parts[2] < 100 ? parts[2] + 1900 : parts[2];
+
+    strip_trailing_char(line, ' ');
+    strip_trailing_char(line, ']');
+    strip_trailing_char(line, '"');
+    const std::optional<std::size_t> line_space = find_last_char(line, ' ');
+    if (line_space) {
+        line.resize(*line_space);
+        line.append(tag_line_close);
+    }
+    char date[48];
+    const int n = std::snprintf(date, sizeof date, "%04d.%02d.%02d", year, parts[0], parts[1]);
+    header.event_date.assign(date, static_cast<std::size_t>(n));
+}
+
+}  // namespace gs

@@ -1,0 +1,205 @@
+#include "lists/list_files.hpp"
+
+#include <vector>
+
+#include "text/line_reader.hpp"
+#include "text/text.hpp"
+
+namespace gs {
+namespace {
+
+constexpr std::string_view msg_reading = "Reading ";
+constexpr std::string_view msg_reading_end = "...";
+constexpr std::string_view msg_opening = "Error: During opening ";
+constexpr std::string_view msg_reading_failed = "Error: During reading ";
+constexpr std::string_view msg_too_long = "Error: name too long";
+constexpr std::string_view msg_name_was = "name was: ";
+constexpr std::string_view msg_full = "Error: maximum in list reached";
+constexpr std::string_view msg_full_max = "maximum of the list is: ";
+constexpr std::string_view msg_not_understood = "Don't understand";
+
+bool check_room(std::string_view name, std::string_view shown, const name_list& list, console& out) {
+    if (name.size() >= name_capacity) {
+        print_line(out, msg_too_long);
+        print_line(out, msg_name_was, shown);
+        return false;
+    }
+    if (list.entries.size() >= list_capacity) {
+        print_line(out, msg_full);
+        print_line(out, msg_full_max, std::to_string(list_capacity));
+        return false;
+    }
+    return true;
+}
+
+// The wildcard step of pattern mode, for a line that holds no range (any more).
+bool add_wildcard_entry(std::string_view text, name_list& list, console& out) {
+    name_entry entry;
+    std::string_view rest = text;
+    if (rest.starts_with('*')) {
+        rest.remove_prefix(1);
+        entry.leading_star = true;
+    }
+    const std::string_view shown = rest;
+    if (rest.ends_with('*')) {
+        rest.remove_suffix(1);
+        entry.trailing_star = true;
+    }
+    if (!check_room(rest, shown, list, out)) return false;
+    entry.text.assign(rest);
+    trim_right(entry.text);
+    list.entries.push_back(std::move(entry));
+    return true;
+}
+
+struct letter_range {
+    std::size_t at;    // where the range stands in the line
+    int low;           // ends as signed 8-bit values
+    int high;
+};
+
+int signed_byte(char c) { return static_cast<signed char>(c); }
+
+// The value itself, or the next one when it is the byte 0, which a range never produces.
+int next_value(int value) { return value == 0 ? 1 : value; }
+
+// One line of a list file: a comment is skipped, anything else is trimmed at the right and added.
+bool add_line(std::string_view view, std::string& line, name_list& list, bool word_mode, console& out) {
+    if (view.starts_with('#')) return true;
+    line.assign(view);
+    trim_right(line);
+    return word_mode ? add_word_entries(line, list, out) : add_pattern_entry(line, list, out);
+}
+
+}  // namespace
+
+bool add_pattern_entry(std::string_view text, name_list& list, console& out) {
+    // Take the ranges apart from left to right. A '[' must be followed by low, '-', high and ']'; a
+    // character that a range produces is taken literally and never opens another range.
+    std::vector<letter_range> ranges;
+    std::size_t from = 0;
+    while (true) {
+        const std::size_t p = text.find('[', from);
+        if (p == std::string_view::npos) break;
+        if (p + 4 >= text.size() || text[p + 2] != '-' || text[p + 4] != ']') {
+            // Report the line as it stands when the first values of the earlier ranges are in place.
+            std::string shown;
+            std::size_t copied = 0;
+            for (const letter_range& range : ranges) {
+                shown.append(text.substr(copied, range.at - copied));
+                shown.push_back(static_cast<char>(next_value(range.low)));
+                copied = range.at + 5;
+            }
+            shown.append(text.substr(copied));
+            print_line(out, msg_not_understood, shown);
+            return false;
+        }
+        letter_range range{p, signed_byte(text[p + 1]), signed_byte(text[p + 3])};
+        // A reversed range, or one whose only value would be the byte 0, yields no name at all.
+        if (next_value(range.low) > range.high) return true;
+        ranges.push_back(range);
+        from = p + 5;
+    }
+    if (ranges.empty()) return add_wildcard_entry(text, list, out);
+
+    // Count through every combination like an odometer whose last wheel turns fastest.
+    std::vector<int> values(ranges.size());
+    for (std::size_t i = 0; i < ranges.size(); ++i) values[i] = next_value(ranges[i].low);
+    std::string expanded;
+    while (true) {
+        expanded.clear();
+        std::size_t copied = 0;
+        for (std::size_t i = 0; i < ranges.size(); ++i) {
+            expanded.append(text.substr(copied, ranges[i].at - copied));
+            expanded.push_back(static_cast<char>(values[i]));
+            copied = ranges[i].at + 5;
+        }
+        expanded.append(text.substr(copied));
+        if (!add_wildcard_entry(expanded, list, out)) return false;
+
+        std::size_t wheel = ranges.size();
+        while (wheel > 0) {
+            --wheel;
+            values[wheel] = next_value(values[wheel] + 1);
+            if (values[wheel] <= ranges[wheel].high) break;
+            values[wheel] = next_value(ranges[wheel].low);
+            if (wheel == 0) return true;
+        }
+    }
+}
+
+bool add_word_entries(std::string& text, name_list& list, console& out) {
+    trim_right(text);
+    trim_left(text);
+    // Each word ends at the first space; the rest of the line loses its leading line feeds, tabs and
+    // spaces and is split the same way. The words then enter the list from the last to the first.
+    struct word {
+        std::size_t at, size;
+    };
+    std::vector<word> words;
+    std::size_t at = 0;
+    while (true) {
+        const std::size_t space = text.find(' ', at);
+        if (space == std::string::npos) {
+            words.push_back({at, text.size() - at});
+            break;
+        }
+        words.push_back({at, space - at});
+        at = space + 1;
+        while (at < text.size() && (text[at] == ' ' || text[at] == '\t' || text[at] == '\n')) ++at;
+    }
+    const std::string_view line = text;
+    for (std::size_t i = words.size(); i-- > 0;) {
+        const std::string_view name = line.substr(words[i].at, words[i].size);
+        if (!check_room(name, name, list, out)) return false;
+        list.entries.push_back(name_entry{std::string(name), false, false});
+    }
+    return true;
+}
+
+bool add_list_lines(std::string_view bytes, name_list& list, bool word_mode, console& out) {
+    line_reader reader;
+    memory_line_reader(reader, bytes);
+    std::string line;
+    std::string_view view;
+    while (next_line(reader, view) == read_status::line) {
+        if (!add_line(view, line, list, word_mode, out)) return false;
+    }
+    return true;
+}
+
+bool load_name_list(const char* path, name_list& list, bool word_mode, console& out) {
+    print_line(out, msg_reading, path, msg_reading_end);
+    list.entries.clear();
+    line_reader reader;
+    if (open_line_reader(reader, path) != open_result::ok) {
+        close_line_reader(reader);
+        print_line(out, msg_opening, path);
+        return false;
+    }
+    std::string line;
+    std::string_view view;
+    bool ok = true;
+    while (ok) {
+        const read_status status = next_line(reader, view);
+        if (status == read_status::end) break;
+        if (status == read_status::error) {
+            print_line(out, msg_reading_failed, path);
+            ok = false;
+            break;
+        }
+        ok = add_line(view, line, list, word_mode, out);
+    }
+    close_line_reader(reader);
+    return ok;
+}
+
+bool load_name_lists(name_lists& all, console& out) {
+    for (const list_file& file : list_files) {
+        const std::string path(file.path);
+        if (!load_name_list(path.c_str(), list_of(all, file.id), file.word_mode, out)) return false;
+    }
+    return true;
+}
+
+}  // namespace gs

@@ -1,0 +1,38 @@
+// A name list: the names and name patterns of one list file, and the question whether a text matches any.
+//
+// The entries are kept in the order in which they were added, with their two wildcard flags; a list holds
+// at most list_capacity entries, each of fewer than name_capacity characters. Matching is byte-exact and
+// case-sensitive: callers pass the form of a name that the list is written in.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace gs {
+
+inline constexpr std::size_t list_capacity = 5000;
+inline constexpr std::size_t name_capacity = 100;  // an entry's text has at most name_capacity - 1 bytes
+
+struct name_entry {
+    std::string text;
+    bool trailing_star = false;  // any characters may follow text
+    bool leading_star = false;   // any characters may precede text
+};
+
+struct name_list {
+    std::vector<name_entry> entries;
+};
+
+// True when the candidate matches an entry of the list: with both stars when it contains the entry's text,
+// with a leading star when it ends with it, with a trailing star when it starts with it, and otherwise when
+// it equals it. The candidate is first trimmed at the right in place, so the caller's text loses its
+// trailing blanks; an empty candidate matches an entry with empty text, and an entry with empty text and
+// a star matches every candidate.
+bool list_contains(std::string& candidate, const name_list& list);
+
+// The same answer for a candidate already trimmed at the right, by trying the entries one by one.
+bool list_contains_scan(std::string_view candidate, const name_list& list);
+
+}  // namespace gs

@@ -1,0 +1,22 @@
+// The console: where gamesieve's progress lines, warnings and errors go.
+//
+// Every message is one line, written with its newline and flushed at once, so that a user watching a long
+// run, or a script reading it through a pipe, sees each line as it happens. A failed write is remembered
+// rather than ignored: the run then ends with status 1 even if everything else went well.
+#pragma once
+
+#include <cstdio>
+#include <string_view>
+
+namespace gs {
+
+struct console {
+    std::FILE* stream = stdout;
+    bool failed = false;  // set by the first write or flush that failed, and never cleared
+};
+
+// Writes the pieces one after the other, then a newline, and flushes.
+void print_line(console& out, std::string_view first, std::string_view second = {},
+                std::string_view third = {});
+
+}  // namespace gs

@@ -1,0 +1,144 @@
+#include "text/text.hpp"
+
+#include <algorithm>
+#include <climits>
+
+namespace gs {
+namespace {
+
+bool is_right_blank(char c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
+bool is_left_blank(char c) { return c == '\t' || c == '\n' || c == ' '; }
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+bool is_name_punctuation(char c) {
+    switch (c) {
+        case ' ': case '"': case '#': case '$': case '\'': case '(': case ')': case '-': case '.':
+        case '/': case '<': case '>': case '@': case ']': case '_': case '`': case '~':
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+void trim_right(std::string& text) {
+    std::size_t n = text.size();
+    while (n > 0 && is_right_blank(text[n - 1])) --n;
+    text.resize(n);
+}
+
+void trim_left(std::string& text) {
+    std::size_t n = 0;
+    while (n < text.size() && is_left_blank(text[n])) ++n;
+    text.erase(0, n);
+}
+
+void strip_trailing_char(std::string& text, char c) {
+    std::size_t n = text.size();
+    while (n > 0 && text[n - 1] == c) --n;
+    text.resize(n);
+}
+
+void trim_date_tail(std::string& text, std::size_t keep) {
+    std::size_t n = text.size();
+    while (n > keep && (is_right_blank(text[n - 1]) || text[n - 1] == '"' || text[n - 1] == ']')) --n;
+    text.resize(n);
+}
+
+bool starts_with(std::string_view text, std::string_view prefix) { return text.starts_with(prefix); }
+
+bool consume_prefix(std::string_view& cursor, std::string_view prefix) {
+    if (!cursor.starts_with(prefix)) return false;
+    cursor.remove_prefix(prefix.size());
+    return true;
+}
+
+bool ends_with(std::string_view text, std::string_view suffix) { return text.ends_with(suffix); }
+
+bool contains(std::string_view text, std::string_view pattern) {
+    return text.find(pattern) != std::string_view::npos;
+}
+
+void remove_all(std::string& text, std::string_view pattern) {
+    if (pattern.empty()) return;
+    // The kept characters form a stack at the front of the text. Whenever its top spells the pattern, that
+    // occurrence is the leftmost one of the text as it would stand after the earlier deletions, so popping
+    // it reproduces repeated first-occurrence deletion in a single pass.
+    const std::size_t m = pattern.size();
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        text[kept++] = text[i];
+        if (kept >= m && text[kept - 1] == pattern[m - 1] &&
+            std::string_view(text).substr(kept - m, m) == pattern) {
+            kept -= m;
+        }
+    }
+    text.resize(kept);
+}
+
+void upper_ascii(std::string& text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+}
+
+void strip_name_punctuation(std::string& text) {
+    text.erase(std::remove_if(text.begin(), text.end(), is_name_punctuation), text.end());
+}
+
+void remove_rating_braces(std::string& text) {
+    const std::size_t open = text.find('{');
+    if (open != std::string::npos) {
+        std::size_t i = open + 1;
+        while (i < text.size() && is_digit(text[i])) ++i;
+        if (i < text.size() && text[i] == '}') text.erase(open, i + 1 - open);
+    }
+    trim_right(text);
+}
+
+std::size_t count_char(std::string_view text, char c) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), c));
+}
+
+void nth_field(std::string_view text, char separator, std::size_t n, std::string& out) {
+    out.clear();
+    std::size_t start = 0;
+    for (std::size_t seen = 0; seen < n; ++seen) {
+        const std::size_t next = text.find(separator, start);
+        if (next == std::string_view::npos) return;
+        start = next + 1;
+    }
+    const std::size_t end = text.find(separator, start);
+    out.assign(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+}
+
+bool is_date_field(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return is_digit(c) || c == '?'; });
+}
+
+void replace_char(std::string& text, char from, char to) { std::replace(text.begin(), text.end(), from, to); }
+
+std::optional<std::size_t> find_last_char(std::string_view text, char c) {
+    const std::size_t at = text.rfind(c);
+    if (at == std::string_view::npos) return std::nullopt;
+    return at;
+}
+
+std::optional<int> read_number(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r' ||
+                               text[i] == '\v' || text[i] == '\f')) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && is_digit(text[i]); ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > INT_MAX) return std::nullopt;
+    }
+    return static_cast<int>(negative ? -value : value);
+}
+
+}  // namespace gs

@@ -1,0 +1,79 @@
+// In-place text operations shared by every part of gamesieve.
+//
+// A text is a std::string whose bytes are taken as they are: a NUL byte or a byte from 128 to 255 is an
+// ordinary character, and only the ASCII letters are ever case-mapped. Operations that change a text do so
+// in place and never make it longer; read-only operations take a std::string_view. Every operation runs in
+// time linear in the length of its text, so a hostile line of many megabytes costs no more than reading it.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace gs {
+
+// Removes trailing tabs, line feeds, carriage returns and spaces.
+void trim_right(std::string& text);
+
+// Removes leading line feeds, tabs and spaces. A carriage return is not removed at the left, so a text that
+// begins with one is left unchanged.
+void trim_left(std::string& text);
+
+// Removes trailing occurrences of c.
+void strip_trailing_char(std::string& text, char c);
+
+// Removes trailing tabs, line feeds, carriage returns, spaces, '"' and ']' (the end of a Date tag line),
+// never reaching before position keep.
+void trim_date_tail(std::string& text, std::size_t keep = 0);
+
+// True when text begins with prefix; the empty prefix always matches.
+bool starts_with(std::string_view text, std::string_view prefix);
+
+// As starts_with; on a match the cursor is moved past the prefix.
+bool consume_prefix(std::string_view& cursor, std::string_view prefix);
+
+// True when text ends with suffix; a suffix longer than the text does not match.
+bool ends_with(std::string_view text, std::string_view suffix);
+
+// True when pattern occurs in text (plain, case-sensitive substring search).
+bool contains(std::string_view text, std::string_view pattern);
+
+// Deletes occurrences of pattern until none is left, always the first one from the start, so occurrences
+// that a deletion brings together are deleted as well ("a\\\"\"" loses both pairs of backslash and quote).
+// Runs in one pass: the result equals that of repeated first-occurrence deletion, without its quadratic cost.
+void remove_all(std::string& text, std::string_view pattern);
+
+// Maps 'a'..'z' to 'A'..'Z'; every other byte stays.
+void upper_ascii(std::string& text);
+
+// Deletes every space, '"', '#', '$', '\'', '(', ')', '-', '.', '/', '<', '>', '@', ']', '_', '`' and '~',
+// keeping the order of the rest. Tabs, digits and all other punctuation stay.
+void strip_name_punctuation(std::string& text);
+
+// Looks at the first '{' only: when it is followed by zero or more digits and a '}', that rating group is
+// deleted. trim_right is applied in every case.
+void remove_rating_braces(std::string& text);
+
+// Number of occurrences of c.
+std::size_t count_char(std::string_view text, char c);
+
+// Writes into out the characters after exactly n separators and before the next one; out is empty when the
+// text has fewer than n separators. A field of any length is taken whole.
+void nth_field(std::string_view text, char separator, std::size_t n, std::string& out);
+
+// True when every character is a digit or '?'; true for the empty text.
+bool is_date_field(std::string_view text);
+
+// Replaces every occurrence of from by to.
+void replace_char(std::string& text, char from, char to);
+
+// Position of the last occurrence of c, or nothing.
+std::optional<std::size_t> find_last_char(std::string_view text, char c);
+
+// Reads a number as a date field holds it: optional leading blanks, an optional sign, then the longest run
+// of digits; a text without digits reads as 0. Returns nothing when the magnitude exceeds 2147483647, so a
+// huge field is refused instead of overflowing.
+std::optional<int> read_number(std::string_view text);
+
+}  // namespace gs
