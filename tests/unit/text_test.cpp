@@ -1,3 +1,185 @@
 #include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
 #include "text/text.hpp"
-TEST(Text, Placeholder) { std::string s = "a "; gs::trim_right(s); EXPECT_EQ(s, "a"); }
+
+namespace gs {
+namespace {
+
+std::string trimmed_right(std::string text) {
+    trim_right(text);
+    return text;
+}
+std::string trimmed_left(std::string text) {
+    trim_left(text);
+    return text;
+}
+
+TEST(TrimRight, RemovesTabsLineEndsAndSpacesOnly) {
+    EXPECT_EQ(trimmed_right("abc\r\n"), "abc");
+    EXPECT_EQ(trimmed_right(" \t\r\n \n"), "");
+    EXPECT_EQ(trimmed_right("  abc \t"), "  abc");
+    EXPECT_EQ(trimmed_right("abc\v"), "abc\v");
+    EXPECT_EQ(trimmed_right(std::string("ab\0 ", 4)), std::string("ab\0", 3));
+}
+
+TEST(TrimLeft, KeepsALeadingCarriageReturn) {
+    EXPECT_EQ(trimmed_left("\t\n  abc "), "abc ");
+    EXPECT_EQ(trimmed_left("\r abc"), "\r abc");
+    EXPECT_EQ(trimmed_left(" \r abc"), "\r abc");
+    EXPECT_EQ(trimmed_left("   "), "");
+}
+
+TEST(StripTrailing, RemovesOnlyTheGivenCharacterOrDateTail) {
+    std::string text = "a]]]";
+    strip_trailing_char(text, ']');
+    EXPECT_EQ(text, "a");
+    text = "a] ]";
+    strip_trailing_char(text, ']');
+    EXPECT_EQ(text, "a] ");
+
+    text = "[Date \"1998.10\" ] \r";
+    trim_date_tail(text);
+    EXPECT_EQ(text, "[Date \"1998.10");
+    text = "[Date \"";
+    trim_date_tail(text, 7);
+    EXPECT_EQ(text, "[Date \"");
+}
+
+TEST(Prefixes, StartsWithConsumeAndEndsWith) {
+    EXPECT_TRUE(starts_with("abc", ""));
+    EXPECT_TRUE(starts_with("abc", "ab"));
+    EXPECT_FALSE(starts_with("ab", "abc"));
+    EXPECT_FALSE(starts_with("Abc", "ab"));
+
+    std::string_view cursor = "COMP: Fritz";
+    EXPECT_FALSE(consume_prefix(cursor, "COMP:X"));
+    EXPECT_EQ(cursor, "COMP: Fritz");
+    EXPECT_TRUE(consume_prefix(cursor, "COMP: "));
+    EXPECT_EQ(cursor, "Fritz");
+
+    EXPECT_TRUE(ends_with("Fritz (C)", "(C)"));
+    EXPECT_TRUE(ends_with("abc", ""));
+    EXPECT_FALSE(ends_with("C)", "(C)"));
+    EXPECT_FALSE(ends_with("Fritz (C) ", "(C)"));
+}
+
+// Reference: delete the first occurrence from the start, again and again.
+std::string remove_all_slowly(std::string text, const std::string& pattern) {
+    for (std::size_t at; (at = text.find(pattern)) != std::string::npos;) text.erase(at, pattern.size());
+    return text;
+}
+
+TEST(RemoveAll, DeletesOccurrencesThatDeletionsBringTogether) {
+    std::string text = "a\\\\\"\"b";  // a \ \ " " b: deleting the inner pair makes a new one
+    remove_all(text, "\\\"");
+    EXPECT_EQ(text, "ab");
+    text = "[White \"A \\\"B\\\" C\"]";
+    remove_all(text, "\\\"");
+    EXPECT_EQ(text, "[White \"A B C\"]");
+}
+
+TEST(RemoveAll, AgreesWithRepeatedFirstDeletionOnRandomTexts) {
+    std::mt19937 random(12345);
+    const std::string alphabet = "ab\\\"";
+    const std::string patterns[] = {"\\\"", "ab", "aab", "aba", "a", "abab"};
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        const int length = static_cast<int>(random() % 14);
+        for (int i = 0; i < length; ++i) text.push_back(alphabet[random() % alphabet.size()]);
+        const std::string& pattern = patterns[random() % std::size(patterns)];
+        std::string fast = text;
+        remove_all(fast, pattern);
+        ASSERT_EQ(fast, remove_all_slowly(text, pattern)) << "text " << text << " pattern " << pattern;
+    }
+}
+
+TEST(UpperAscii, MapsOnlyAsciiLetters) {
+    std::string text = "abz AZ \xe4\xfc{1}";
+    upper_ascii(text);
+    EXPECT_EQ(text, "ABZ AZ \xe4\xfc{1}");
+}
+
+TEST(StripNamePunctuation, DeletesExactlyTheSeventeenCharacters) {
+    std::string text = "Dr. J.-P. O'Neil (GM)";
+    strip_name_punctuation(text);
+    EXPECT_EQ(text, "DrJPONeilGM");
+    upper_ascii(text);
+    EXPECT_EQ(text, "DRJPONEILGM");
+
+    text = " \"#$'()-./<>@]_`~";
+    strip_name_punctuation(text);
+    EXPECT_EQ(text, "");
+    text = "[{}!&*+,:;=?\t09";
+    strip_name_punctuation(text);
+    EXPECT_EQ(text, "[{}!&*+,:;=?\t09");
+}
+
+std::string unrated(std::string text) {
+    remove_rating_braces(text);
+    return text;
+}
+
+TEST(RemoveRatingBraces, LooksAtTheFirstBraceOnly) {
+    EXPECT_EQ(unrated("Fritz {2650}"), "Fritz");
+    EXPECT_EQ(unrated("A{}B"), "AB");
+    EXPECT_EQ(unrated("A {12x}"), "A {12x}");
+    EXPECT_EQ(unrated("A {x} B {12}"), "A {x} B {12}");
+    EXPECT_EQ(unrated("A {12"), "A {12");
+    EXPECT_EQ(unrated("Smith  "), "Smith");
+    EXPECT_EQ(unrated("{1} Smith {2}"), " Smith {2}");
+}
+
+TEST(Fields, CountAndNthField) {
+    EXPECT_EQ(count_char("1998.10.05", '.'), 2u);
+    EXPECT_EQ(count_char("", '.'), 0u);
+    std::string out = "junk";
+    nth_field("1998.10.05", '.', 0, out);
+    EXPECT_EQ(out, "1998");
+    nth_field("1998.10.05", '.', 1, out);
+    EXPECT_EQ(out, "10");
+    nth_field("1998.10.05", '.', 2, out);
+    EXPECT_EQ(out, "05");
+    nth_field("1998..05", '.', 1, out);
+    EXPECT_EQ(out, "");
+    nth_field("1998.10", '.', 3, out);
+    EXPECT_EQ(out, "");
+    const std::string long_field(5000, '7');
+    nth_field("1." + long_field + ".2", '.', 1, out);
+    EXPECT_EQ(out, long_field);
+}
+
+TEST(Fields, IsDateField) {
+    EXPECT_TRUE(is_date_field("????"));
+    EXPECT_TRUE(is_date_field("1998"));
+    EXPECT_TRUE(is_date_field(""));
+    EXPECT_TRUE(is_date_field("1?"));
+    EXPECT_FALSE(is_date_field("1998 "));
+    EXPECT_FALSE(is_date_field("10a"));
+    EXPECT_FALSE(is_date_field("-5"));
+}
+
+TEST(Characters, ReplaceAndFindLast) {
+    std::string text = "2002-10-5";
+    replace_char(text, '-', '.');
+    EXPECT_EQ(text, "2002.10.5");
+    EXPECT_EQ(find_last_char("ICC 5 0 u", ' '), 7u);
+    EXPECT_EQ(find_last_char("ICC", ' '), std::nullopt);
+}
+
+TEST(ReadNumber, ReadsLeadingDigitsAndRefusesOverflow) {
+    EXPECT_EQ(read_number("1998"), 1998);
+    EXPECT_EQ(read_number("19??"), 19);
+    EXPECT_EQ(read_number("????"), 0);
+    EXPECT_EQ(read_number(""), 0);
+    EXPECT_EQ(read_number("  -12x"), -12);
+    EXPECT_EQ(read_number("+7"), 7);
+    EXPECT_EQ(read_number("0002147483647"), 2147483647);
+    EXPECT_EQ(read_number("2147483648"), std::nullopt);
+    EXPECT_EQ(read_number(std::string(500, '9')), std::nullopt);
+}
+
+}  // namespace
+}  // namespace gs

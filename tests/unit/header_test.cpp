@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "header/dates.hpp"
+#include "header/game_header.hpp"
+#include "header/tag_capture.hpp"
+#include "support/capture.hpp"
+
+namespace gs {
+namespace {
+
+using testing::captured_console;
+
+std::string value_of(const std::string& line, const std::string& tag) {
+    std::string out = "untouched";
+    if (!extract_tag_value(line, tag, out)) return "<none>";
+    return out;
+}
+
+TEST(ExtractTagValue, StripsClosingRunsInOrder) {
+    EXPECT_EQ(value_of("[White \"Smith, J.\"]", "White"), "Smith, J.");
+    EXPECT_EQ(value_of("[White \"\"]", "White"), "");
+    EXPECT_EQ(value_of("[White \"Smith \"]", "White"), "Smith ");
+    EXPECT_EQ(value_of("[White \"Smith", "White"), "Smith");
+    EXPECT_EQ(value_of("[White \"A \"B\" C\"]", "White"), "A \"B\" C");
+    EXPECT_EQ(value_of("[Event \"Open ]\"]", "Event"), "Open ]");
+    EXPECT_EQ(value_of("[Event \"x\"]]] \"\"", "Event"), "x\"]]] ");
+    EXPECT_EQ(value_of("[White\"Smith\"]", "White"), "Smith");
+    EXPECT_EQ(value_of("[White   \"Smith\"]", "White"), "Smith");
+}
+
+TEST(ExtractTagValue, RefusesOtherTagsAndLeavesOutputAlone) {
+    EXPECT_EQ(value_of("[WhiteElo \"2400\"]", "White"), "<none>");
+    EXPECT_EQ(value_of("[EventDate \"2002.??.??\"]", "Event"), "<none>");
+    EXPECT_EQ(value_of(" [White \"x\"]", "White"), "<none>");
+    EXPECT_EQ(value_of("[white \"x\"]", "White"), "<none>");
+    EXPECT_EQ(value_of("[White x\"]", "White"), "<none>");
+}
+
+TEST(ExtractTagValue, TakesLongValuesWhole) {
+    const std::string name(5000, 'k');
+    EXPECT_EQ(value_of("[Black \"" + name + "\"]", "Black"), name);
+}
+
+struct treated {
+    std::string line;
+    game_header header;
+    std::string printed;
+};
+
+treated treat(std::string line, game_header header = {}) {
+    captured_console out;
+    handle_tag_line(line, header, out.con);
+    return treated{line, header, out.text()};
+}
+
+TEST(HandleTagLine, CapturesTheFourTagsAndRemovesEscapedQuotes) {
+    game_header header;
+    captured_console out;
+    for (std::string line : {"[White \"Kasparov, G\"]", "[Black \"Deep \\\"Blue\\\"\"]",
+                             "[Site \"Philadelphia\"]", "[Event \"ACM Match\"]", "[WhiteElo \"2800\"]"}) {
+        handle_tag_line(line, header, out.con);
+    }
+    EXPECT_EQ(header.white.name, "Kasparov, G");
+    EXPECT_EQ(header.black.name, "Deep Blue");
+    EXPECT_EQ(header.site, "Philadelphia");
+    EXPECT_EQ(header.event, "ACM Match");
+    EXPECT_EQ(out.text(), "");
+
+    const treated t = treat("[Annotator \"a\\\\\"\"b\"]");
+    EXPECT_EQ(t.line, "[Annotator \"ab\"]");
+}
+
+TEST(HandleTagLine, LaterTagReplacesEarlierValue) {
+    game_header header;
+    captured_console out;
+    std::string first = "[White \"First\"]", second = "[White \"Second\"]";
+    handle_tag_line(first, header, out.con);
+    handle_tag_line(second, header, out.con);
+    EXPECT_EQ(header.white.name, "Second");
+}
+
+treated date(const std::string& value, std::string event_date = "") {
+    game_header header;
+    header.event_date = std::move(event_date);
+    return treat("[Date \"" + value + "\"]", header);
+}
+
+TEST(DateTag, NormalisesSeparatorsAndWidths) {
+    treated t = date("2002-10-5");
+    EXPECT_EQ(t.line, "[Date \"2002.10.05\"]");
+    EXPECT_EQ(t.header.year, 2002);
+    EXPECT_EQ(t.header.month, 10);
+    EXPECT_EQ(t.header.day, 5);
+    EXPECT_EQ(date("98.1.5").line, "[Date \"0098.01.05\"]");
+    EXPECT_EQ(date("2001.123.5").line, "[Date \"2001.123.05\"]");
+    EXPECT_EQ(date("1998.10.05 ] ").line, "[Date \"1998.10.05\"]");
+    EXPECT_EQ(treat("[Date   \"1998\"]").line, "[Date   \"1998.??.??\"]");
+    EXPECT_EQ(t.printed, "");
+}
+
+TEST(DateTag, PartialAndUnknownDates) {
+    treated t = date("1998.??.??");
+    EXPECT_EQ(t.line, "[Date \"1998.??.??\"]");
+    EXPECT_EQ(t.header.year, 1998);
+    EXPECT_EQ(date("1998").line, "[Date \"1998.??.??\"]");
+    t = date("19??.??.??");
+    EXPECT_EQ(t.line, "[Date \"0019.??.??\"]");
+    EXPECT_EQ(t.header.year, 19);
+    EXPECT_EQ(date("2001.1?.??").line, "[Date \"2001.01.??\"]");
+    EXPECT_EQ(date("????.??.??").line, "[Date \"????.??.??\"]");
+    EXPECT_EQ(date("0000.00.00").line, "[Date \"????.??.??\"]");
+    EXPECT_EQ(date("????.??.??", "1998.10.23").line, "[Date \"1998.10.23\"]");
+    EXPECT_EQ(date("1998.??.??", "1998.10.23").line, "[Date \"1998.??.??\"]");
+}
+
+TEST(DateTag, EmptyAndBlankValues) {
+    for (const char* value : {" ", "]"}) {
+        const treated t = treat(std::string("[Date \"") + value + "\"]");
+        EXPECT_EQ(t.line, "[Date \"????.??.??\"]") << value;
+        EXPECT_EQ(t.printed, "");
+    }
+    EXPECT_EQ(treat("[Date \"").line, "[Date \"????.??.??\"]");
+    treated t = date("");
+    EXPECT_EQ(t.line, "[Date \"\"]");
+    EXPECT_EQ(t.header.year, 0);
+    EXPECT_EQ(date("", "1998.10.23").line, "[Date \"\"]");
+}
+
+TEST(DateTag, FixedDateTable) {
+    EXPECT_EQ(date("5-6 oct 2002").line, "[Date \"2002.10.05\"]");
+    EXPECT_EQ(date("5-6 OCT 2002 rest").line, "[Date \"2002.10.05\"]");
+    EXPECT_EQ(date("28 0ktober 2001").line, "[Date \"2001.10.28\"]");
+    EXPECT_EQ(date("27 oktober 2002").line, "[Date \"2002.10.27\"]");
+    EXPECT_EQ(date("27 oktober 2001").header.day, 27);
+}
+
+TEST(DateTag, UnreadableDatesAreReportedAndReplaced) {
+    treated t = date("1998.10");
+    EXPECT_EQ(t.printed, "Warning: skipped illegal datetag of [Date \"1998.10\n");
+    EXPECT_EQ(t.line, "[Date \"????.??.??\"]");
+    EXPECT_EQ(date("1998.10", "1998.10.23").line, "[Date \"1998.10.23\"]");
+
+    t = date("1998.1x.05");
+    EXPECT_EQ(t.printed, "Warning: skipped illegal datetag of [Date \"1998.1x.05\n");
+    EXPECT_EQ(t.line, "[Date \"????.??.??\"]");
+    EXPECT_EQ(t.header.year, 1998);
+    EXPECT_EQ(t.header.month, 0);
+
+    t = date("1998-10-23-1");
+    EXPECT_EQ(t.printed, "Warning: skipped illegal datetag of [Date \"1998.10.23.1\n");
+    EXPECT_EQ(date("Oct 1998").line, "[Date \"????.??.??\"]");
+    EXPECT_EQ(date("1998 ").printed, "");  // trailing blanks go before the value is read
+}
+
+TEST(DateTag, HugeNumbersAreUnreadableWithoutOverflow) {
+    treated t = date("1998.99999999999.05");
+    EXPECT_EQ(t.line, "[Date \"????.??.??\"]");
+    EXPECT_EQ(t.header.year, 1998);
+    EXPECT_EQ(t.header.month, 0);
+    EXPECT_NE(t.printed.find("Warning"), std::string::npos);
+    t = date("2147483647");
+    EXPECT_EQ(t.line, "[Date \"2147483647.??.??\"]");
+    EXPECT_EQ(date(std::string(100000, '9')).line, "[Date \"????.??.??\"]");
+}
+
+TEST(DateTag, OnlyDateWithABlankIsTreated) {
+    const treated t = treat("[Date\"1998.1.1\"]");
+    EXPECT_EQ(t.line, "[Date\"1998.1.1\"]");
+    EXPECT_EQ(t.header.year, 0);
+    EXPECT_EQ(treat("[DateX \"1.2.3\"]").line, "[DateX \"1.2.3\"]");
+}
+
+TEST(EventDate, ServerEventGivesItsDateToAnUnknownDate) {
+    game_header header;
+    captured_console out;
+    std::string event = "[Event \"ICC 5 0 u 10/23/98\"]";
+    handle_tag_line(event, header, out.con);
+    EXPECT_EQ(event, "[Event \"ICC 5 0 u\"]");
+    EXPECT_EQ(header.event, "ICC 5 0 u 10/23/98");
+    EXPECT_EQ(header.event_date, "1998.10.23");
+    std::string date_line = "[Date \"????.??.??\"]";
+    handle_tag_line(date_line, header, out.con);
+    EXPECT_EQ(date_line, "[Date \"1998.10.23\"]");
+    EXPECT_EQ(header.year, 0);
+}
+
+TEST(EventDate, DateBeforeTheEventKeepsItsUnknownDate) {
+    game_header header;
+    captured_console out;
+    std::string date_line = "[Date \"????.??.??\"]";
+    std::string event = "[Event \"ICC 5 0 u 10/23/98\"]";
+    handle_tag_line(date_line, header, out.con);
+    handle_tag_line(event, header, out.con);
+    EXPECT_EQ(date_line, "[Date \"????.??.??\"]");
+}
+
+TEST(EventDate, YearsQuestionMarksAndRefusals) {
+    EXPECT_EQ(treat("[Event \"ICC 1/2/2003\"]").header.event_date, "2003.01.02");
+    treated t = treat("[Event \"ICC blitz ?\?/?\?/?\?\"]");
+    EXPECT_EQ(t.header.event_date, "1900.00.00");
+    EXPECT_EQ(t.line, "[Event \"ICC blitz\"]");
+    EXPECT_EQ(treat("[Event \"ICC 10/23/98\"]]").line, "[Event \"ICC\"]");
+    EXPECT_EQ(treat("[Event \"ICC 10/23/98 \" ] ]\"").header.event_date, "");
+    for (const char* refused : {"[Event \"ICC rated 10/23\"]", "[Event \"FICS 10/23/98\"]",
+                                "[Event \"ICC10/23/98\"]", "[Event \"ICC x 10/2a/98\"]",
+                                "[Event \"ICC x 1/2/99999999999\"]", "[Event \"icc x 1/2/3\"]"}) {
+        t = treat(refused);
+        EXPECT_EQ(t.line, refused);
+        EXPECT_EQ(t.header.event_date, "");
+    }
+}
+
+}  // namespace
+}  // namespace gs

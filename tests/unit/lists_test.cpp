@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "lists/list_files.hpp"
+#include "lists/name_list.hpp"
+#include "support/capture.hpp"
+
+namespace gs {
+namespace {
+
+using testing::captured_console;
+
+name_entry entry(std::string text, bool leading, bool trailing) {
+    return name_entry{std::move(text), trailing, leading};
+}
+
+bool matches(std::string candidate, const name_list& list) { return list_contains(candidate, list); }
+
+TEST(ListContains, EachFlagPairHasItsOwnTest) {
+    const name_list exact{{entry("Fritz", false, false)}};
+    const name_list prefix{{entry("Fritz", false, true)}};
+    const name_list suffix{{entry("Fritz", true, false)}};
+    const name_list inner{{entry("Fritz", true, true)}};
+    for (const char* name : {"Fritz", "Fritz 8", "Fritzy", "Deep Fritz", "Deep Fritz 8", "fritz"}) {
+        const std::string n = name;
+        EXPECT_EQ(matches(n, exact), n == "Fritz") << n;
+        EXPECT_EQ(matches(n, prefix), n.starts_with("Fritz")) << n;
+        EXPECT_EQ(matches(n, suffix), n.ends_with("Fritz")) << n;
+        EXPECT_EQ(matches(n, inner), n.find("Fritz") != std::string::npos) << n;
+    }
+    EXPECT_FALSE(matches("ritz", suffix));
+}
+
+TEST(ListContains, EmptyEntriesAndEmptyCandidates) {
+    const name_list empty_exact{{entry("", false, false)}};
+    EXPECT_TRUE(matches("", empty_exact));
+    EXPECT_TRUE(matches("  ", empty_exact));
+    EXPECT_FALSE(matches("x", empty_exact));
+    for (const auto& [leading, trailing] : {std::pair{true, true}, {true, false}, {false, true}}) {
+        const name_list anything{{entry("", leading, trailing)}};
+        EXPECT_TRUE(matches("", anything));
+        EXPECT_TRUE(matches("Anyone at all", anything));
+    }
+    EXPECT_FALSE(matches("", name_list{}));
+}
+
+TEST(ListContains, TrimsTheCandidateInPlace) {
+    const name_list list{{entry("Smith", false, false)}};
+    std::string candidate = "Smith \t\r";
+    EXPECT_TRUE(list_contains(candidate, list));
+    EXPECT_EQ(candidate, "Smith");
+    candidate = "Jones  ";
+    EXPECT_FALSE(list_contains(candidate, list));
+    EXPECT_EQ(candidate, "Jones");
+}
+
+TEST(ListContains, IsByteExactAndCaseSensitive) {
+    const name_list list{{entry("M\xfcller", false, false), entry(std::string("a\0b", 3), false, false)}};
+    EXPECT_TRUE(matches("M\xfcller", list));
+    EXPECT_FALSE(matches("MUller", list));
+    EXPECT_TRUE(matches(std::string("a\0b", 3), list));
+    EXPECT_FALSE(matches("a", list));
+}
+
+struct loaded {
+    std::vector<name_entry> entries;
+    bool ok;
+    std::string printed;
+};
+
+loaded load(const std::string& bytes, bool word_mode) {
+    captured_console out;
+    name_list list;
+    loaded result;
+    result.ok = add_list_lines(bytes, list, word_mode, out.con);
+    result.entries = list.entries;
+    result.printed = out.text();
+    return result;
+}
+
+std::vector<std::string> texts(const loaded& l) {
+    std::vector<std::string> result;
+    for (const name_entry& e : l.entries) {
+        std::string shown;
+        if (e.leading_star) shown += '*';
+        shown += e.text;
+        if (e.trailing_star) shown += '*';
+        result.push_back(shown);
+    }
+    return result;
+}
+
+using names = std::vector<std::string>;
+
+TEST(PatternMode, WildcardsCommentsAndBlanks) {
+    EXPECT_EQ(texts(load("Fritz *\n*Fritz*\n**\n*\nFritz\n", false)),
+              (names{"Fritz*", "*Fritz*", "**", "*", "Fritz"}));
+    const loaded l = load("Fritz   *\n", false);
+    ASSERT_EQ(l.entries.size(), 1u);
+    EXPECT_EQ(l.entries[0].text, "Fritz");
+    EXPECT_TRUE(l.entries[0].trailing_star);
+    EXPECT_FALSE(l.entries[0].leading_star);
+    // A comment is '#' in the first column only; leading blanks are kept; blank lines are empty names.
+    EXPECT_EQ(texts(load("# comment\n #x\n  Deep\n\n \t\nlast", false)), (names{" #x", "  Deep", "", "", "last"}));
+    EXPECT_EQ(texts(load("a\r\nb \r\n", false)), (names{"a", "b"}));
+    EXPECT_EQ(texts(load("\xEF\xBB\xBF" "first\n", false)), (names{"first"}));
+}
+
+TEST(PatternMode, Ranges) {
+    EXPECT_EQ(texts(load("TSCP[1-3]\n", false)), (names{"TSCP1", "TSCP2", "TSCP3"}));
+    EXPECT_EQ(texts(load("[a-c]*\n", false)), (names{"a*", "b*", "c*"}));
+    EXPECT_EQ(texts(load("[c-a]x\nafter\n", false)), (names{"after"}));
+    EXPECT_EQ(texts(load("x[c-c]y\n", false)), (names{"xcy"}));
+    EXPECT_EQ(texts(load("[a-b][1-2]\n", false)), (names{"a1", "a2", "b1", "b2"}));
+    EXPECT_EQ(texts(load("[a-b]-[c-a]\n", false)), names{});
+    // A range that makes a star at either end makes a wildcard.
+    EXPECT_EQ(texts(load("[)-*]A\n", false)), (names{")A", "*A"}));
+    EXPECT_TRUE(load("[)-*]A\n", false).entries[1].leading_star);
+    // Characters that a range produces are literal: '[' does not open another range.
+    EXPECT_EQ(texts(load("[Z-\\]\n", false)), (names{"Z", "[", "\\"}));
+}
+
+TEST(PatternMode, RangeEndsAreSignedBytesAndNeverZero) {
+    const loaded high = load(std::string("[\x7d-\x7f]\n"), false);
+    EXPECT_EQ(texts(high), (names{"\x7d", "\x7e", "\x7f"}));
+    const loaded around_zero = load(std::string("a[\xff-\x01]\n"), false);
+    EXPECT_EQ(texts(around_zero), (names{"a\xff", "a\x01"}));
+    const loaded only_zero = load(std::string("a[\0-\0]\nb\n", 9), false);
+    EXPECT_EQ(texts(only_zero), (names{"b"}));
+    const loaded upper_half = load(std::string("[\x80-\x81]\n"), false);
+    EXPECT_EQ(texts(upper_half), (names{"\x80", "\x81"}));
+}
+
+TEST(PatternMode, MalformedRangeIsReportedAsItThenStands) {
+    loaded l = load("ok\nTSCP[1-3\n", false);
+    EXPECT_FALSE(l.ok);
+    EXPECT_EQ(l.printed, "Don't understandTSCP[1-3\n");
+    l = load("A[1-3]B[x]\n", false);
+    EXPECT_FALSE(l.ok);
+    EXPECT_EQ(l.printed, "Don't understandA1B[x]\n");
+    l = load("[\n", false);
+    EXPECT_EQ(l.printed, "Don't understand[\n");
+    // A reversed range before the malformed one ends the line first.
+    l = load("[z-a][\n", false);
+    EXPECT_TRUE(l.ok);
+    EXPECT_EQ(l.printed, "");
+}
+
+TEST(PatternMode, NameLengthLimit) {
+    const std::string ninety_nine(99, 'n');
+    EXPECT_TRUE(load(ninety_nine + "\n*" + ninety_nine + "*\n", false).ok);
+    loaded l = load("*" + ninety_nine + "n*\n", false);
+    EXPECT_FALSE(l.ok);
+    EXPECT_EQ(l.printed, "Error: name too long\nname was: " + ninety_nine + "n*\n");
+    // Blanks before a trailing star count before they are trimmed away.
+    l = load("ab" + std::string(98, ' ') + "*\n", false);
+    EXPECT_FALSE(l.ok);
+}
+
+TEST(PatternMode, CapacityIsFiveThousandEntries) {
+    std::string lines;
+    for (int i = 0; i < 5000; ++i) lines.append("n").append(std::to_string(i)).append("\n");
+    loaded l = load(lines, false);
+    EXPECT_TRUE(l.ok);
+    EXPECT_EQ(l.entries.size(), 5000u);
+    l = load(lines + "one more\n", false);
+    EXPECT_FALSE(l.ok);
+    EXPECT_EQ(l.printed, "Error: maximum in list reached\nmaximum of the list is: 5000\n");
+    // Ranges that expand past the capacity stop there, even with astronomically many combinations.
+    l = load("[a-z][a-z][a-z][a-z][a-z][a-z][a-z][a-z][a-z][a-z][a-z][a-z]\n", false);
+    EXPECT_FALSE(l.ok);
+    EXPECT_EQ(l.entries.size(), 5000u);
+    EXPECT_EQ(l.entries[1].text, "aaaaaaaaaaab");
+    EXPECT_EQ(l.entries[26].text, "aaaaaaaaaaba");
+}
+
+TEST(WordMode, WordsEnterLastFirst) {
+    EXPECT_EQ(texts(load("a b c\n", true)), (names{"c", "b", "a"}));
+    EXPECT_EQ(texts(load("a  b\tc\n", true)), (names{"b\tc", "a"}));
+    EXPECT_EQ(texts(load("a\t b\n", true)), (names{"b", "a\t"}));
+    EXPECT_EQ(texts(load("  lead trail  \n", true)), (names{"trail", "lead"}));
+    EXPECT_EQ(texts(load("\n   \n", true)), (names{"", ""}));
+    EXPECT_EQ(texts(load("*x [a-b]\n", true)), (names{"[a-b]", "*x"}));
+    EXPECT_EQ(texts(load("a \r b\n", true)), (names{"b", "\r", "a"}));
+}
+
+TEST(WordMode, ErrorsComeInTheOrderWordsAreAdded) {
+    const std::string long_word(100, 'w');
+    loaded l = load("short " + long_word + "\n", true);
+    EXPECT_FALSE(l.ok);
+    EXPECT_TRUE(l.entries.empty());
+    EXPECT_EQ(l.printed, "Error: name too long\nname was: " + long_word + "\n");
+    l = load(long_word + " short\n", true);
+    EXPECT_EQ(texts(l), names{"short"});
+
+    std::string many;
+    for (int i = 0; i < 5001; ++i) many.append("w").append(std::to_string(i)).append(" ");
+    l = load(many + "\n", true);
+    EXPECT_FALSE(l.ok);
+    EXPECT_EQ(l.entries.size(), 5000u);
+    EXPECT_EQ(l.entries.front().text, "w5000");
+    EXPECT_EQ(l.printed, "Error: maximum in list reached\nmaximum of the list is: 5000\n");
+}
+
+TEST(LoadNameList, MissingFileIsAnnouncedThenReported) {
+    captured_console out;
+    name_list list{{entry("stale", false, false)}};
+    EXPECT_FALSE(load_name_list("/nonexistent/humans.cfg", list, false, out.con));
+    EXPECT_EQ(out.text(), "Reading /nonexistent/humans.cfg...\nError: During opening /nonexistent/humans.cfg\n");
+    EXPECT_TRUE(list.entries.empty());
+}
+
+TEST(LoadNameList, DirectoryIsReportedAsUnopenable) {
+    captured_console out;
+    name_list list;
+    EXPECT_FALSE(load_name_list("/", list, true, out.con));
+    EXPECT_EQ(out.text(), "Reading /...\nError: During opening /\n");
+}
+
+}  // namespace
+}  // namespace gs
