@@ -1,0 +1,234 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "classify/game.hpp"
+#include "classify/player.hpp"
+#include "lists/list_files.hpp"
+#include "support/capture.hpp"
+
+namespace gs {
+namespace {
+
+using testing::captured_console;
+using enum player_class;
+
+// Lists with a few entries each, in the forms that classification looks them up in.
+name_lists sample_lists() {
+    name_lists lists;
+    captured_console out;
+    const auto fill = [&](list_id id, const char* lines) {
+        const bool word_mode = list_files[static_cast<std::size_t>(id)].word_mode;
+        EXPECT_TRUE(add_list_lines(lines, list_of(lists, id), word_mode, out.con));
+    };
+    fill(list_id::computers, "DEEPBLUE*\nFRITZ[1-9]*\nHIARCS3\nJUNIOR\nMCHESS6\nMCHESS4\n");
+    fill(list_id::humans, "KASPAROV*\nSMITH\n");
+    fill(list_id::computers_when_opponent_is, "GENIUS\nREBEL\n");
+    fill(list_id::computers_icc, "Fritz\n");
+    fill(list_id::humans_icc_titled, "Smith Jones\n");
+    fill(list_id::humans_icc_rest, "Brown*\n");
+    fill(list_id::computers_fics, "crafty\n");
+    fill(list_id::humans_fics, "Smith\n");
+    fill(list_id::advanced_chess, "Team Kasparov\n");
+    fill(list_id::adv_events, "*Freestyle*\nLeon Advanced\n");
+    fill(list_id::comp_events, "WMCCC*\n");
+    fill(list_id::human_events, "Aegon Humans*\n");
+    return lists;
+}
+
+const name_lists lists = sample_lists();
+
+player_class kind_of(const std::string& name, const std::string& event = "", const std::string& site = "") {
+    game_header header;
+    header.event = event;
+    header.site = site;
+    header.white.name = name;
+    classify_player(header.white, header, lists);
+    return header.white.kind;
+}
+
+TEST(ServerKind, TestsRunInOrder) {
+    EXPECT_EQ(detect_server_kind("ICC 5 0", ""), server_kind::icc);
+    EXPECT_EQ(detect_server_kind("mmeics", ""), server_kind::icc);
+    EXPECT_EQ(detect_server_kind("", "Internet Chess Club"), server_kind::icc);
+    EXPECT_EQ(detect_server_kind("", "chessclub.com"), server_kind::icc);
+    EXPECT_EQ(detect_server_kind("ICC blitz", "FICS"), server_kind::icc);
+    EXPECT_EQ(detect_server_kind("FICS rated", "ICC"), server_kind::icc);
+    EXPECT_EQ(detect_server_kind("fics", ""), server_kind::fics);
+    EXPECT_EQ(detect_server_kind("", "freechess.org"), server_kind::fics);
+    EXPECT_EQ(detect_server_kind("FICS rated", "Rated game"), server_kind::fics);
+    EXPECT_EQ(detect_server_kind("", "ICS rated blitz"), server_kind::icc);
+    EXPECT_EQ(detect_server_kind("Open", "Rated game"), server_kind::icc);
+    EXPECT_EQ(detect_server_kind("Open", "unrated"), server_kind::icc);
+    EXPECT_EQ(detect_server_kind("icc", "Internet"), server_kind::other);
+    EXPECT_EQ(detect_server_kind("", "www.chessclub.com"), server_kind::other);
+}
+
+TEST(ClassifyPlayer, NameMarkersWinOverLists) {
+    for (const char* name : {"Comp: Fritz", "comp Fritz", "Fritz (c)", "X<computer>", "COMP Kasparov"}) {
+        EXPECT_EQ(kind_of(name), computer) << name;
+    }
+    for (const char* name : {"Compton", "Competitor", "Comp:Fritz", "Fritz (C) ", "Fritz(C)x"}) {
+        EXPECT_EQ(kind_of(name), unknown) << name;
+    }
+    EXPECT_EQ(kind_of("Comp: Smith", "ICC"), computer);
+}
+
+TEST(ClassifyPlayer, ByeTestUsesTheStrippedName) {
+    for (const char* name : {"Bye", "B.Y.E.", "-bye-", "bye "}) EXPECT_EQ(kind_of(name), bye) << name;
+    EXPECT_EQ(kind_of("Bye Bye"), unknown);
+    EXPECT_EQ(kind_of("Bye", "ICC"), bye);
+}
+
+TEST(ClassifyPlayer, ServerGamesUseOnlyThatServersListsWithoutRating) {
+    EXPECT_EQ(kind_of("Fritz {2650}", "", "Internet Chess Club"), computer);
+    EXPECT_EQ(kind_of("Fritz2 {2650}", "", "Internet Chess Club"), unknown);  // not in computers.cfg here
+    EXPECT_EQ(kind_of("Jones", "ICC"), human);
+    EXPECT_EQ(kind_of("Brownie {12}", "ICC"), human);
+    EXPECT_EQ(kind_of("Smith", "ICC"), human);
+    EXPECT_EQ(kind_of("crafty {2500}", "FICS"), computer);
+    EXPECT_EQ(kind_of("Fritz", "FICS"), unknown);
+    EXPECT_EQ(kind_of("Smith", "", "fics"), human);
+    EXPECT_EQ(kind_of("Kasparov", "ICC"), unknown);
+    EXPECT_EQ(kind_of("Anyone", "Freestyle ICC", "ICC"), unknown);
+}
+
+TEST(ClassifyPlayer, OtherGamesUseNameFormsInOrder) {
+    EXPECT_EQ(kind_of("Deep Blue"), computer);
+    EXPECT_EQ(kind_of("Fritz 3"), computer);
+    EXPECT_EQ(kind_of("Kasparov, Garry"), human);
+    EXPECT_EQ(kind_of("smith"), human);
+    EXPECT_EQ(kind_of("Genius"), depends_on_opponent);
+    EXPECT_EQ(kind_of("Fritz {2650}"), unknown);
+    EXPECT_EQ(kind_of("Team Kasparov"), advanced_team);
+    EXPECT_EQ(kind_of("Team Kasparov  "), advanced_team);
+    EXPECT_EQ(kind_of("Deep Blue", "PAL Freestyle 2005"), advanced_team);
+    EXPECT_EQ(kind_of("Deep Blue", "", "Leon Advanced"), advanced_team);
+    EXPECT_EQ(kind_of("", "", "Leon Advanced "), advanced_team);
+    EXPECT_EQ(kind_of(""), unknown);
+}
+
+TEST(ClassifyPlayer, FillsNameForms) {
+    game_header header;
+    header.white.name = "Dr. J.-P. O'Neil {2100} ";
+    classify_player(header.white, header, lists);
+    EXPECT_EQ(header.white.upper, "DR. J.-P. O'NEIL {2100} ");
+    EXPECT_EQ(header.white.stripped, "DRJPONEIL{2100}");
+    EXPECT_EQ(header.white.unrated, "Dr. J.-P. O'Neil");
+}
+
+TEST(ClassifyPlayer, EventListLookUpsTrimTheHeaderValues) {
+    game_header header;
+    header.event = "Corr ";
+    header.site = "Somewhere  ";
+    header.white.name = "Genius";
+    classify_player(header.white, header, lists);
+    EXPECT_EQ(header.event, "Corr");
+    EXPECT_EQ(header.site, "Somewhere");
+    EXPECT_FALSE(is_correspondence_event(header.event));
+}
+
+struct game {
+    player_class white, black;
+    std::string white_name, black_name;
+};
+
+game play(const std::string& white, const std::string& black, int year = 0, const std::string& event = "") {
+    game_header header;
+    header.white.name = white;
+    header.black.name = black;
+    header.year = year;
+    header.event = event;
+    classify_game(header, lists);
+    return {header.white.kind, header.black.kind, header.white.name, header.black.name};
+}
+
+TEST(ClassifyGame, ByeTakesTheOpponentsKind) {
+    game g = play("BYE", "Deep Blue");
+    EXPECT_EQ(g.white, computer);
+    EXPECT_EQ(g.black, computer);
+    g = play("Kasparov", "bye");
+    EXPECT_EQ(g.black, human);
+    g = play("Bye", "Bye");
+    EXPECT_EQ(g.white, bye);
+    EXPECT_EQ(g.black, bye);
+    g = play("Bye", "Genius");
+    EXPECT_EQ(g.white, computer);
+    EXPECT_EQ(g.black, computer);
+}
+
+TEST(ResolveByOpponent, EventListsComeFirst) {
+    EXPECT_EQ(play("Genius", "Kasparov", 1960, "WMCCC 1995").white, computer);
+    EXPECT_EQ(play("Genius", "Deep Blue", 0, "Aegon Humans 1994").white, human);
+    EXPECT_EQ(play("Genius", "Deep Blue", 0, "Aegon Humans 1994 ").white, human);
+}
+
+TEST(ResolveByOpponent, YearsAroundNineteenFiftyAndSeventy) {
+    EXPECT_EQ(play("Genius", "Kasparov", 1940).white, human);
+    EXPECT_EQ(play("Genius", "Kasparov", 1949).white, human);
+    EXPECT_EQ(play("Genius", "Kasparov", 1950).white, unknown);
+    EXPECT_EQ(play("Genius", "Kasparov", 1960).white, unknown);
+    EXPECT_EQ(play("Genius", "Kasparov", 0).white, unknown);
+    EXPECT_EQ(play("Genius", "Deep Blue", 1965).white, human);
+    EXPECT_EQ(play("Genius", "Deep Blue", 1969).white, human);
+    EXPECT_EQ(play("Genius", "Deep Blue", 1970).white, computer);
+    EXPECT_EQ(play("Genius", "Deep Blue", 0).white, computer);
+    EXPECT_EQ(play("Genius", "Deep Blue", 19).white, human);
+}
+
+TEST(ResolveByOpponent, CorrespondenceAndPairs) {
+    EXPECT_EQ(play("Genius", "Deep Blue", 0, "Corr. Ch. 1990").white, human);
+    EXPECT_EQ(play("Deep Blue", "Genius", 0, "NL-ch corr 1990").black, human);
+    game g = play("Genius", "Rebel", 1930);
+    EXPECT_EQ(g.white, computer);
+    EXPECT_EQ(g.black, computer);
+    g = play("Genius", "Somebody");
+    EXPECT_EQ(g.white, unknown);
+    // Black is settled against White's kind as White's resolution left it.
+    g = play("Kasparov", "Genius", 1940);
+    EXPECT_EQ(g.black, human);
+}
+
+TEST(IsCorrespondenceEvent, CaseSensitiveMarkers) {
+    for (const char* event : {"corr 1990", "NL Corr ", "Corr.", "ICCF corr.", "cr 12", "ch cr.", "korr.", "Korr."}) {
+        EXPECT_TRUE(is_correspondence_event(event)) << event;
+    }
+    for (const char* event : {"Corr", "CORR 1", "Correze m", "Korr 5", "acr", "Cr 1", ""}) {
+        EXPECT_FALSE(is_correspondence_event(event)) << event;
+    }
+}
+
+TEST(RepairKnownNames, ThreeKnownPairs) {
+    game g = play("M", "Chess 6 - Smith");
+    EXPECT_EQ(g.white_name, "M Chess 6");
+    EXPECT_EQ(g.black_name, "Smith");
+    EXPECT_EQ(g.black, human);
+    EXPECT_EQ(play("M", "Chess 4 - Kasparov").white_name, "M Chess 4");
+    EXPECT_EQ(play("M", "Chess 5 - Smith").white_name, "M");
+    EXPECT_EQ(play("M ", "Chess 6 - Smith").black_name, "Chess 6 - Smith");
+    g = play("Hiarcs3 486/50 Junior 2", "whoever");
+    EXPECT_EQ(g.white_name, "Hiarcs 3");
+    EXPECT_EQ(g.black_name, "Junior");
+    EXPECT_EQ(g.white, computer);
+    g = play("Junior 486/50 Hiarcs3", "");
+    EXPECT_EQ(g.white_name, "Junior");
+    EXPECT_EQ(g.black_name, "Hiarcs 3");
+}
+
+TEST(RouteGame, TableReadFromTheTop) {
+    EXPECT_EQ(route_game(advanced_team, computer), output_role::advanced);
+    EXPECT_EQ(route_game(unknown, advanced_team), output_role::advanced);
+    EXPECT_EQ(route_game(computer, computer), output_role::comp_vs_comp);
+    EXPECT_EQ(route_game(computer, human), output_role::comp_vs_human);
+    EXPECT_EQ(route_game(human, computer), output_role::comp_vs_human);
+    EXPECT_EQ(route_game(computer, unknown), output_role::comp_vs_rest);
+    EXPECT_EQ(route_game(unknown, computer), output_role::comp_vs_rest);
+    EXPECT_EQ(route_game(computer, bye), output_role::rest_vs_rest);
+    EXPECT_EQ(route_game(human, human), output_role::rest_vs_rest);
+    EXPECT_EQ(route_game(human, unknown), output_role::rest_vs_rest);
+    EXPECT_EQ(route_game(bye, bye), output_role::rest_vs_rest);
+    EXPECT_EQ(route_game(unknown, unknown), output_role::rest_vs_rest);
+}
+
+}  // namespace
+}  // namespace gs
