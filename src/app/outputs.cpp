@@ -74,10 +74,11 @@ bool write_line(outputs& outs, std::string_view line, console& out) {
                 report_failure(channel, out);
                 return false;
             }
-            line = {};
+            channel.buffer[channel.used++] = '\n';
+            return true;
         }
     }
-    std::memcpy(channel.buffer.get() + channel.used, line.data(), line.size());
+    if (!line.empty()) std::memcpy(channel.buffer.get() + channel.used, line.data(), line.size());
     channel.used += line.size();
     channel.buffer[channel.used++] = '\n';
     return true;

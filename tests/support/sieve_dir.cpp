@@ -1,0 +1,123 @@
+#include "support/sieve_dir.hpp"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+#include "lists/list_files.hpp"
+
+namespace gs::testing {
+namespace {
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+sieve_dir::sieve_dir(bool with_lists) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "gamesieve-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+    if (with_lists) {
+        for (const list_file& file : list_files) write(std::string(file.path), "");
+    }
+}
+
+sieve_dir::~sieve_dir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void sieve_dir::write(const std::string& name, const std::string& bytes) const {
+    std::ofstream out(path_ + "/" + name, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + name);
+}
+
+std::optional<std::string> sieve_dir::read(const std::string& name) const {
+    if (!exists(name)) return std::nullopt;
+    return slurp(path_ + "/" + name);
+}
+
+bool sieve_dir::exists(const std::string& name) const {
+    return std::filesystem::exists(std::filesystem::symlink_status(path_ + "/" + name));
+}
+
+run_result sieve_dir::run(const std::vector<std::string>& args,
+                          const std::optional<std::string>& stdin_bytes) const {
+    const std::string out_path = path_ + "/.stdout", err_path = path_ + "/.stderr";
+    int feed[2] = {-1, -1};
+    if (stdin_bytes && ::pipe(feed) != 0) throw std::runtime_error("pipe failed");
+    const pid_t child = ::fork();
+    if (child < 0) throw std::runtime_error("fork failed");
+    if (child == 0) {
+        if (::chdir(path_.c_str()) != 0) ::_exit(126);
+        const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int in = stdin_bytes ? feed[0] : ::open("/dev/null", O_RDONLY);
+        if (out < 0 || err < 0 || in < 0) ::_exit(126);
+        ::dup2(out, 1);
+        ::dup2(err, 2);
+        ::dup2(in, 0);
+        if (stdin_bytes) ::close(feed[1]);
+        std::vector<char*> argv;
+        std::string binary = GAMESIEVE_BINARY;
+        argv.push_back(binary.data());
+        std::vector<std::string> copies = args;
+        for (std::string& arg : copies) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        ::execv(binary.c_str(), argv.data());
+        ::_exit(127);
+    }
+    std::thread writer;
+    if (stdin_bytes) {
+        ::close(feed[0]);
+        writer = std::thread([fd = feed[1], &stdin_bytes] {
+            const std::string& bytes = *stdin_bytes;
+            std::size_t done = 0;
+            while (done < bytes.size()) {
+                const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+                if (n <= 0) break;
+                done += static_cast<std::size_t>(n);
+            }
+            ::close(fd);
+        });
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (writer.joinable()) writer.join();
+    run_result result;
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.out = slurp(out_path);
+    result.err = slurp(err_path);
+    std::filesystem::remove(out_path);
+    std::filesystem::remove(err_path);
+    return result;
+}
+
+std::map<std::string, std::string> sieve_dir::outputs() const {
+    std::map<std::string, std::string> result;
+    for (const std::string& name : output_names) {
+        if (auto bytes = read(name)) result[name] = *bytes;
+    }
+    return result;
+}
+
+std::string reading_lines() {
+    std::string lines;
+    for (const list_file& file : list_files) lines.append("Reading ").append(file.path).append("...\n");
+    return lines;
+}
+
+}  // namespace gs::testing

@@ -1,0 +1,48 @@
+// End-to-end test helper: a fresh temporary working directory with the twelve list files, in which the
+// built gamesieve binary runs with its standard output captured.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace gs::testing {
+
+struct run_result {
+    int status = -1;
+    std::string out;  // everything the tool wrote to standard output
+    std::string err;  // everything it wrote to standard error (expected to stay empty)
+};
+
+class sieve_dir {
+public:
+    // Creates the directory with the twelve list files, empty unless with_lists is false.
+    explicit sieve_dir(bool with_lists = true);
+    ~sieve_dir();
+    sieve_dir(const sieve_dir&) = delete;
+    sieve_dir& operator=(const sieve_dir&) = delete;
+
+    const std::string& path() const { return path_; }
+    void write(const std::string& name, const std::string& bytes) const;
+    std::optional<std::string> read(const std::string& name) const;
+    bool exists(const std::string& name) const;
+
+    // Runs gamesieve with these arguments in the directory; stdin_bytes, when given, arrive through a pipe.
+    run_result run(const std::vector<std::string>& args,
+                   const std::optional<std::string>& stdin_bytes = std::nullopt) const;
+
+    // The five outputs by name; a file that does not exist is absent from the map.
+    std::map<std::string, std::string> outputs() const;
+
+private:
+    std::string path_;
+};
+
+// The twelve "Reading <file>..." lines, in load order.
+std::string reading_lines();
+
+inline const std::vector<std::string> output_names = {"comp_vs_comp.pgn", "comp_vs_human.pgn",
+                                                      "comp_vs_rest.pgn", "rest_vs_rest.pgn", "advanced.pgn"};
+
+}  // namespace gs::testing
