@@ -42,10 +42,10 @@ struct run_state {
 // Feeds every line of the input to the splitter. False after a read error (reported here) or an output
 // failure (reported by the output).
 bool sort_games(line_reader& input, const char* path, run_state& state, console& out) {
-    std::string line;
-    std::string_view view;
+    std::string tag_line;
+    std::string_view line;
     while (true) {
-        const read_status status = next_line(input, view);
+        const read_status status = next_line(input, line);
         if (status == read_status::end) break;
         if (status == read_status::error) {
             print_line(out, msg_cannot_read_input, path);
@@ -53,8 +53,7 @@ bool sort_games(line_reader& input, const char* path, run_state& state, console&
             finish_input(state.splitter, state.lists, state.outs, out);
             return false;
         }
-        line.assign(view);
-        if (!process_line(line, state.splitter, state.lists, state.outs, out)) return false;
+        if (!process_line(line, tag_line, state.splitter, state.lists, state.outs, out)) return false;
     }
     return finish_input(state.splitter, state.lists, state.outs, out);
 }

@@ -37,17 +37,18 @@ void reset_game(game_splitter& splitter, outputs& outs) {
     outs.current = output_role::rest_vs_rest;
 }
 
-bool process_line(std::string& line, game_splitter& splitter, const name_lists& lists, outputs& outs,
-                  console& out) {
-    trim_right(line);
+bool process_line(std::string_view line, std::string& tag_line, game_splitter& splitter, const name_lists& lists,
+                  outputs& outs, console& out) {
+    line = trimmed_right(line);
     if (splitter.in_header && line.empty()) return true;
     if (is_tag_line(line)) {
         if (!splitter.in_header) {
             reset_game(splitter, outs);
             splitter.in_header = true;
         }
-        handle_tag_line(line, splitter.header, out);
-        hold_line(splitter.header.held, line);
+        tag_line.assign(line);
+        handle_tag_line(tag_line, splitter.header, out);
+        hold_line(splitter.header.held, tag_line);
         return true;
     }
     if (splitter.in_header && !end_header(splitter, lists, outs, out)) return false;

@@ -25,12 +25,25 @@ bool extract_tag_value(std::string_view line, std::string_view tag, std::string&
 
 void handle_tag_line(std::string& line, game_header& header, console& out) {
     remove_all(line, escaped_quote);
-    // A line carries one tag name, so at most one of these captures.
-    const bool captured = extract_tag_value(line, "White", header.white.name) ||
-                          extract_tag_value(line, "Black", header.black.name) ||
-                          extract_tag_value(line, "Site", header.site);
-    if (!captured && extract_tag_value(line, "Event", header.event)) extract_event_date(line, header);
-    if (starts_with(line, date_line_start)) treat_date_line(line, header, out);
+    if (line.empty()) return;
+    // A tag line carries one tag name, the letters after its '['; only a tag of that name can be read.
+    std::size_t name_end = 1;
+    while (name_end < line.size() && ((line[name_end] >= 'A' && line[name_end] <= 'Z') ||
+                                      (line[name_end] >= 'a' && line[name_end] <= 'z'))) {
+        ++name_end;
+    }
+    const std::string_view name = std::string_view(line).substr(1, name_end - 1);
+    if (name == "White") {
+        extract_tag_value(line, name, header.white.name);
+    } else if (name == "Black") {
+        extract_tag_value(line, name, header.black.name);
+    } else if (name == "Site") {
+        extract_tag_value(line, name, header.site);
+    } else if (name == "Event") {
+        if (extract_tag_value(line, name, header.event)) extract_event_date(line, header);
+    } else if (name == "Date" && starts_with(line, date_line_start)) {
+        treat_date_line(line, header, out);
+    }
 }
 
 }  // namespace gs

@@ -165,6 +165,7 @@ bool add_list_lines(std::string_view bytes, name_list& list, bool word_mode, con
     while (next_line(reader, view) == read_status::line) {
         if (!add_line(view, line, list, word_mode, out)) return false;
     }
+    index_name_list(list);
     return true;
 }
 
@@ -191,6 +192,7 @@ bool load_name_list(const char* path, name_list& list, bool word_mode, console& 
         ok = add_line(view, line, list, word_mode, out);
     }
     close_line_reader(reader);
+    if (ok) index_name_list(list);
     return ok;
 }
 

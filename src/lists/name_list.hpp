@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "lists/name_index.hpp"
+
 namespace gs {
 
 inline constexpr std::size_t list_capacity = 5000;
@@ -23,7 +25,11 @@ struct name_entry {
 
 struct name_list {
     std::vector<name_entry> entries;
+    name_index index;  // built by index_name_list once the entries are complete
 };
+
+// Builds the list's index; until it is rebuilt after a change of the entries, matching scans them.
+void index_name_list(name_list& list);
 
 // True when the candidate matches an entry of the list: with both stars when it contains the entry's text,
 // with a leading star when it ends with it, with a trailing star when it starts with it, and otherwise when
@@ -32,7 +38,8 @@ struct name_list {
 // a star matches every candidate.
 bool list_contains(std::string& candidate, const name_list& list);
 
-// The same answer for a candidate already trimmed at the right, by trying the entries one by one.
+// The same answer for a candidate already trimmed at the right, by trying the entries one by one: the
+// reference that the index is checked against.
 bool list_contains_scan(std::string_view candidate, const name_list& list);
 
 }  // namespace gs

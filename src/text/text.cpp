@@ -22,11 +22,13 @@ bool is_name_punctuation(char c) {
 
 }  // namespace
 
-void trim_right(std::string& text) {
+std::string_view trimmed_right(std::string_view text) {
     std::size_t n = text.size();
     while (n > 0 && is_right_blank(text[n - 1])) --n;
-    text.resize(n);
+    return text.substr(0, n);
 }
+
+void trim_right(std::string& text) { text.resize(trimmed_right(text).size()); }
 
 void trim_left(std::string& text) {
     std::size_t n = 0;
@@ -62,12 +64,15 @@ bool contains(std::string_view text, std::string_view pattern) {
 
 void remove_all(std::string& text, std::string_view pattern) {
     if (pattern.empty()) return;
+    // Most texts hold no occurrence at all; finding that out is one memchr.
+    const std::size_t first = text.find(pattern[0]);
+    if (first == std::string::npos) return;
     // The kept characters form a stack at the front of the text. Whenever its top spells the pattern, that
     // occurrence is the leftmost one of the text as it would stand after the earlier deletions, so popping
     // it reproduces repeated first-occurrence deletion in a single pass.
     const std::size_t m = pattern.size();
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    std::size_t kept = first;
+    for (std::size_t i = first; i < text.size(); ++i) {
         text[kept++] = text[i];
         if (kept >= m && text[kept - 1] == pattern[m - 1] &&
             std::string_view(text).substr(kept - m, m) == pattern) {

@@ -15,6 +15,7 @@ namespace gs {
 
 // Removes trailing tabs, line feeds, carriage returns and spaces.
 void trim_right(std::string& text);
+std::string_view trimmed_right(std::string_view text);
 
 // Removes leading line feeds, tabs and spaces. A carriage return is not removed at the left, so a text that
 // begins with one is left unchanged.

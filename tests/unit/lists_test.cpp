@@ -17,13 +17,25 @@ name_entry entry(std::string text, bool leading, bool trailing) {
     return name_entry{std::move(text), trailing, leading};
 }
 
-bool matches(std::string candidate, const name_list& list) { return list_contains(candidate, list); }
+name_list make_list(std::vector<name_entry> entries) {
+    name_list list;
+    list.entries = std::move(entries);
+    index_name_list(list);
+    return list;
+}
+
+// Asks the indexed list, and checks that trying the entries one by one gives the same answer.
+bool matches(std::string candidate, const name_list& list) {
+    const bool found = list_contains(candidate, list);
+    EXPECT_EQ(found, list_contains_scan(candidate, list)) << candidate;
+    return found;
+}
 
 TEST(ListContains, EachFlagPairHasItsOwnTest) {
-    const name_list exact{{entry("Fritz", false, false)}};
-    const name_list prefix{{entry("Fritz", false, true)}};
-    const name_list suffix{{entry("Fritz", true, false)}};
-    const name_list inner{{entry("Fritz", true, true)}};
+    const name_list exact = make_list({entry("Fritz", false, false)});
+    const name_list prefix = make_list({entry("Fritz", false, true)});
+    const name_list suffix = make_list({entry("Fritz", true, false)});
+    const name_list inner = make_list({entry("Fritz", true, true)});
     for (const char* name : {"Fritz", "Fritz 8", "Fritzy", "Deep Fritz", "Deep Fritz 8", "fritz"}) {
         const std::string n = name;
         EXPECT_EQ(matches(n, exact), n == "Fritz") << n;
@@ -35,12 +47,12 @@ TEST(ListContains, EachFlagPairHasItsOwnTest) {
 }
 
 TEST(ListContains, EmptyEntriesAndEmptyCandidates) {
-    const name_list empty_exact{{entry("", false, false)}};
+    const name_list empty_exact = make_list({entry("", false, false)});
     EXPECT_TRUE(matches("", empty_exact));
     EXPECT_TRUE(matches("  ", empty_exact));
     EXPECT_FALSE(matches("x", empty_exact));
     for (const auto& [leading, trailing] : {std::pair{true, true}, {true, false}, {false, true}}) {
-        const name_list anything{{entry("", leading, trailing)}};
+        const name_list anything = make_list({entry("", leading, trailing)});
         EXPECT_TRUE(matches("", anything));
         EXPECT_TRUE(matches("Anyone at all", anything));
     }
@@ -48,7 +60,7 @@ TEST(ListContains, EmptyEntriesAndEmptyCandidates) {
 }
 
 TEST(ListContains, TrimsTheCandidateInPlace) {
-    const name_list list{{entry("Smith", false, false)}};
+    const name_list list = make_list({entry("Smith", false, false)});
     std::string candidate = "Smith \t\r";
     EXPECT_TRUE(list_contains(candidate, list));
     EXPECT_EQ(candidate, "Smith");
@@ -58,7 +70,7 @@ TEST(ListContains, TrimsTheCandidateInPlace) {
 }
 
 TEST(ListContains, IsByteExactAndCaseSensitive) {
-    const name_list list{{entry("M\xfcller", false, false), entry(std::string("a\0b", 3), false, false)}};
+    const name_list list = make_list({entry("M\xfcller", false, false), entry(std::string("a\0b", 3), false, false)});
     EXPECT_TRUE(matches("M\xfcller", list));
     EXPECT_FALSE(matches("MUller", list));
     EXPECT_TRUE(matches(std::string("a\0b", 3), list));
@@ -207,7 +219,7 @@ TEST(WordMode, ErrorsComeInTheOrderWordsAreAdded) {
 
 TEST(LoadNameList, MissingFileIsAnnouncedThenReported) {
     captured_console out;
-    name_list list{{entry("stale", false, false)}};
+    name_list list = make_list({entry("stale", false, false)});
     EXPECT_FALSE(load_name_list("/nonexistent/humans.cfg", list, false, out.con));
     EXPECT_EQ(out.text(), "Reading /nonexistent/humans.cfg...\nError: During opening /nonexistent/humans.cfg\n");
     EXPECT_TRUE(list.entries.empty());
@@ -218,6 +230,58 @@ TEST(LoadNameList, DirectoryIsReportedAsUnopenable) {
     name_list list;
     EXPECT_FALSE(load_name_list("/", list, true, out.con));
     EXPECT_EQ(out.text(), "Reading /...\nError: During opening /\n");
+}
+
+}  // namespace
+}  // namespace gs
+
+namespace gs {
+namespace {
+
+// The index must give the answer of trying every entry, for any entries and any candidate. Small
+// alphabets make overlapping patterns (the hard case for the substring automaton) common.
+TEST(NameIndex, AgreesWithTheScanOnRandomListsAndCandidates) {
+    std::mt19937 random(20261208);
+    const std::string alphabets[] = {"ab", "abc", "ab\xff\0", "abcdefghij"};
+    for (int round = 0; round < 400; ++round) {
+        const std::string& alphabet = alphabets[round % 4];
+        const auto text = [&](std::size_t most) {
+            std::string t;
+            const std::size_t length = random() % (most + 1);
+            for (std::size_t i = 0; i < length; ++i) t.push_back(alphabet[random() % alphabet.size()]);
+            return t;
+        };
+        std::vector<name_entry> entries;
+        const std::size_t count = 1 + random() % 60;
+        for (std::size_t i = 0; i < count; ++i) {
+            entries.push_back(entry(text(i % 7 == 0 ? 99 : 6), random() % 2 == 0, random() % 3 == 0));
+        }
+        // Mostly lists without a match-everything entry, which would hide the rest.
+        if (round % 5 != 0) {
+            std::erase_if(entries, [](const name_entry& e) { return e.text.empty() && (e.leading_star || e.trailing_star); });
+        }
+        const name_list list = make_list(entries);
+        for (int probe = 0; probe < 200; ++probe) {
+            std::string candidate = text(probe % 10 == 0 ? 400 : 12);
+            if (probe % 7 == 0 && !entries.empty()) {
+                const name_entry& e = entries[random() % entries.size()];
+                candidate = text(3) + e.text + text(3);
+            }
+            std::string trimmed = candidate;
+            const bool found = list_contains(trimmed, list);
+            ASSERT_EQ(found, list_contains_scan(trimmed, list)) << "round " << round << " candidate " << candidate;
+        }
+    }
+}
+
+TEST(NameIndex, ListsChangedAfterIndexingOrWithHugeEntriesStillAnswerRight) {
+    name_list list = make_list({entry("Fritz", false, false)});
+    list.entries.push_back(entry("Junior", false, false));
+    EXPECT_TRUE(matches("Junior", list));
+    list = make_list({entry(std::string(300, 'x'), true, true)});
+    EXPECT_FALSE(list.index.usable);
+    EXPECT_TRUE(matches("a" + std::string(300, 'x'), list));
+    EXPECT_FALSE(matches(std::string(299, 'x'), list));
 }
 
 }  // namespace

@@ -1,0 +1,69 @@
+// An index over a name list's entries that answers "does any entry match" in time that depends on the
+// candidate's length, not on the number of entries.
+//
+// Exact, prefix and suffix entries live in open-addressing hash tables keyed by a byte hash; one pass over
+// at most the first (or last) 99 bytes of the candidate computes the hash of every prefix (or suffix), and
+// only the lengths that some entry has are probed. Entries with a star at both ends form an Aho-Corasick
+// automaton, which finds any of them in one pass over the candidate. An entry with empty text and a star
+// matches everything and is kept as a flag.
+#pragma once
+
+#include <bitset>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace gs {
+
+struct name_entry;
+
+// Texts of entries found by hash: each slot holds the hash and the entry's position, or is empty.
+struct text_table {
+    struct slot {
+        std::uint64_t hash = 0;
+        std::uint32_t entry = 0;
+        bool used = false;
+    };
+    std::vector<slot> slots;  // a power of two in size, at most half full
+};
+
+// Aho-Corasick automaton over the texts of the entries with two stars.
+struct substring_automaton {
+    struct edge {
+        unsigned char byte;
+        std::uint32_t target;
+    };
+    struct node {
+        std::uint32_t first_edge = 0;  // edges[first_edge, first_edge + edge_count), sorted by byte
+        std::uint32_t edge_count = 0;
+        std::uint32_t fail = 0;
+        bool accepts = false;  // some entry text ends here, or at a node on the failure chain
+    };
+    std::vector<node> nodes;  // node 0 is the root
+    std::vector<edge> edges;
+    std::uint32_t root_next[256] = {};  // the root's transitions, 0 where there is none
+};
+
+// Entry texts up to this length are indexed; a list with a longer text is searched entry by entry.
+inline constexpr std::size_t longest_indexed_text = 255;
+
+struct name_index {
+    std::size_t indexed_entries = 0;  // the entries this index was built from
+    bool usable = false;              // false when an entry is too long to index
+    bool matches_everything = false;
+    text_table exact;
+    text_table prefixes;
+    text_table suffixes;
+    std::bitset<256> prefix_lengths;
+    std::bitset<256> suffix_lengths;
+    substring_automaton inner;
+};
+
+// Builds the index of the entries; it is usable unless an entry text is longer than longest_indexed_text.
+void build_name_index(name_index& index, const std::vector<name_entry>& entries);
+
+// True when the candidate (already trimmed) matches any entry; the same answer as trying each entry.
+bool index_matches(const name_index& index, const std::vector<name_entry>& entries, std::string_view candidate);
+
+}  // namespace gs
