@@ -71,8 +71,9 @@ void resolve_by_opponent(player_slot& self, player_slot& other, game_header& hea
 
 void classify_game(game_header& header, const name_lists& lists) {
     repair_known_names(header);
-    classify_player(header.white, header, lists);
-    classify_player(header.black, header, lists);
+    game_facts facts = facts_of(header);
+    classify_player(header.white, header, lists, facts);
+    classify_player(header.black, header, lists, facts);
     if (header.white.kind == player_class::bye) header.white.kind = header.black.kind;
     if (header.black.kind == player_class::bye) header.black.kind = header.white.kind;
     if (header.white.kind == player_class::depends_on_opponent) {

@@ -85,7 +85,14 @@ server_kind detect_server_kind(std::string_view event, std::string_view site) {
     return server_kind::other;
 }
 
+game_facts facts_of(const game_header& header) { return {detect_server_kind(header.event, header.site)}; }
+
 void classify_player(player_slot& slot, game_header& header, const name_lists& lists) {
+    game_facts facts = facts_of(header);
+    classify_player(slot, header, lists, facts);
+}
+
+void classify_player(player_slot& slot, game_header& header, const name_lists& lists, game_facts& facts) {
     slot.upper = slot.name;
     upper_ascii(slot.upper);
     if (is_marked_computer(slot.upper)) {
@@ -102,7 +109,7 @@ void classify_player(player_slot& slot, game_header& header, const name_lists& l
     }
 
     player_class& kind = slot.kind;
-    switch (detect_server_kind(header.event, header.site)) {
+    switch (facts.server) {
         case server_kind::icc:
             if (classify_by(slot.unrated, icc_look_ups, lists, kind)) return;
             break;
@@ -110,9 +117,14 @@ void classify_player(player_slot& slot, game_header& header, const name_lists& l
             if (classify_by(slot.unrated, fics_look_ups, lists, kind)) return;
             break;
         case server_kind::other: {
-            const name_list& advanced_events = list_of(lists, list_id::adv_events);
-            if (list_contains(header.site, advanced_events) || list_contains(header.event, advanced_events) ||
-                list_contains(slot.name, list_of(lists, list_id::advanced_chess))) {
+            using enum game_facts::answer;
+            if (facts.advanced_event == not_asked) {
+                const name_list& advanced_events = list_of(lists, list_id::adv_events);
+                const bool listed =
+                    list_contains(header.site, advanced_events) || list_contains(header.event, advanced_events);
+                facts.advanced_event = listed ? yes : no;
+            }
+            if (facts.advanced_event == yes || list_contains(slot.name, list_of(lists, list_id::advanced_chess))) {
                 kind = player_class::advanced_team;
                 return;
             }

@@ -1,7 +1,6 @@
 #include "header/dates.hpp"
 
 #include <array>
-#include <cstdio>
 #include <optional>
 #include <string_view>
 
@@ -32,15 +31,26 @@ constexpr std::array<fixed_date, 6> fixed_dates = {{
     {"5-6 oct 2002", "2002.10.05"},
 }};
 
-// Appends a date part: at least `width` digits with leading zeros, or question marks for 0.
-void append_part(std::string& line, int value, int width) {
+// Appends a non-negative number with at least `width` digits, leading zeros filling up ("%0*d").
+void append_number(std::string& text, int value, std::size_t width) {
+    char digits[16];
+    std::size_t n = 0;
+    auto rest = static_cast<unsigned>(value);
+    do {
+        digits[n++] = static_cast<char>('0' + rest % 10);
+        rest /= 10;
+    } while (rest > 0);
+    if (n < width) text.append(width - n, '0');
+    while (n > 0) text.push_back(digits[--n]);
+}
+
+// Appends a date part: its number, or question marks for 0.
+void append_part(std::string& line, int value, std::size_t width) {
     if (value == 0) {
-        line.append(static_cast<std::size_t>(width), '?');
+        line.append(width, '?');
         return;
     }
-    char digits[16];
-    const int n = std::snprintf(digits, sizeof digits, "%0*d", width, value);
-    line.append(digits, static_cast<std::size_t>(n));
+    append_number(line, value, width);
 }
 
 }  // namespace
@@ -135,9 +145,12 @@ void extract_event_date(std::string& line, game_header& header) {
         line.resize(*line_space);
         line.append(tag_line_close);
     }
-    char date[48];
-    const int n = std::snprintf(date, sizeof date, "%04d.%02d.%02d", year, parts[0], parts[1]);
-    header.event_date.assign(date, static_cast<std::size_t>(n));
+    header.event_date.clear();
+    append_number(header.event_date, year, 4);
+    header.event_date.push_back('.');
+    append_number(header.event_date, parts[0], 2);
+    header.event_date.push_back('.');
+    append_number(header.event_date, parts[1], 2);
 }
 
 }  // namespace gs

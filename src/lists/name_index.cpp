@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <queue>
+#include <span>
 
 #include "lists/name_list.hpp"
 
@@ -26,6 +27,12 @@ std::uint64_t backward_hash(std::string_view text) {
     std::uint64_t hash = fnv_offset;
     for (std::size_t i = text.size(); i-- > 0;) hash = step(hash, text[i]);
     return hash;
+}
+
+// The two bytes at position at, as one number.
+std::size_t pair_at(std::string_view text, std::size_t at) {
+    return static_cast<std::size_t>(static_cast<unsigned char>(text[at])) << 8 |
+           static_cast<unsigned char>(text[at + 1]);
 }
 
 std::size_t slot_of(const text_table& table, std::uint64_t hash) {
@@ -57,6 +64,41 @@ bool find(const text_table& table, const std::vector<name_entry>& entries, std::
         if (slot.hash == hash && entries[slot.entry].text == text) return true;
     }
     return false;
+}
+
+// Fills the complete transition table: a node's move on a byte is its own edge, or else its failure
+// node's move, which breadth-first order has already settled.
+void build_dense_table(substring_automaton& automaton, const std::vector<std::string_view>& texts,
+                       const std::vector<std::uint32_t>& order) {
+    automaton.dense.clear();
+    std::fill(std::begin(automaton.class_of), std::end(automaton.class_of), static_cast<unsigned char>(0));
+    std::uint32_t classes = 1;
+    for (std::string_view text : texts) {
+        for (char c : text) {
+            unsigned char& cls = automaton.class_of[static_cast<unsigned char>(c)];
+            if (cls == 0) cls = static_cast<unsigned char>(classes++);
+        }
+    }
+    automaton.class_count = classes;
+    if (automaton.nodes.size() * classes > automaton.dense_limit) return;
+    automaton.dense.assign(automaton.nodes.size() * classes, 0);
+    // A cell holds the target's row offset, so the walk needs no multiplication.
+    const auto cell = [&](std::uint32_t target) {
+        const std::uint32_t row = target * classes;
+        return automaton.nodes[target].accepts ? (row | accepting_bit) : row;
+    };
+    for (const substring_automaton::edge& e : std::span(automaton.edges).subspan(0, automaton.nodes[0].edge_count)) {
+        automaton.dense[automaton.class_of[e.byte]] = cell(e.target);
+    }
+    for (std::uint32_t node : order) {
+        const substring_automaton::node& n = automaton.nodes[node];
+        std::copy_n(automaton.dense.begin() + static_cast<std::ptrdiff_t>(n.fail * classes), classes,
+                    automaton.dense.begin() + static_cast<std::ptrdiff_t>(node * classes));
+        for (std::uint32_t e = n.first_edge; e < n.first_edge + n.edge_count; ++e) {
+            const substring_automaton::edge& edge = automaton.edges[e];
+            automaton.dense[node * classes + automaton.class_of[edge.byte]] = cell(edge.target);
+        }
+    }
 }
 
 void build_automaton(substring_automaton& automaton, const std::vector<std::string_view>& texts) {
@@ -93,9 +135,11 @@ void build_automaton(substring_automaton& automaton, const std::vector<std::stri
 
     // Failure links in breadth-first order; a node accepts when its failure target does.
     std::queue<std::uint32_t> pending;
+    std::vector<std::uint32_t> order;  // every node but the root, in breadth-first order
     for (const auto& [byte, target] : children[0]) {
         automaton.nodes[target].fail = 0;
         pending.push(target);
+        order.push_back(target);
     }
     while (!pending.empty()) {
         const std::uint32_t node = pending.front();
@@ -107,8 +151,10 @@ void build_automaton(substring_automaton& automaton, const std::vector<std::stri
             automaton.nodes[target].fail = found != children[fail].end() && found->second != target ? found->second : 0;
             if (automaton.nodes[automaton.nodes[target].fail].accepts) automaton.nodes[target].accepts = true;
             pending.push(target);
+            order.push_back(target);
         }
     }
+    build_dense_table(automaton, texts, order);
 }
 
 std::uint32_t child_of(const substring_automaton& automaton, std::uint32_t node, unsigned char byte) {
@@ -123,6 +169,14 @@ std::uint32_t child_of(const substring_automaton& automaton, std::uint32_t node,
 
 bool automaton_matches(const substring_automaton& automaton, std::string_view candidate) {
     if (automaton.nodes.size() <= 1) return false;
+    if (!automaton.dense.empty()) {
+        std::uint32_t node = 0;
+        for (char c : candidate) {
+            node = automaton.dense[node + automaton.class_of[static_cast<unsigned char>(c)]];
+            if (node & accepting_bit) return true;
+        }
+        return false;
+    }
     std::uint32_t node = 0;
     for (char c : candidate) {
         const auto byte = static_cast<unsigned char>(c);
@@ -139,8 +193,9 @@ bool automaton_matches(const substring_automaton& automaton, std::string_view ca
 
 }  // namespace
 
-void build_name_index(name_index& index, const std::vector<name_entry>& entries) {
+void build_name_index(name_index& index, const std::vector<name_entry>& entries, std::size_t dense_limit) {
     index = name_index{};
+    index.inner.dense_limit = dense_limit;
     index.indexed_entries = entries.size();
     std::size_t exact = 0, prefixes = 0, suffixes = 0;
     std::vector<std::string_view> inner;
@@ -164,14 +219,21 @@ void build_name_index(name_index& index, const std::vector<name_entry>& entries)
     for (std::uint32_t i = 0; i < entries.size(); ++i) {
         const name_entry& entry = entries[i];
         if (entry.text.empty() && (entry.leading_star || entry.trailing_star)) continue;
+        const std::size_t length = entry.text.size();
         if (!entry.leading_star && !entry.trailing_star) {
             insert(index.exact, forward_hash(entry.text), i);
+            index.longest_exact = std::max(index.longest_exact, length);
+            if (length >= 2) index.exact_pairs.set(pair_at(entry.text, 0));
         } else if (entry.trailing_star && !entry.leading_star) {
             insert(index.prefixes, forward_hash(entry.text), i);
-            index.prefix_lengths.set(entry.text.size());
+            index.prefix_lengths.set(length);
+            index.longest_prefix = std::max(index.longest_prefix, length);
+            if (length >= 2) index.prefix_pairs.set(pair_at(entry.text, 0));
         } else if (entry.leading_star && !entry.trailing_star) {
             insert(index.suffixes, backward_hash(entry.text), i);
-            index.suffix_lengths.set(entry.text.size());
+            index.suffix_lengths.set(length);
+            index.longest_suffix = std::max(index.longest_suffix, length);
+            if (length >= 2) index.suffix_pairs.set(pair_at(entry.text, length - 2));
         }
     }
     build_automaton(index.inner, inner);
@@ -181,28 +243,31 @@ void build_name_index(name_index& index, const std::vector<name_entry>& entries)
 bool index_matches(const name_index& index, const std::vector<name_entry>& entries, std::string_view candidate) {
     if (index.matches_everything) return true;
     const std::size_t size = candidate.size();
-    // No entry text is longer than longest_indexed_text, so only that many bytes at either end take part.
-    const std::size_t reach = std::min(size, longest_indexed_text);
-    const bool exact_possible = size <= longest_indexed_text && !index.exact.slots.empty();
-    if (index.prefix_lengths.any() || exact_possible) {
-        std::uint64_t hash = fnv_offset;
-        for (std::size_t length = 1; length <= reach; ++length) {
-            hash = step(hash, candidate[length - 1]);
-            if (index.prefix_lengths.test(length) &&
-                find(index.prefixes, entries, hash, candidate.substr(0, length))) {
-                return true;
-            }
+    // Only as many bytes at either end as the longest entry of a kind has can take part in a match.
+    const bool has_pair = size >= 2;
+    // Entries of two bytes or more can match only when the candidate's end pair is one of theirs.
+    const bool exact_possible = !index.exact.slots.empty() && size <= index.longest_exact &&
+                                (!has_pair || index.exact_pairs.test(pair_at(candidate, 0)));
+    std::size_t prefix_reach = std::min(size, index.longest_prefix);
+    if (has_pair && !index.prefix_pairs.test(pair_at(candidate, 0))) prefix_reach = std::min<std::size_t>(prefix_reach, 1);
+    const std::size_t forward_reach = exact_possible ? size : prefix_reach;
+    std::uint64_t hash = fnv_offset;
+    for (std::size_t length = 1; length <= forward_reach; ++length) {
+        hash = step(hash, candidate[length - 1]);
+        if (length <= prefix_reach && index.prefix_lengths.test(length) &&
+            find(index.prefixes, entries, hash, candidate.substr(0, length))) {
+            return true;
         }
-        if (exact_possible && find(index.exact, entries, hash, candidate)) return true;
     }
-    if (index.suffix_lengths.any()) {
-        std::uint64_t hash = fnv_offset;
-        for (std::size_t length = 1; length <= reach; ++length) {
-            hash = step(hash, candidate[size - length]);
-            if (index.suffix_lengths.test(length) &&
-                find(index.suffixes, entries, hash, candidate.substr(size - length))) {
-                return true;
-            }
+    if (exact_possible && find(index.exact, entries, hash, candidate)) return true;
+
+    std::size_t suffix_reach = std::min(size, index.longest_suffix);
+    if (has_pair && !index.suffix_pairs.test(pair_at(candidate, size - 2))) suffix_reach = std::min<std::size_t>(suffix_reach, 1);
+    hash = fnv_offset;
+    for (std::size_t length = 1; length <= suffix_reach; ++length) {
+        hash = step(hash, candidate[size - length]);
+        if (index.suffix_lengths.test(length) && find(index.suffixes, entries, hash, candidate.substr(size - length))) {
+            return true;
         }
     }
     return automaton_matches(index.inner, candidate);

@@ -3,7 +3,8 @@
 //
 // Exact, prefix and suffix entries live in open-addressing hash tables keyed by a byte hash; one pass over
 // at most the first (or last) 99 bytes of the candidate computes the hash of every prefix (or suffix), and
-// only the lengths that some entry has are probed. Entries with a star at both ends form an Aho-Corasick
+// only the lengths that some entry has are probed, and only when the candidate's first (or last) two
+// bytes begin (or end) some entry. Entries with a star at both ends form an Aho-Corasick
 // automaton, which finds any of them in one pass over the candidate. An entry with empty text and a star
 // matches everything and is kept as a flag.
 #pragma once
@@ -28,6 +29,9 @@ struct text_table {
     std::vector<slot> slots;  // a power of two in size, at most half full
 };
 
+inline constexpr std::size_t dense_cell_limit = std::size_t{1} << 19;
+inline constexpr std::uint32_t accepting_bit = 0x80000000u;
+
 // Aho-Corasick automaton over the texts of the entries with two stars.
 struct substring_automaton {
     struct edge {
@@ -43,7 +47,18 @@ struct substring_automaton {
     std::vector<node> nodes;  // node 0 is the root
     std::vector<edge> edges;
     std::uint32_t root_next[256] = {};  // the root's transitions, 0 where there is none
+
+    // The same automaton as a complete transition table over byte classes (bytes that occur in no entry
+    // text share class 0), one load per candidate byte; built when it stays within dense_limit cells.
+    // A cell holds the target node's row offset (node times class_count), with accepting_bit set when
+    // the target accepts.
+    std::vector<std::uint32_t> dense;
+    std::size_t dense_limit = dense_cell_limit;
+    std::uint32_t class_count = 0;
+    unsigned char class_of[256] = {};
 };
+
+
 
 // Entry texts up to this length are indexed; a list with a longer text is searched entry by entry.
 inline constexpr std::size_t longest_indexed_text = 255;
@@ -57,11 +72,21 @@ struct name_index {
     text_table suffixes;
     std::bitset<256> prefix_lengths;
     std::bitset<256> suffix_lengths;
+    // The first two bytes of every exact and prefix entry, and the last two of every suffix entry, of
+    // those with two bytes or more: a candidate whose end pair is not among them needs no probe at all.
+    std::bitset<65536> exact_pairs;
+    std::bitset<65536> prefix_pairs;
+    std::bitset<65536> suffix_pairs;
+    std::size_t longest_exact = 0;  // no exact entry is longer, so no longer candidate can equal one
+    std::size_t longest_prefix = 0;
+    std::size_t longest_suffix = 0;
     substring_automaton inner;
 };
 
 // Builds the index of the entries; it is usable unless an entry text is longer than longest_indexed_text.
-void build_name_index(name_index& index, const std::vector<name_entry>& entries);
+// The substring automaton gets its complete table when that has at most dense_limit cells.
+void build_name_index(name_index& index, const std::vector<name_entry>& entries,
+                      std::size_t dense_limit = dense_cell_limit);
 
 // True when the candidate (already trimmed) matches any entry; the same answer as trying each entry.
 bool index_matches(const name_index& index, const std::vector<name_entry>& entries, std::string_view candidate);

@@ -1,6 +1,7 @@
 #include "text/text.hpp"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 
 namespace gs {
@@ -10,15 +11,16 @@ bool is_right_blank(char c) { return c == '\t' || c == '\n' || c == '\r' || c ==
 bool is_left_blank(char c) { return c == '\t' || c == '\n' || c == ' '; }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-bool is_name_punctuation(char c) {
-    switch (c) {
-        case ' ': case '"': case '#': case '$': case '\'': case '(': case ')': case '-': case '.':
-        case '/': case '<': case '>': case '@': case ']': case '_': case '`': case '~':
-            return true;
-        default:
-            return false;
-    }
-}
+constexpr std::string_view name_punctuation = " \"#$'()-./<>@]_`~";
+
+// One flag per byte value: true for the characters that names lose.
+constexpr std::array<bool, 256> name_punctuation_table = [] {
+    std::array<bool, 256> table{};
+    for (char c : name_punctuation) table[static_cast<unsigned char>(c)] = true;
+    return table;
+}();
+
+bool is_name_punctuation(char c) { return name_punctuation_table[static_cast<unsigned char>(c)]; }
 
 }  // namespace
 
