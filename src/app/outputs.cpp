@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -40,27 +41,32 @@ bool flush_channel(output_channel& channel, console& out) {
 }  // namespace
 
 bool open_outputs(outputs& outs, console& out) {
+    std::array<int, output_count> fds{};
+    for (std::size_t i = 0; i < output_count; ++i) {
+        const std::string name(output_file_names[i]);
+        do {
+            fds[i] = ::open(name.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+        } while (fds[i] < 0 && errno == EINTR);
+        if (fds[i] < 0) {
+            print_line(out, msg_cannot_open, output_file_names[i], msg_name_end);
+            for (std::size_t j = 0; j < i; ++j) ::close(fds[j]);
+            return false;
+        }
+    }
+    attach_outputs(outs, fds);
+    return true;
+}
+
+void attach_outputs(outputs& outs, const std::array<int, output_count>& fds) {
     for (std::size_t i = 0; i < output_count; ++i) {
         output_channel& channel = outs.channels[i];
         channel.name = output_file_names[i];
-        const std::string name(channel.name);
-        do {
-            channel.fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-        } while (channel.fd < 0 && errno == EINTR);
-        if (channel.fd < 0) {
-            print_line(out, msg_cannot_open, channel.name, msg_name_end);
-            for (std::size_t j = 0; j < i; ++j) {
-                ::close(outs.channels[j].fd);
-                outs.channels[j].fd = -1;
-            }
-            return false;
-        }
+        channel.fd = fds[i];
         channel.buffer = std::make_unique<char[]>(output_buffer_size);
         channel.used = 0;
         channel.failed = false;
     }
     outs.current = output_role::rest_vs_rest;
-    return true;
 }
 
 bool write_line(outputs& outs, std::string_view line, console& out) {

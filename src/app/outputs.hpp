@@ -38,6 +38,10 @@ struct outputs {
 // "Error: During creating or opening file '<name>'", closes what it opened and returns false.
 bool open_outputs(outputs& outs, console& out);
 
+// Uses five descriptors that the caller opened (in the order of output_file_names) instead of the files:
+// for running the sorter in memory. close_outputs closes them.
+void attach_outputs(outputs& outs, const std::array<int, output_count>& fds);
+
 // Writes the line and a newline to the current output. False when the output has failed.
 bool write_line(outputs& outs, std::string_view line, console& out);
 

@@ -5,10 +5,6 @@
 #include <string>
 #include <string_view>
 
-#include "app/outputs.hpp"
-#include "app/splitter.hpp"
-#include "lists/list_files.hpp"
-#include "text/line_reader.hpp"
 
 namespace gs {
 namespace {
@@ -39,9 +35,10 @@ struct run_state {
     outputs outs;
 };
 
-// Feeds every line of the input to the splitter. False after a read error (reported here) or an output
-// failure (reported by the output).
-bool sort_games(line_reader& input, const char* path, run_state& state, console& out) {
+}  // namespace
+
+bool sort_games(line_reader& input, const char* path, const name_lists& lists, game_splitter& splitter,
+                outputs& outs, console& out) {
     std::string tag_line;
     std::string_view line;
     while (true) {
@@ -50,15 +47,13 @@ bool sort_games(line_reader& input, const char* path, run_state& state, console&
         if (status == read_status::error) {
             print_line(out, msg_cannot_read_input, path);
             // What was read so far is kept: the game in progress is still written.
-            finish_input(state.splitter, state.lists, state.outs, out);
+            finish_input(splitter, lists, outs, out);
             return false;
         }
-        if (!process_line(line, tag_line, state.splitter, state.lists, state.outs, out)) return false;
+        if (!process_line(line, tag_line, splitter, lists, outs, out)) return false;
     }
-    return finish_input(state.splitter, state.lists, state.outs, out);
+    return finish_input(splitter, lists, outs, out);
 }
-
-}  // namespace
 
 void print_usage(console& out) {
     for (std::string_view line : usage_lines) print_line(out, line);
@@ -85,7 +80,7 @@ int run(int argc, const char* const* argv, console& out) {
         return status_failed;
     }
     reset_game(state->splitter, state->outs);
-    const bool sorted = sort_games(input, path, *state, out);
+    const bool sorted = sort_games(input, path, state->lists, state->splitter, state->outs, out);
     close_line_reader(input);
     const bool closed = close_outputs(state->outs, out);
     return sorted && closed && !out.failed ? status_ok : status_failed;

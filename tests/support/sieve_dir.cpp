@@ -1,6 +1,7 @@
 #include "support/sieve_dir.hpp"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -95,10 +96,12 @@ run_result sieve_dir::run(const std::vector<std::string>& args,
         });
     }
     int status = 0;
-    ::waitpid(child, &status, 0);
+    rusage usage{};
+    ::wait4(child, &status, 0, &usage);
     if (writer.joinable()) writer.join();
     run_result result;
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.peak_kib = usage.ru_maxrss;
     result.out = slurp(out_path);
     result.err = slurp(err_path);
     std::filesystem::remove(out_path);
@@ -112,6 +115,18 @@ std::map<std::string, std::string> sieve_dir::outputs() const {
         if (auto bytes = read(name)) result[name] = *bytes;
     }
     return result;
+}
+
+void copy_default_lists(const sieve_dir& dir) {
+    for (const list_file& file : list_files) {
+        dir.write(std::string(file.path), source_file("lists/" + std::string(file.path)));
+    }
+}
+
+std::string source_file(const std::string& path) {
+    const std::string full = std::string(GAMESIEVE_SOURCE_DIR) + "/" + path;
+    if (!std::filesystem::exists(full)) throw std::runtime_error("missing " + full);
+    return slurp(full);
 }
 
 std::string reading_lines() {

@@ -13,6 +13,7 @@ struct run_result {
     int status = -1;
     std::string out;  // everything the tool wrote to standard output
     std::string err;  // everything it wrote to standard error (expected to stay empty)
+    long peak_kib = 0;  // peak resident memory of the run
 };
 
 class sieve_dir {
@@ -38,6 +39,12 @@ public:
 private:
     std::string path_;
 };
+
+// Copies the default list files shipped in lists/ into the directory.
+void copy_default_lists(const sieve_dir& dir);
+
+// The bytes of a file of the source tree, by its path from the tree's top.
+std::string source_file(const std::string& path);
 
 // The twelve "Reading <file>..." lines, in load order.
 std::string reading_lines();

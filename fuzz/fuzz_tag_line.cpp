@@ -1,0 +1,27 @@
+// Fuzz target: tag capture and date normalisation of one arbitrary tag line, after an arbitrary Event line
+// (the input's first line) that may leave a server date for it.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "header/game_header.hpp"
+#include "header/tag_capture.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static gs::console quiet{std::fopen("/dev/null", "w")};
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const std::size_t feed = bytes.find('\n');
+    gs::game_header header;
+    std::string line(bytes.substr(0, feed));
+    gs::handle_tag_line(line, header, quiet);
+    if (feed != std::string_view::npos) {
+        line.assign(bytes.substr(feed + 1));
+        const bool date_line = line.starts_with("[Date ");
+        gs::handle_tag_line(line, header, quiet);
+        // A Date line stays a Date line, however its value is rewritten.
+        if (date_line && !line.starts_with("[Date ")) std::abort();
+    }
+    if (header.year < 0 || header.month < 0 || header.day < 0) std::abort();
+    return 0;
+}

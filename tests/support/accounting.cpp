@@ -1,0 +1,114 @@
+#include "support/accounting.hpp"
+
+#include <vector>
+
+#include "app/splitter.hpp"
+#include "text/text.hpp"
+
+namespace gs::testing {
+namespace {
+
+constexpr std::size_t rest_vs_rest = 3;
+
+std::vector<std::string_view> input_lines(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+    std::vector<std::string_view> lines;
+    while (!bytes.empty()) {
+        const std::size_t feed = bytes.find('\n');
+        if (feed == std::string_view::npos) {
+            lines.push_back(bytes);
+            break;
+        }
+        lines.push_back(bytes.substr(0, feed));
+        bytes.remove_prefix(feed + 1);
+    }
+    return lines;
+}
+
+// Lines of an output file; false when the file does not end with a newline.
+bool output_lines(std::string_view bytes, std::vector<std::string_view>& lines) {
+    if (!bytes.empty() && !bytes.ends_with('\n')) return false;
+    while (!bytes.empty()) {
+        const std::size_t feed = bytes.find('\n');
+        lines.push_back(bytes.substr(0, feed));
+        bytes.remove_prefix(feed + 1);
+    }
+    return true;
+}
+
+struct line {
+    std::string_view text;
+    bool tag;
+};
+
+struct game {
+    std::size_t first_line;  // of the input, counting from 1
+    std::vector<line> lines;
+};
+
+// True when out is what the tool may make of the tag line in.
+bool is_rewrite_of(std::string_view in, std::string_view out) {
+    std::string cleaned(in);
+    remove_all(cleaned, "\\\"");
+    if (out == cleaned) return true;
+    if (cleaned.starts_with("[Date ")) return out.starts_with("[Date ");
+    if (cleaned.starts_with("[Event") && out.ends_with("\"]")) {
+        return std::string_view(cleaned).starts_with(out.substr(0, out.size() - 2));
+    }
+    return false;
+}
+
+bool matches_at(const game& g, const std::vector<std::string_view>& file, std::size_t at) {
+    if (file.size() - at < g.lines.size()) return false;
+    for (std::size_t i = 0; i < g.lines.size(); ++i) {
+        const line& l = g.lines[i];
+        if (l.tag ? !is_rewrite_of(l.text, file[at + i]) : l.text != file[at + i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+accounting check_accounting(std::string_view input, const std::array<std::string_view, 5>& outputs) {
+    accounting result;
+    const auto fail = [&](std::string fault) {
+        result.ok = false;
+        result.fault = std::move(fault);
+        return result;
+    };
+
+    // The games as the splitter sees them; game 0 holds the lines before the first tag line.
+    std::vector<game> games(1, game{1, {}});
+    bool in_header = false;
+    const std::vector<std::string_view> lines = input_lines(input);
+    for (std::size_t n = 0; n < lines.size(); ++n) {
+        const std::string_view text = trimmed_right(lines[n]);
+        if (in_header && text.empty()) continue;
+        const bool tag = is_tag_line(text);
+        if (tag && !in_header) games.push_back(game{n + 1, {}});
+        in_header = tag;
+        games.back().lines.push_back(line{text, tag});
+        ++result.lines;
+    }
+    result.games = games.size() - 1;
+
+    std::array<std::vector<std::string_view>, 5> files;
+    for (std::size_t f = 0; f < 5; ++f) {
+        if (!output_lines(outputs[f], files[f])) return fail("output " + std::to_string(f) + " lacks a last newline");
+    }
+    std::array<std::size_t, 5> at{};
+    if (!matches_at(games[0], files[rest_vs_rest], 0)) return fail("the lines before the first game are not first in rest_vs_rest.pgn");
+    at[rest_vs_rest] = games[0].lines.size();
+    for (std::size_t g = 1; g < games.size(); ++g) {
+        std::size_t f = 0;
+        while (f < 5 && !matches_at(games[g], files[f], at[f])) ++f;
+        if (f == 5) return fail("the game from input line " + std::to_string(games[g].first_line) + " is lost or torn");
+        at[f] += games[g].lines.size();
+    }
+    for (std::size_t f = 0; f < 5; ++f) {
+        if (at[f] != files[f].size()) return fail("output " + std::to_string(f) + " holds lines the input lacks");
+    }
+    return result;
+}
+
+}  // namespace gs::testing
