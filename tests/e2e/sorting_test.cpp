@@ -125,7 +125,7 @@ TEST(Sorting, RepairedNamesAreClassifiedButWrittenAsGiven) {
     EXPECT_EQ(dir.read("comp_vs_human.pgn"), "[White \"M\"]\n[Black \"Chess 6 - Smith\"]\n*\n");
 }
 
-TEST(Sorting, ShippedExampleKeepsEveryGame) {
+TEST(Sorting, ShippedListsLoadAndSortTheExampleIntoAllFiveFiles) {
     sieve_dir dir(/*with_lists=*/false);
     copy_default_lists(dir);
     const run_result r = dir.run({GAMESIEVE_SOURCE_DIR "/examples/games.pgn"});
@@ -135,11 +135,23 @@ TEST(Sorting, ShippedExampleKeepsEveryGame) {
     for (const auto& [name, bytes] : dir.outputs()) {
         std::istringstream in(bytes);
         for (std::string line; std::getline(in, line);) games += line.starts_with("[Event ");
-        if (name != "advanced.pgn") {
-            EXPECT_GT(bytes.size(), 0u) << name;
-        }
+        EXPECT_GT(bytes.size(), 0u) << name;
     }
-    EXPECT_EQ(games, 508u);
+    EXPECT_EQ(games, 510u);
+
+    // Known games of the example, each where its players put it.
+    const auto holds = [&](const std::string& file, const std::string& white, const std::string& black) {
+        return dir.read(file).value_or("").find("[White \"" + white + "\"]\n[Black \"" + black + "\"]\n") !=
+               std::string::npos;
+    };
+    EXPECT_TRUE(holds("comp_vs_human.pgn", "Deep Blue", "Kasparov Garry"));        // IBM match, 1997
+    EXPECT_TRUE(holds("comp_vs_human.pgn", "Deep Thought 2", "Bronstein, David I"));
+    EXPECT_TRUE(holds("comp_vs_comp.pgn", "COMP Hitech", "COMP Deep Thought"));
+    EXPECT_TRUE(holds("comp_vs_rest.pgn", "ZarkovX(C)", "Burger, Karl"));
+    EXPECT_TRUE(holds("rest_vs_rest.pgn", "Botvinnik, Mikhail M", "Sorokin"));      // human and unlisted
+    EXPECT_TRUE(holds("rest_vs_rest.pgn", "Winawer Simon", "Charousek, Rezso"));
+    EXPECT_TRUE(holds("advanced.pgn", "Team A", "Team B"));                        // a freestyle event
+    EXPECT_TRUE(holds("advanced.pgn", "ZackS", "Kasparov, Garry"));                // a listed team
 }
 
 }  // namespace
