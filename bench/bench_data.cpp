@@ -161,6 +161,9 @@ std::size_t write_corpus(const std::string& seed_pgn, std::size_t target_bytes, 
             event = "Engine Cup " + number(random.below(pool)) + " final";
             white = "Fritz";
             black = computer_name(random.below(pool));
+        } else if (kind < 48) {  // an advanced-chess event
+            event = "PAL/CSS Freestyle";
+            white = "Team " + number(random.below(100));
         }
         tag(out, "Event", event);
         tag(out, "Site", site);

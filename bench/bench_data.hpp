@@ -2,8 +2,8 @@
 //
 // Both are made from fixed name pools and a fixed pseudo-random sequence, so every run on every machine
 // sees the same bytes. The corpus varies the players' names so that the full lists match a realistic share
-// of them (programs, humans, server accounts, events), adds games from the two chess servers, and puts some
-// games' moves on one line longer than 4095 bytes.
+// of them (programs, humans, server accounts, events), adds games from the two chess servers and from an
+// advanced-chess event, and puts some games' moves on one line longer than 4095 bytes.
 #pragma once
 
 #include <cstddef>

@@ -18,7 +18,7 @@ bin=$PWD/build
 work=$PWD/bench/work
 mkdir -p "$work"
 [ -f "$work/seed.pgn" ] || xz -dc bench/data/master-sample.pgn.xz > "$work/seed.pgn"
-corpus=$work/corpus-$size.pgn
+corpus=$work/corpus-v2-$size.pgn  # v2: the generator's current version
 if [ ! -f "$corpus" ] || [ ! -f "$corpus.games" ]; then
     "$bin/bench/make_bench_data" corpus "$work/seed.pgn" "$size" "$corpus" > "$corpus.games"
 fi
