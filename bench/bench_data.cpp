@@ -16,7 +16,9 @@ namespace {
 constexpr std::size_t entries_per_list = 5000;
 constexpr std::size_t pool = 4000;  // names drawn by the corpus; the lists cover them and more
 
-std::string number(std::size_t i) { return std::to_string(i); }
+std::string number(std::size_t i) {
+    return std::to_string(i);
+}
 
 // A pattern-mode list: exact names, prefixes, suffixes, inner texts and ranges, mixed, 5000 entries.
 std::string pattern_list(const std::string& comment, const std::vector<std::string>& exact,
@@ -27,12 +29,18 @@ std::string pattern_list(const std::string& comment, const std::vector<std::stri
         text += line + "\n";
         entries += count;
     };
-    for (std::size_t i = 0; i < exact.size() && entries < 2000; ++i) add(exact[i], 1);
-    for (std::size_t i = 0; i < prefixes.size() && entries < 3500; ++i) add(prefixes[i] + "*", 1);
-    for (std::size_t i = 0; entries < 3900; ++i) add("*" + filler + "TAIL" + number(i), 1);
-    for (std::size_t i = 0; entries < 4300; ++i) add("*" + filler + "MID" + number(i) + "*", 1);
-    for (std::size_t i = 0; entries + 5 <= entries_per_list; ++i) add(filler + "R" + number(i) + "[1-5]", 5);
-    for (std::size_t i = 0; entries < entries_per_list; ++i) add(filler + "X" + number(i), 1);
+    for (std::size_t i = 0; i < exact.size() && entries < 2000; ++i)
+        add(exact[i], 1);
+    for (std::size_t i = 0; i < prefixes.size() && entries < 3500; ++i)
+        add(prefixes[i] + "*", 1);
+    for (std::size_t i = 0; entries < 3900; ++i)
+        add("*" + filler + "TAIL" + number(i), 1);
+    for (std::size_t i = 0; entries < 4300; ++i)
+        add("*" + filler + "MID" + number(i) + "*", 1);
+    for (std::size_t i = 0; entries + 5 <= entries_per_list; ++i)
+        add(filler + "R" + number(i) + "[1-5]", 5);
+    for (std::size_t i = 0; entries < entries_per_list; ++i)
+        add(filler + "X" + number(i), 1);
     return text;
 }
 
@@ -56,10 +64,18 @@ std::string stripped_upper(std::string name) {
 
 }  // namespace
 
-std::string computer_name(std::size_t i) { return "Prog " + number(i) + " v" + number(i % 7); }
-std::string human_name(std::size_t i) { return "Player, Name " + number(i); }
-std::string icc_account(std::size_t i) { return "iccbot" + number(i); }
-std::string fics_account(std::size_t i) { return "ficsuser" + number(i); }
+std::string computer_name(std::size_t i) {
+    return "Prog " + number(i) + " v" + number(i % 7);
+}
+std::string human_name(std::size_t i) {
+    return "Player, Name " + number(i);
+}
+std::string icc_account(std::size_t i) {
+    return "iccbot" + number(i);
+}
+std::string fics_account(std::size_t i) {
+    return "ficsuser" + number(i);
+}
 
 std::vector<std::string> full_list_files() {
     std::vector<std::string> humans, computers, icc_computers, icc_humans, fics_computers, fics_humans;
@@ -72,7 +88,8 @@ std::vector<std::string> full_list_files() {
         fics_humans.push_back("ficsplayer" + number(i));
     }
     std::vector<std::string> events;
-    for (std::size_t i = 0; i < pool; ++i) events.push_back("Engine Cup " + number(i));
+    for (std::size_t i = 0; i < pool; ++i)
+        events.push_back("Engine Cup " + number(i));
     const std::vector<std::string> none;
     return {
         pattern_list("humans", humans, {"KASPAROV", "KARPOV", "ANAND"}, "HUMAN"),
@@ -107,17 +124,24 @@ std::vector<seed_game> parse_seed(const std::string& pgn) {
         if (end == std::string::npos) end = pgn.size();
         std::string line = pgn.substr(at, end - at);
         at = end + 1;
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+            line.pop_back();
         if (line.starts_with("[")) {
             if (in_moves) games.emplace_back();
             in_moves = false;
             const std::size_t quote = line.find('"');
-            const std::string value = quote == std::string::npos ? "" : line.substr(quote + 1, line.size() - quote - 3);
-            if (line.starts_with("[Event ")) games.back().event = value;
-            else if (line.starts_with("[Site ")) games.back().site = value;
-            else if (line.starts_with("[White ")) games.back().white = value;
-            else if (line.starts_with("[Black ")) games.back().black = value;
-            else games.back().tags.push_back(line);
+            const std::string value =
+                quote == std::string::npos ? "" : line.substr(quote + 1, line.size() - quote - 3);
+            if (line.starts_with("[Event "))
+                games.back().event = value;
+            else if (line.starts_with("[Site "))
+                games.back().site = value;
+            else if (line.starts_with("[White "))
+                games.back().white = value;
+            else if (line.starts_with("[Black "))
+                games.back().black = value;
+            else
+                games.back().tags.push_back(line);
         } else if (!games.empty() && !line.empty()) {
             in_moves = true;
             games.back().moves.push_back(line);
@@ -143,7 +167,8 @@ std::size_t write_corpus(const std::string& seed_pgn, std::size_t target_bytes, 
         if (kind < 5) {  // Internet Chess Club, with the date in the Event and ratings after the names
             event = "ICC 5 0 u " + number(1 + random.below(12)) + "/" + number(1 + random.below(28)) + "/98";
             site = "Internet Chess Club";
-            white = (random.below(2) ? icc_account(random.below(pool)) : "iccplayer" + number(random.below(pool))) +
+            white = (random.below(2) ? icc_account(random.below(pool))
+                                     : "iccplayer" + number(random.below(pool))) +
                     " {" + number(1800 + random.below(900)) + "}";
             black = "iccplayer" + number(random.below(2 * pool)) + " {2100}";
         } else if (kind < 8) {  // Free Internet Chess Server
@@ -167,21 +192,25 @@ std::size_t write_corpus(const std::string& seed_pgn, std::size_t target_bytes, 
         }
         tag(out, "Event", event);
         tag(out, "Site", site);
-        for (std::size_t i = 0; i < game.tags.size() && i < 1; ++i) out.append(game.tags[i]).append("\n");
+        for (std::size_t i = 0; i < game.tags.size() && i < 1; ++i)
+            out.append(game.tags[i]).append("\n");
         tag(out, "White", white);
         tag(out, "Black", black);
-        for (std::size_t i = 1; i < game.tags.size(); ++i) out.append(game.tags[i]).append("\n");
+        for (std::size_t i = 1; i < game.tags.size(); ++i)
+            out.append(game.tags[i]).append("\n");
         out.append("\n");
         if (random.below(100) == 0) {
             // One line of moves longer than any 4096-byte line buffer.
             std::string line;
             while (line.size() <= 5000) {
-                for (const std::string& moves : game.moves) line.append(moves).append(" ");
+                for (const std::string& moves : game.moves)
+                    line.append(moves).append(" ");
                 line.append("{ a long annotation that continues the same line } ");
             }
             out.append(line).append("\n");
         } else {
-            for (const std::string& moves : game.moves) out.append(moves).append("\n");
+            for (const std::string& moves : game.moves)
+                out.append(moves).append("\n");
         }
         out.append("\n");
         ++games;

@@ -24,14 +24,21 @@ void run(benchmark::State& state, const gs::name_list& list, const std::string& 
     std::string candidate;
     for (auto _ : state) {
         candidate = name;
-        const bool found = indexed ? gs::list_contains(candidate, list) : gs::list_contains_scan(candidate, list);
+        const bool found =
+            indexed ? gs::list_contains(candidate, list) : gs::list_contains_scan(candidate, list);
         benchmark::DoNotOptimize(found);
     }
 }
 
-void exact_hit(benchmark::State& state) { run(state, humans, "PLAYER,NAME1234", state.range(0)); }
-void prefix_hit(benchmark::State& state) { run(state, computers, "PROG1234V2", state.range(0)); }
-void miss(benchmark::State& state) { run(state, computers, "KASPAROV,GARRY", state.range(0)); }
+void exact_hit(benchmark::State& state) {
+    run(state, humans, "PLAYER,NAME1234", state.range(0));
+}
+void prefix_hit(benchmark::State& state) {
+    run(state, computers, "PROG1234V2", state.range(0));
+}
+void miss(benchmark::State& state) {
+    run(state, computers, "KASPAROV,GARRY", state.range(0));
+}
 
 }  // namespace
 

@@ -42,7 +42,8 @@ int main(int argc, char** argv) {
     if (mode == "lists" && argc == 3) {
         const auto files = gs::bench::full_list_files();
         for (std::size_t i = 0; i < gs::list_count; ++i) {
-            if (!write_file(std::string(argv[2]) + "/" + std::string(gs::list_files[i].path), files[i])) return 1;
+            if (!write_file(std::string(argv[2]) + "/" + std::string(gs::list_files[i].path), files[i]))
+                return 1;
         }
         return 0;
     }

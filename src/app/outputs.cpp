@@ -1,10 +1,10 @@
 #include "app/outputs.hpp"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cstring>
 #include <string>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace gs {
 namespace {
@@ -49,7 +49,8 @@ bool open_outputs(outputs& outs, console& out) {
         } while (fds[i] < 0 && errno == EINTR);
         if (fds[i] < 0) {
             print_line(out, msg_cannot_open, output_file_names[i], msg_name_end);
-            for (std::size_t j = 0; j < i; ++j) ::close(fds[j]);
+            for (std::size_t j = 0; j < i; ++j)
+                ::close(fds[j]);
             return false;
         }
     }

@@ -5,7 +5,6 @@
 #include <string>
 #include <string_view>
 
-
 namespace gs {
 namespace {
 
@@ -56,7 +55,8 @@ bool sort_games(line_reader& input, const char* path, const name_lists& lists, g
 }
 
 void print_usage(console& out) {
-    for (std::string_view line : usage_lines) print_line(out, line);
+    for (std::string_view line : usage_lines)
+        print_line(out, line);
 }
 
 int run(int argc, const char* const* argv, console& out) {

@@ -7,7 +7,9 @@
 namespace gs {
 namespace {
 
-bool is_ascii_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool is_ascii_letter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 // Classifies the game whose tag section is complete, routes it and writes its held tag lines.
 bool end_header(game_splitter& splitter, const name_lists& lists, outputs& outs, console& out) {
@@ -27,8 +29,10 @@ bool is_tag_line(std::string_view line) {
     std::size_t i = 0;
     if (i >= line.size() || line[i] != '[') return false;
     ++i;
-    while (i < line.size() && is_ascii_letter(line[i])) ++i;
-    while (i < line.size() && line[i] == ' ') ++i;
+    while (i < line.size() && is_ascii_letter(line[i]))
+        ++i;
+    while (i < line.size() && line[i] == ' ')
+        ++i;
     return i < line.size() && line[i] == '"';
 }
 
@@ -37,8 +41,8 @@ void reset_game(game_splitter& splitter, outputs& outs) {
     outs.current = output_role::rest_vs_rest;
 }
 
-bool process_line(std::string_view line, std::string& tag_line, game_splitter& splitter, const name_lists& lists,
-                  outputs& outs, console& out) {
+bool process_line(std::string_view line, std::string& tag_line, game_splitter& splitter,
+                  const name_lists& lists, outputs& outs, console& out) {
     line = trimmed_right(line);
     if (splitter.in_header && line.empty()) return true;
     if (is_tag_line(line)) {

@@ -28,8 +28,8 @@ void reset_game(game_splitter& splitter, outputs& outs);
 
 // Handles one input line. A tag line is copied into tag_line to be rewritten and held; any other line is
 // written from where it lies, without a copy. False when an output failed.
-bool process_line(std::string_view line, std::string& tag_line, game_splitter& splitter, const name_lists& lists,
-                  outputs& outs, console& out);
+bool process_line(std::string_view line, std::string& tag_line, game_splitter& splitter,
+                  const name_lists& lists, outputs& outs, console& out);
 
 // At the end of the input, a tag section still held is classified, routed and written like any other, so
 // the last game of a file that ends inside its tags is not lost. False when an output failed.

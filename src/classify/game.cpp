@@ -11,10 +11,12 @@ namespace {
 constexpr std::array<std::string_view, 8> correspondence_markers = {"corr ", "Corr ", "corr.", "Corr.",
                                                                     "cr ",   "cr.",   "korr.", "Korr."};
 
-constexpr int last_human_only_year = 1949;       // a dated game against a human before 1950
-constexpr int last_no_computer_year = 1969;      // a dated game against a computer before 1970
+constexpr int last_human_only_year = 1949;   // a dated game against a human before 1950
+constexpr int last_no_computer_year = 1969;  // a dated game against a computer before 1970
 
-bool is_known_before(int year, int last) { return year != 0 && year <= last; }
+bool is_known_before(int year, int last) {
+    return year != 0 && year <= last;
+}
 
 }  // namespace
 
@@ -48,7 +50,8 @@ bool is_correspondence_event(std::string_view event) {
     return false;
 }
 
-void resolve_by_opponent(player_slot& self, player_slot& other, game_header& header, const name_lists& lists) {
+void resolve_by_opponent(player_slot& self, player_slot& other, game_header& header,
+                         const name_lists& lists) {
     if (list_contains(header.event, list_of(lists, list_id::comp_events))) {
         self.kind = player_class::computer;
     } else if (list_contains(header.event, list_of(lists, list_id::human_events))) {

@@ -85,7 +85,9 @@ server_kind detect_server_kind(std::string_view event, std::string_view site) {
     return server_kind::other;
 }
 
-game_facts facts_of(const game_header& header) { return {detect_server_kind(header.event, header.site)}; }
+game_facts facts_of(const game_header& header) {
+    return {detect_server_kind(header.event, header.site)};
+}
 
 void classify_player(player_slot& slot, game_header& header, const name_lists& lists) {
     game_facts facts = facts_of(header);
@@ -120,11 +122,12 @@ void classify_player(player_slot& slot, game_header& header, const name_lists& l
             using enum game_facts::answer;
             if (facts.advanced_event == not_asked) {
                 const name_list& advanced_events = list_of(lists, list_id::adv_events);
-                const bool listed =
-                    list_contains(header.site, advanced_events) || list_contains(header.event, advanced_events);
+                const bool listed = list_contains(header.site, advanced_events) ||
+                                    list_contains(header.event, advanced_events);
                 facts.advanced_event = listed ? yes : no;
             }
-            if (facts.advanced_event == yes || list_contains(slot.name, list_of(lists, list_id::advanced_chess))) {
+            if (facts.advanced_event == yes ||
+                list_contains(slot.name, list_of(lists, list_id::advanced_chess))) {
                 kind = player_class::advanced_team;
                 return;
             }

@@ -41,7 +41,8 @@ void append_number(std::string& text, int value, std::size_t width) {
         rest /= 10;
     } while (rest > 0);
     if (n < width) text.append(width - n, '0');
-    while (n > 0) text.push_back(digits[--n]);
+    while (n > 0)
+        text.push_back(digits[--n]);
 }
 
 // Appends a date part: its number, or question marks for 0.

@@ -31,7 +31,9 @@ void hold_line(held_lines& held, std::string_view line) {
     held.text.append(line);
 }
 
-std::size_t held_count(const held_lines& held) { return held.starts.size(); }
+std::size_t held_count(const held_lines& held) {
+    return held.starts.size();
+}
 
 std::string_view held_line(const held_lines& held, std::size_t index) {
     const std::size_t begin = held.starts[index];

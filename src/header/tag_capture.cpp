@@ -14,7 +14,8 @@ constexpr std::string_view date_line_start = "[Date ";
 bool extract_tag_value(std::string_view line, std::string_view tag, std::string& out) {
     std::string_view rest = line;
     if (!consume_prefix(rest, "[") || !consume_prefix(rest, tag)) return false;
-    while (rest.starts_with(' ')) rest.remove_prefix(1);
+    while (rest.starts_with(' '))
+        rest.remove_prefix(1);
     if (!consume_prefix(rest, "\"")) return false;
     out.assign(rest);
     strip_trailing_char(out, ']');

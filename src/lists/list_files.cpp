@@ -53,15 +53,19 @@ bool add_wildcard_entry(std::string_view text, name_list& list, console& out) {
 }
 
 struct letter_range {
-    std::size_t at;    // where the range stands in the line
-    int low;           // ends as signed 8-bit values
+    std::size_t at;  // where the range stands in the line
+    int low;         // ends as signed 8-bit values
     int high;
 };
 
-int signed_byte(char c) { return static_cast<signed char>(c); }
+int signed_byte(char c) {
+    return static_cast<signed char>(c);
+}
 
 // The value itself, or the next one when it is the byte 0, which a range never produces.
-int next_value(int value) { return value == 0 ? 1 : value; }
+int next_value(int value) {
+    return value == 0 ? 1 : value;
+}
 
 // One line of a list file: a comment is skipped, anything else is trimmed at the right and added.
 bool add_line(std::string_view view, std::string& line, name_list& list, bool word_mode, console& out) {
@@ -104,7 +108,8 @@ bool add_pattern_entry(std::string_view text, name_list& list, console& out) {
 
     // Count through every combination like an odometer whose last wheel turns fastest.
     std::vector<int> values(ranges.size());
-    for (std::size_t i = 0; i < ranges.size(); ++i) values[i] = next_value(ranges[i].low);
+    for (std::size_t i = 0; i < ranges.size(); ++i)
+        values[i] = next_value(ranges[i].low);
     std::string expanded;
     while (true) {
         expanded.clear();
@@ -146,7 +151,8 @@ bool add_word_entries(std::string& text, name_list& list, console& out) {
         }
         words.push_back({at, space - at});
         at = space + 1;
-        while (at < text.size() && (text[at] == ' ' || text[at] == '\t' || text[at] == '\n')) ++at;
+        while (at < text.size() && (text[at] == ' ' || text[at] == '\t' || text[at] == '\n'))
+            ++at;
     }
     const std::string_view line = text;
     for (std::size_t i = words.size(); i-- > 0;) {

@@ -58,7 +58,9 @@ struct name_lists {
     std::array<name_list, list_count> lists;
 };
 
-inline name_list& list_of(name_lists& all, list_id id) { return all.lists[static_cast<std::size_t>(id)]; }
+inline name_list& list_of(name_lists& all, list_id id) {
+    return all.lists[static_cast<std::size_t>(id)];
+}
 inline const name_list& list_of(const name_lists& all, list_id id) {
     return all.lists[static_cast<std::size_t>(id)];
 }

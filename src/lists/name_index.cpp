@@ -19,13 +19,15 @@ std::uint64_t step(std::uint64_t hash, char c) {
 
 std::uint64_t forward_hash(std::string_view text) {
     std::uint64_t hash = fnv_offset;
-    for (char c : text) hash = step(hash, c);
+    for (char c : text)
+        hash = step(hash, c);
     return hash;
 }
 
 std::uint64_t backward_hash(std::string_view text) {
     std::uint64_t hash = fnv_offset;
-    for (std::size_t i = text.size(); i-- > 0;) hash = step(hash, text[i]);
+    for (std::size_t i = text.size(); i-- > 0;)
+        hash = step(hash, text[i]);
     return hash;
 }
 
@@ -45,13 +47,15 @@ void size_table(text_table& table, std::size_t count) {
         return;
     }
     std::size_t size = 16;
-    while (size < count * 2) size *= 2;
+    while (size < count * 2)
+        size *= 2;
     table.slots.assign(size, {});
 }
 
 void insert(text_table& table, std::uint64_t hash, std::uint32_t entry) {
     std::size_t at = slot_of(table, hash);
-    while (table.slots[at].used) at = (at + 1) & (table.slots.size() - 1);
+    while (table.slots[at].used)
+        at = (at + 1) & (table.slots.size() - 1);
     table.slots[at] = {hash, entry, true};
 }
 
@@ -59,7 +63,8 @@ void insert(text_table& table, std::uint64_t hash, std::uint32_t entry) {
 bool find(const text_table& table, const std::vector<name_entry>& entries, std::uint64_t hash,
           std::string_view text) {
     if (table.slots.empty()) return false;
-    for (std::size_t at = slot_of(table, hash); table.slots[at].used; at = (at + 1) & (table.slots.size() - 1)) {
+    for (std::size_t at = slot_of(table, hash); table.slots[at].used;
+         at = (at + 1) & (table.slots.size() - 1)) {
         const text_table::slot& slot = table.slots[at];
         if (slot.hash == hash && entries[slot.entry].text == text) return true;
     }
@@ -87,7 +92,8 @@ void build_dense_table(substring_automaton& automaton, const std::vector<std::st
         const std::uint32_t row = target * classes;
         return automaton.nodes[target].accepts ? (row | accepting_bit) : row;
     };
-    for (const substring_automaton::edge& e : std::span(automaton.edges).subspan(0, automaton.nodes[0].edge_count)) {
+    for (const substring_automaton::edge& e :
+         std::span(automaton.edges).subspan(0, automaton.nodes[0].edge_count)) {
         automaton.dense[automaton.class_of[e.byte]] = cell(e.target);
     }
     for (std::uint32_t node : order) {
@@ -128,10 +134,12 @@ void build_automaton(substring_automaton& automaton, const std::vector<std::stri
         automaton.nodes[n].first_edge = static_cast<std::uint32_t>(automaton.edges.size());
         automaton.nodes[n].edge_count = static_cast<std::uint32_t>(children[n].size());
         automaton.nodes[n].accepts = accepts[n];
-        for (const auto& [byte, target] : children[n]) automaton.edges.push_back({byte, target});
+        for (const auto& [byte, target] : children[n])
+            automaton.edges.push_back({byte, target});
     }
     std::fill(std::begin(automaton.root_next), std::end(automaton.root_next), 0u);
-    for (const auto& [byte, target] : children[0]) automaton.root_next[byte] = target;
+    for (const auto& [byte, target] : children[0])
+        automaton.root_next[byte] = target;
 
     // Failure links in breadth-first order; a node accepts when its failure target does.
     std::queue<std::uint32_t> pending;
@@ -146,9 +154,11 @@ void build_automaton(substring_automaton& automaton, const std::vector<std::stri
         pending.pop();
         for (const auto& [byte, target] : children[node]) {
             std::uint32_t fail = automaton.nodes[node].fail;
-            while (fail != 0 && children[fail].count(byte) == 0) fail = automaton.nodes[fail].fail;
+            while (fail != 0 && children[fail].count(byte) == 0)
+                fail = automaton.nodes[fail].fail;
             const auto found = children[fail].find(byte);
-            automaton.nodes[target].fail = found != children[fail].end() && found->second != target ? found->second : 0;
+            automaton.nodes[target].fail =
+                found != children[fail].end() && found->second != target ? found->second : 0;
             if (automaton.nodes[automaton.nodes[target].fail].accepts) automaton.nodes[target].accepts = true;
             pending.push(target);
             order.push_back(target);
@@ -162,8 +172,8 @@ std::uint32_t child_of(const substring_automaton& automaton, std::uint32_t node,
     const substring_automaton::node& n = automaton.nodes[node];
     const auto begin = automaton.edges.begin() + n.first_edge;
     const auto end = begin + n.edge_count;
-    const auto found = std::lower_bound(begin, end, byte,
-                                        [](const substring_automaton::edge& e, unsigned char b) { return e.byte < b; });
+    const auto found = std::lower_bound(
+        begin, end, byte, [](const substring_automaton::edge& e, unsigned char b) { return e.byte < b; });
     return found != end && found->byte == byte ? found->target : 0;
 }
 
@@ -240,7 +250,8 @@ void build_name_index(name_index& index, const std::vector<name_entry>& entries,
     index.usable = true;
 }
 
-bool index_matches(const name_index& index, const std::vector<name_entry>& entries, std::string_view candidate) {
+bool index_matches(const name_index& index, const std::vector<name_entry>& entries,
+                   std::string_view candidate) {
     if (index.matches_everything) return true;
     const std::size_t size = candidate.size();
     // Only as many bytes at either end as the longest entry of a kind has can take part in a match.
@@ -249,7 +260,8 @@ bool index_matches(const name_index& index, const std::vector<name_entry>& entri
     const bool exact_possible = !index.exact.slots.empty() && size <= index.longest_exact &&
                                 (!has_pair || index.exact_pairs.test(pair_at(candidate, 0)));
     std::size_t prefix_reach = std::min(size, index.longest_prefix);
-    if (has_pair && !index.prefix_pairs.test(pair_at(candidate, 0))) prefix_reach = std::min<std::size_t>(prefix_reach, 1);
+    if (has_pair && !index.prefix_pairs.test(pair_at(candidate, 0)))
+        prefix_reach = std::min<std::size_t>(prefix_reach, 1);
     const std::size_t forward_reach = exact_possible ? size : prefix_reach;
     std::uint64_t hash = fnv_offset;
     for (std::size_t length = 1; length <= forward_reach; ++length) {
@@ -262,11 +274,13 @@ bool index_matches(const name_index& index, const std::vector<name_entry>& entri
     if (exact_possible && find(index.exact, entries, hash, candidate)) return true;
 
     std::size_t suffix_reach = std::min(size, index.longest_suffix);
-    if (has_pair && !index.suffix_pairs.test(pair_at(candidate, size - 2))) suffix_reach = std::min<std::size_t>(suffix_reach, 1);
+    if (has_pair && !index.suffix_pairs.test(pair_at(candidate, size - 2)))
+        suffix_reach = std::min<std::size_t>(suffix_reach, 1);
     hash = fnv_offset;
     for (std::size_t length = 1; length <= suffix_reach; ++length) {
         hash = step(hash, candidate[size - length]);
-        if (index.suffix_lengths.test(length) && find(index.suffixes, entries, hash, candidate.substr(size - length))) {
+        if (index.suffix_lengths.test(length) &&
+            find(index.suffixes, entries, hash, candidate.substr(size - length))) {
             return true;
         }
     }

@@ -58,8 +58,6 @@ struct substring_automaton {
     unsigned char class_of[256] = {};
 };
 
-
-
 // Entry texts up to this length are indexed; a list with a longer text is searched entry by entry.
 inline constexpr std::size_t longest_indexed_text = 255;
 
@@ -89,6 +87,7 @@ void build_name_index(name_index& index, const std::vector<name_entry>& entries,
                       std::size_t dense_limit = dense_cell_limit);
 
 // True when the candidate (already trimmed) matches any entry; the same answer as trying each entry.
-bool index_matches(const name_index& index, const std::vector<name_entry>& entries, std::string_view candidate);
+bool index_matches(const name_index& index, const std::vector<name_entry>& entries,
+                   std::string_view candidate);
 
 }  // namespace gs

@@ -21,7 +21,9 @@ bool list_contains_scan(std::string_view candidate, const name_list& list) {
     return false;
 }
 
-void index_name_list(name_list& list) { build_name_index(list.index, list.entries); }
+void index_name_list(name_list& list) {
+    build_name_index(list.index, list.entries);
+}
 
 bool list_contains(std::string& candidate, const name_list& list) {
     trim_right(candidate);

@@ -1,9 +1,9 @@
 #include "text/line_reader.hpp"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 namespace gs {
 namespace {

@@ -7,50 +7,67 @@
 namespace gs {
 namespace {
 
-bool is_right_blank(char c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
-bool is_left_blank(char c) { return c == '\t' || c == '\n' || c == ' '; }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_right_blank(char c) {
+    return c == '\t' || c == '\n' || c == '\r' || c == ' ';
+}
+bool is_left_blank(char c) {
+    return c == '\t' || c == '\n' || c == ' ';
+}
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 constexpr std::string_view name_punctuation = " \"#$'()-./<>@]_`~";
 
 // One flag per byte value: true for the characters that names lose.
 constexpr std::array<bool, 256> name_punctuation_table = [] {
     std::array<bool, 256> table{};
-    for (char c : name_punctuation) table[static_cast<unsigned char>(c)] = true;
+    for (char c : name_punctuation)
+        table[static_cast<unsigned char>(c)] = true;
     return table;
 }();
 
-bool is_name_punctuation(char c) { return name_punctuation_table[static_cast<unsigned char>(c)]; }
+bool is_name_punctuation(char c) {
+    return name_punctuation_table[static_cast<unsigned char>(c)];
+}
 
 }  // namespace
 
 std::string_view trimmed_right(std::string_view text) {
     std::size_t n = text.size();
-    while (n > 0 && is_right_blank(text[n - 1])) --n;
+    while (n > 0 && is_right_blank(text[n - 1]))
+        --n;
     return text.substr(0, n);
 }
 
-void trim_right(std::string& text) { text.resize(trimmed_right(text).size()); }
+void trim_right(std::string& text) {
+    text.resize(trimmed_right(text).size());
+}
 
 void trim_left(std::string& text) {
     std::size_t n = 0;
-    while (n < text.size() && is_left_blank(text[n])) ++n;
+    while (n < text.size() && is_left_blank(text[n]))
+        ++n;
     text.erase(0, n);
 }
 
 void strip_trailing_char(std::string& text, char c) {
     std::size_t n = text.size();
-    while (n > 0 && text[n - 1] == c) --n;
+    while (n > 0 && text[n - 1] == c)
+        --n;
     text.resize(n);
 }
 
 void trim_date_tail(std::string& text, std::size_t keep) {
     std::size_t n = text.size();
-    while (n > keep && (is_right_blank(text[n - 1]) || text[n - 1] == '"' || text[n - 1] == ']')) --n;
+    while (n > keep && (is_right_blank(text[n - 1]) || text[n - 1] == '"' || text[n - 1] == ']'))
+        --n;
     text.resize(n);
 }
 
-bool starts_with(std::string_view text, std::string_view prefix) { return text.starts_with(prefix); }
+bool starts_with(std::string_view text, std::string_view prefix) {
+    return text.starts_with(prefix);
+}
 
 bool consume_prefix(std::string_view& cursor, std::string_view prefix) {
     if (!cursor.starts_with(prefix)) return false;
@@ -58,7 +75,9 @@ bool consume_prefix(std::string_view& cursor, std::string_view prefix) {
     return true;
 }
 
-bool ends_with(std::string_view text, std::string_view suffix) { return text.ends_with(suffix); }
+bool ends_with(std::string_view text, std::string_view suffix) {
+    return text.ends_with(suffix);
+}
 
 bool contains(std::string_view text, std::string_view pattern) {
     return text.find(pattern) != std::string_view::npos;
@@ -98,7 +117,8 @@ void remove_rating_braces(std::string& text) {
     const std::size_t open = text.find('{');
     if (open != std::string::npos) {
         std::size_t i = open + 1;
-        while (i < text.size() && is_digit(text[i])) ++i;
+        while (i < text.size() && is_digit(text[i]))
+            ++i;
         if (i < text.size() && text[i] == '}') text.erase(open, i + 1 - open);
     }
     trim_right(text);
@@ -124,7 +144,9 @@ bool is_date_field(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return is_digit(c) || c == '?'; });
 }
 
-void replace_char(std::string& text, char from, char to) { std::replace(text.begin(), text.end(), from, to); }
+void replace_char(std::string& text, char from, char to) {
+    std::replace(text.begin(), text.end(), from, to);
+}
 
 std::optional<std::size_t> find_last_char(std::string_view text, char c) {
     const std::size_t at = text.rfind(c);

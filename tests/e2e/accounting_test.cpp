@@ -20,7 +20,8 @@ accounting sort_and_account(const std::string& input) {
     const auto outs = dir.outputs();
     EXPECT_EQ(outs.size(), 5u);
     std::array<std::string_view, 5> views;
-    for (std::size_t i = 0; i < 5; ++i) views[i] = outs.at(output_names[i]);
+    for (std::size_t i = 0; i < 5; ++i)
+        views[i] = outs.at(output_names[i]);
     return check_accounting(input, views);
 }
 
@@ -37,7 +38,8 @@ TEST(Accounting, MasterGamesSample) {
     ASSERT_TRUE(pipe);
     std::string input;
     char block[65536];
-    for (std::size_t n; (n = std::fread(block, 1, sizeof block, pipe.get())) > 0;) input.append(block, n);
+    for (std::size_t n; (n = std::fread(block, 1, sizeof block, pipe.get())) > 0;)
+        input.append(block, n);
     ASSERT_GT(input.size(), 4'000'000u);
     const accounting a = sort_and_account(input);
     EXPECT_TRUE(a.ok) << a.fault;
@@ -51,9 +53,9 @@ TEST(Accounting, OnlineGames) {
 }
 
 TEST(Accounting, AwkwardFiles) {
-    for (const char* name : {"bom", "empty", "headers", "linebreak-linux", "linebreak-mac", "linebreak-windows",
-                             "misc", "missing-last-end-of-game", "redos-header", "syntactic-error-1",
-                             "syntactic-error-2", "tag-name-token-collision"}) {
+    for (const char* name : {"bom", "empty", "headers", "linebreak-linux", "linebreak-mac",
+                             "linebreak-windows", "misc", "missing-last-end-of-game", "redos-header",
+                             "syntactic-error-1", "syntactic-error-2", "tag-name-token-collision"}) {
         const accounting a = sort_and_account(source_file(std::string("tests/data/edge/") + name + ".pgn"));
         EXPECT_TRUE(a.ok) << name << ": " << a.fault;
     }
@@ -65,11 +67,15 @@ TEST(Accounting, CheckerFindsFaults) {
     const auto check = [&](std::string_view vs_vs, std::string_view rest) {
         return check_accounting(input, {"", "", vs_vs, rest, ""});
     };
-    EXPECT_TRUE(check("[Event \"B\"]\n[Date \"1998.??.??\"]\n1. d4 *\n", "pre\n[Event \"A\"]\n1. e4 *\n\n").ok);
+    EXPECT_TRUE(
+        check("[Event \"B\"]\n[Date \"1998.??.??\"]\n1. d4 *\n", "pre\n[Event \"A\"]\n1. e4 *\n\n").ok);
     EXPECT_FALSE(check("", "pre\n[Event \"A\"]\n1. e4 *\n\n").ok);
-    EXPECT_FALSE(check("[Event \"B\"]\n[Date \"1998.??.??\"]\n", "pre\n[Event \"A\"]\n1. e4 *\n\n1. d4 *\n").ok);
-    EXPECT_FALSE(check("[Event \"B\"]\n[Date \"1998.??.??\"]\n1. d4 *\n", "pre\n[Event \"X\"]\n1. e4 *\n\n").ok);
-    EXPECT_FALSE(check("[Event \"B\"]\n[Date \"1998.??.??\"]\n1. d4 *\n", "[Event \"A\"]\n1. e4 *\n\npre\n").ok);
+    EXPECT_FALSE(
+        check("[Event \"B\"]\n[Date \"1998.??.??\"]\n", "pre\n[Event \"A\"]\n1. e4 *\n\n1. d4 *\n").ok);
+    EXPECT_FALSE(
+        check("[Event \"B\"]\n[Date \"1998.??.??\"]\n1. d4 *\n", "pre\n[Event \"X\"]\n1. e4 *\n\n").ok);
+    EXPECT_FALSE(
+        check("[Event \"B\"]\n[Date \"1998.??.??\"]\n1. d4 *\n", "[Event \"A\"]\n1. e4 *\n\npre\n").ok);
 }
 
 }  // namespace

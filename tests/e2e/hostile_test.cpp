@@ -32,7 +32,8 @@ TEST(Hostile, FiftyMegabyteLine) {
 TEST(Hostile, HundredThousandTagLinesInOneSection) {
     sieve_dir dir;
     std::string section;
-    for (int i = 0; i < 100'000; ++i) section.append("[Tag \"").append(std::to_string(i)).append("\"]\n");
+    for (int i = 0; i < 100'000; ++i)
+        section.append("[Tag \"").append(std::to_string(i)).append("\"]\n");
     const run_result r = sort_in(dir, section + "\n1. e4 *\n");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(dir.read("rest_vs_rest.pgn"), section + "1. e4 *\n");
@@ -52,7 +53,8 @@ TEST(Hostile, TwentyMegabytesOfRandomBytes) {
     EXPECT_EQ(r.status, 0);
     const auto outs = dir.outputs();
     std::array<std::string_view, 5> views;
-    for (std::size_t i = 0; i < 5; ++i) views[i] = outs.at(output_names[i]);
+    for (std::size_t i = 0; i < 5; ++i)
+        views[i] = outs.at(output_names[i]);
     const accounting a = check_accounting(bytes, views);
     EXPECT_TRUE(a.ok) << a.fault;
 }
@@ -87,7 +89,8 @@ TEST(Hostile, TenMegabytesOfNestedEscapedQuotes) {
 
 std::string numbered(std::size_t count, const char* separator) {
     std::string text;
-    for (std::size_t i = 0; i < count; ++i) text.append("n").append(std::to_string(i)).append(separator);
+    for (std::size_t i = 0; i < count; ++i)
+        text.append("n").append(std::to_string(i)).append(separator);
     return text;
 }
 
@@ -100,12 +103,14 @@ TEST(Hostile, ListCapacityAndNameLength) {
     const std::string ninety_nine(99, 'a'), hundred(100, 'a');
     const std::vector<list_case> cases = {
         {"computers.cfg", numbered(5000, "\n"), 0, ""},
-        {"computers.cfg", numbered(5001, "\n"), 1, "Error: maximum in list reached\nmaximum of the list is: 5000\n"},
+        {"computers.cfg", numbered(5001, "\n"), 1,
+         "Error: maximum in list reached\nmaximum of the list is: 5000\n"},
         {"humans_fics.cfg", numbered(5000, " "), 0, ""},
         {"humans.cfg", ninety_nine + "\n*" + ninety_nine + "*\n", 0, ""},
         {"humans.cfg", hundred + "\n", 1, "Error: name too long\nname was: " + hundred + "\n"},
         {"humans_fics.cfg", hundred + "\n", 1, "Error: name too long\nname was: " + hundred + "\n"},
-        {"adv_events.cfg", "[a-z][a-z][0-9]\n", 1, "Error: maximum in list reached\nmaximum of the list is: 5000\n"},
+        {"adv_events.cfg", "[a-z][a-z][0-9]\n", 1,
+         "Error: maximum in list reached\nmaximum of the list is: 5000\n"},
         {"computers_fics.cfg", numbered(1'000'000, " "), 1,
          "Error: maximum in list reached\nmaximum of the list is: 5000\n"},
         {"computers_fics.cfg", std::string(10'000'000, ' ') + "word\n", 0, ""},

@@ -23,7 +23,8 @@ TEST(ListFiles, FatalListErrorEndsTheRunBeforeAnyOutput) {
         {"computers.cfg", "OK\n" + long_name + "\n", "Error: name too long\nname was: " + long_name + "\n"},
         {"humans_fics.cfg", "a b " + long_name + "\n", "Error: name too long\nname was: " + long_name + "\n"},
         {"comp_events.cfg", "WMCCC [1-\n", "Don't understandWMCCC [1-\n"},
-        {"adv_events.cfg", "[a-z][a-z][a-z]\n", "Error: maximum in list reached\nmaximum of the list is: 5000\n"},
+        {"adv_events.cfg", "[a-z][a-z][a-z]\n",
+         "Error: maximum in list reached\nmaximum of the list is: 5000\n"},
     };
     for (const bad_list& c : cases) {
         sieve_dir dir;
@@ -55,7 +56,8 @@ TEST(ListFiles, LongWordModeLinesAreReadWhole) {
     sieve_dir dir;
     // One line of 2000 accounts is far longer than 4095 bytes; the last account must stay whole.
     std::string accounts;
-    for (int i = 0; i < 2000; ++i) accounts += "account" + std::to_string(i) + " ";
+    for (int i = 0; i < 2000; ++i)
+        accounts += "account" + std::to_string(i) + " ";
     dir.write("computers_fics.cfg", accounts + "Engine\n");
     dir.write("humans_fics.cfg", "Person");
     dir.write("in.pgn", "[Event \"FICS rated\"]\n[White \"Engine {2400}\"]\n[Black \"Person\"]\n\n1. e4 *\n");
@@ -66,7 +68,9 @@ TEST(ListFiles, LongWordModeLinesAreReadWhole) {
 
 TEST(ListFiles, CommentsRangesAndByteOrderMark) {
     sieve_dir dir;
-    dir.write("computers.cfg", "\xEF\xBB\xBF" "# programs\nTSCP[1-3]\n #NOTACOMMENT\n");
+    dir.write("computers.cfg",
+              "\xEF\xBB\xBF"
+              "# programs\nTSCP[1-3]\n #NOTACOMMENT\n");
     dir.write("in.pgn",
               "[White \"TSCP 2\"]\n[Black \"tscp-3\"]\n\n*\n\n"
               "[White \"#NOTACOMMENT\"]\n[Black \"TSCP4\"]\n\n*\n");

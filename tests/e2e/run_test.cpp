@@ -68,7 +68,8 @@ TEST(Run, EmptyInputCreatesFiveEmptyOutputs) {
     EXPECT_EQ(r.err, "");
     const auto outs = dir.outputs();
     ASSERT_EQ(outs.size(), 5u);
-    for (const auto& [name, bytes] : outs) EXPECT_EQ(bytes, "") << name;
+    for (const auto& [name, bytes] : outs)
+        EXPECT_EQ(bytes, "") << name;
 }
 
 TEST(Run, OutputsAreAppendedToOnEveryRun) {
@@ -114,18 +115,21 @@ TEST(Run, FullStandardOutputFailsTheRun) {
     dir.write("in.pgn", one_game);
     const run_result r = dir.run({"/dev/null"});  // sanity: succeeds when stdout works
     EXPECT_EQ(r.status, 0);
-    const int status = std::system(("cd '" + dir.path() + "' && " GAMESIEVE_BINARY " in.pgn > /dev/full").c_str());
+    const int status =
+        std::system(("cd '" + dir.path() + "' && " GAMESIEVE_BINARY " in.pgn > /dev/full").c_str());
     EXPECT_EQ(WEXITSTATUS(status), 1);
 }
 
 TEST(Run, InputThroughAPipe) {
     sieve_dir dir;
     std::string games;
-    for (int i = 0; i < 3000; ++i) games += one_game + "\n";
+    for (int i = 0; i < 3000; ++i)
+        games += one_game + "\n";
     const run_result r = dir.run({"/dev/stdin"}, games);
     EXPECT_EQ(r.status, 0);
     std::string expected;
-    for (int i = 0; i < 3000; ++i) expected += "[Event \"E\"]\n[White \"A\"]\n1. e4 *\n\n";
+    for (int i = 0; i < 3000; ++i)
+        expected += "[Event \"E\"]\n[White \"A\"]\n1. e4 *\n\n";
     EXPECT_EQ(dir.read("rest_vs_rest.pgn"), expected);
 }
 

@@ -104,8 +104,7 @@ TEST(Sorting, EveryGameToTheFileItsPlayersSelect) {
 
 TEST(Sorting, WarningsFollowTheReadingLinesInInputOrder) {
     sieve_dir dir;
-    dir.write("in.pgn",
-              "[Date \"1998.10\"]\n\n*\n\n[Date \"1998.1x.05\"]\n[Date \"1.2.3.4\"]\n\n*\n");
+    dir.write("in.pgn", "[Date \"1998.10\"]\n\n*\n\n[Date \"1998.1x.05\"]\n[Date \"1.2.3.4\"]\n\n*\n");
     const run_result r = dir.run({"in.pgn"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, reading_lines() +
@@ -134,7 +133,8 @@ TEST(Sorting, ShippedListsLoadAndSortTheExampleIntoAllFiveFiles) {
     std::size_t games = 0;
     for (const auto& [name, bytes] : dir.outputs()) {
         std::istringstream in(bytes);
-        for (std::string line; std::getline(in, line);) games += line.starts_with("[Event ");
+        for (std::string line; std::getline(in, line);)
+            games += line.starts_with("[Event ");
         EXPECT_GT(bytes.size(), 0u) << name;
     }
     EXPECT_EQ(games, 510u);
@@ -144,14 +144,14 @@ TEST(Sorting, ShippedListsLoadAndSortTheExampleIntoAllFiveFiles) {
         return dir.read(file).value_or("").find("[White \"" + white + "\"]\n[Black \"" + black + "\"]\n") !=
                std::string::npos;
     };
-    EXPECT_TRUE(holds("comp_vs_human.pgn", "Deep Blue", "Kasparov Garry"));        // IBM match, 1997
+    EXPECT_TRUE(holds("comp_vs_human.pgn", "Deep Blue", "Kasparov Garry"));  // IBM match, 1997
     EXPECT_TRUE(holds("comp_vs_human.pgn", "Deep Thought 2", "Bronstein, David I"));
     EXPECT_TRUE(holds("comp_vs_comp.pgn", "COMP Hitech", "COMP Deep Thought"));
     EXPECT_TRUE(holds("comp_vs_rest.pgn", "ZarkovX(C)", "Burger, Karl"));
-    EXPECT_TRUE(holds("rest_vs_rest.pgn", "Botvinnik, Mikhail M", "Sorokin"));      // human and unlisted
+    EXPECT_TRUE(holds("rest_vs_rest.pgn", "Botvinnik, Mikhail M", "Sorokin"));  // human and unlisted
     EXPECT_TRUE(holds("rest_vs_rest.pgn", "Winawer Simon", "Charousek, Rezso"));
-    EXPECT_TRUE(holds("advanced.pgn", "Team A", "Team B"));                        // a freestyle event
-    EXPECT_TRUE(holds("advanced.pgn", "ZackS", "Kasparov, Garry"));                // a listed team
+    EXPECT_TRUE(holds("advanced.pgn", "Team A", "Team B"));          // a freestyle event
+    EXPECT_TRUE(holds("advanced.pgn", "ZackS", "Kasparov, Garry"));  // a listed team
 }
 
 }  // namespace

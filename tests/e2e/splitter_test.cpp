@@ -22,8 +22,9 @@ TEST(Splitter, LinesBeforeTheFirstGameAreWrittenBlankLinesIncluded) {
 }
 
 TEST(Splitter, BlankLinesInsideTheTagSectionAreDroppedAndAfterMovesKept) {
-    EXPECT_EQ(sorted("[Event \"A\"]\n  \t\n[Site \"S\"]\n\n\n1. e4\n\n2. e5 *\n\n\n[Event \"B\"]\n\n1. d4 *\n"),
-              "[Event \"A\"]\n[Site \"S\"]\n1. e4\n\n2. e5 *\n\n\n[Event \"B\"]\n1. d4 *\n");
+    EXPECT_EQ(
+        sorted("[Event \"A\"]\n  \t\n[Site \"S\"]\n\n\n1. e4\n\n2. e5 *\n\n\n[Event \"B\"]\n\n1. d4 *\n"),
+        "[Event \"A\"]\n[Site \"S\"]\n1. e4\n\n2. e5 *\n\n\n[Event \"B\"]\n1. d4 *\n");
 }
 
 TEST(Splitter, TagSectionsSeparatedOnlyByBlankLinesAreOneGame) {
@@ -73,7 +74,8 @@ TEST(Splitter, TagSectionAtTheEndIsRoutedLikeAnyOther) {
 
 TEST(Splitter, LongLinesComeOutWhole) {
     std::string movetext;
-    for (int i = 1; movetext.size() < 10000; ++i) movetext += std::to_string(i) + ". e4 e5 ";
+    for (int i = 1; movetext.size() < 10000; ++i)
+        movetext += std::to_string(i) + ". e4 e5 ";
     movetext += "*";
     EXPECT_EQ(sorted("[Event \"A\"]\n\n" + movetext + "\n"), "[Event \"A\"]\n" + movetext + "\n");
 
@@ -82,22 +84,26 @@ TEST(Splitter, LongLinesComeOutWhole) {
 
     // Lines far longer than the reading block and the output buffer.
     const std::string huge(3'000'000, 'm');
-    EXPECT_EQ(sorted("[Event \"A\"]\n\n" + huge + "\n" + huge), "[Event \"A\"]\n" + huge + "\n" + huge + "\n");
+    EXPECT_EQ(sorted("[Event \"A\"]\n\n" + huge + "\n" + huge),
+              "[Event \"A\"]\n" + huge + "\n" + huge + "\n");
 }
 
 TEST(Splitter, LargeTagSectionsComeOutWhole) {
     std::string section;
-    for (int i = 0; i < 30; ++i) section += "[Tag \"" + std::string(600, static_cast<char>('a' + i % 26)) + "\"]\n";
+    for (int i = 0; i < 30; ++i)
+        section += "[Tag \"" + std::string(600, static_cast<char>('a' + i % 26)) + "\"]\n";
     EXPECT_EQ(sorted(section + "\n1. e4 *\n"), section + "1. e4 *\n");
     std::string many;
-    for (int i = 0; i < 5000; ++i) many += "[T \"" + std::to_string(i) + "\"]\n";
+    for (int i = 0; i < 5000; ++i)
+        many += "[T \"" + std::to_string(i) + "\"]\n";
     EXPECT_EQ(sorted(many + "\n*\n" + many + "\n*\n"), many + "*\n" + many + "*\n");
 }
 
 TEST(Splitter, EveryByteSurvives) {
     std::string bytes = "[Event \"A\"]\n\n1. e4 ";
     bytes += std::string("\0 mid\0", 6);
-    for (int c = 128; c < 256; ++c) bytes += static_cast<char>(c);
+    for (int c = 128; c < 256; ++c)
+        bytes += static_cast<char>(c);
     bytes += "\r\x01 *";
     EXPECT_EQ(sorted(bytes + "\n"), bytes.substr(0, 12) + bytes.substr(13) + "\n");
 }

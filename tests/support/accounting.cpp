@@ -94,19 +94,25 @@ accounting check_accounting(std::string_view input, const std::array<std::string
 
     std::array<std::vector<std::string_view>, 5> files;
     for (std::size_t f = 0; f < 5; ++f) {
-        if (!output_lines(outputs[f], files[f])) return fail("output " + std::to_string(f) + " lacks a last newline");
+        if (!output_lines(outputs[f], files[f]))
+            return fail("output " + std::to_string(f) + " lacks a last newline");
     }
     std::array<std::size_t, 5> at{};
-    if (!matches_at(games[0], files[rest_vs_rest], 0)) return fail("the lines before the first game are not first in rest_vs_rest.pgn");
+    if (!matches_at(games[0], files[rest_vs_rest], 0))
+        return fail("the lines before the first game are not first in rest_vs_rest.pgn");
     at[rest_vs_rest] = games[0].lines.size();
     for (std::size_t g = 1; g < games.size(); ++g) {
         std::size_t f = 0;
-        while (f < 5 && !matches_at(games[g], files[f], at[f])) ++f;
-        if (f == 5) return fail("the game from input line " + std::to_string(games[g].first_line) + " is lost or torn");
+        while (f < 5 && !matches_at(games[g], files[f], at[f]))
+            ++f;
+        if (f == 5)
+            return fail("the game from input line " + std::to_string(games[g].first_line) +
+                        " is lost or torn");
         at[f] += games[g].lines.size();
     }
     for (std::size_t f = 0; f < 5; ++f) {
-        if (at[f] != files[f].size()) return fail("output " + std::to_string(f) + " holds lines the input lacks");
+        if (at[f] != files[f].size())
+            return fail("output " + std::to_string(f) + " holds lines the input lacks");
     }
     return result;
 }

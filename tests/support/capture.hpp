@@ -11,7 +11,7 @@ namespace gs::testing {
 
 // A console that writes into memory; text() returns everything printed so far.
 class captured_console {
-public:
+  public:
     captured_console() { con.stream = open_memstream(&buffer_, &size_); }
     ~captured_console() {
         std::fclose(con.stream);
@@ -27,7 +27,7 @@ public:
 
     console con;
 
-private:
+  private:
     char* buffer_ = nullptr;
     std::size_t size_ = 0;
 };

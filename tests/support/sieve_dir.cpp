@@ -31,7 +31,8 @@ sieve_dir::sieve_dir(bool with_lists) {
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
     if (with_lists) {
-        for (const list_file& file : list_files) write(std::string(file.path), "");
+        for (const list_file& file : list_files)
+            write(std::string(file.path), "");
     }
 }
 
@@ -76,7 +77,8 @@ run_result sieve_dir::run(const std::vector<std::string>& args,
         std::string binary = GAMESIEVE_BINARY;
         argv.push_back(binary.data());
         std::vector<std::string> copies = args;
-        for (std::string& arg : copies) argv.push_back(arg.data());
+        for (std::string& arg : copies)
+            argv.push_back(arg.data());
         argv.push_back(nullptr);
         ::execv(binary.c_str(), argv.data());
         ::_exit(127);
@@ -131,7 +133,8 @@ std::string source_file(const std::string& path) {
 
 std::string reading_lines() {
     std::string lines;
-    for (const list_file& file : list_files) lines.append("Reading ").append(file.path).append("...\n");
+    for (const list_file& file : list_files)
+        lines.append("Reading ").append(file.path).append("...\n");
     return lines;
 }
 

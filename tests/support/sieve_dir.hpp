@@ -11,13 +11,13 @@ namespace gs::testing {
 
 struct run_result {
     int status = -1;
-    std::string out;  // everything the tool wrote to standard output
-    std::string err;  // everything it wrote to standard error (expected to stay empty)
+    std::string out;    // everything the tool wrote to standard output
+    std::string err;    // everything it wrote to standard error (expected to stay empty)
     long peak_kib = 0;  // peak resident memory of the run
 };
 
 class sieve_dir {
-public:
+  public:
     // Creates the directory with the twelve list files, empty unless with_lists is false.
     explicit sieve_dir(bool with_lists = true);
     ~sieve_dir();
@@ -36,7 +36,7 @@ public:
     // The five outputs by name; a file that does not exist is absent from the map.
     std::map<std::string, std::string> outputs() const;
 
-private:
+  private:
     std::string path_;
 };
 

@@ -75,7 +75,8 @@ TEST(ClassifyPlayer, NameMarkersWinOverLists) {
 }
 
 TEST(ClassifyPlayer, ByeTestUsesTheStrippedName) {
-    for (const char* name : {"Bye", "B.Y.E.", "-bye-", "bye "}) EXPECT_EQ(kind_of(name), bye) << name;
+    for (const char* name : {"Bye", "B.Y.E.", "-bye-", "bye "})
+        EXPECT_EQ(kind_of(name), bye) << name;
     EXPECT_EQ(kind_of("Bye Bye"), unknown);
     EXPECT_EQ(kind_of("Bye", "ICC"), bye);
 }
@@ -190,7 +191,8 @@ TEST(ResolveByOpponent, CorrespondenceAndPairs) {
 }
 
 TEST(IsCorrespondenceEvent, CaseSensitiveMarkers) {
-    for (const char* event : {"corr 1990", "NL Corr ", "Corr.", "ICCF corr.", "cr 12", "ch cr.", "korr.", "Korr."}) {
+    for (const char* event :
+         {"corr 1990", "NL Corr ", "Corr.", "ICCF corr.", "cr 12", "ch cr.", "korr.", "Korr."}) {
         EXPECT_TRUE(is_correspondence_event(event)) << event;
     }
     for (const char* event : {"Corr", "CORR 1", "Correze m", "Korr 5", "acr", "Cr 1", ""}) {

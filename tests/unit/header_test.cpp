@@ -203,9 +203,9 @@ TEST(EventDate, YearsQuestionMarksAndRefusals) {
     EXPECT_EQ(t.line, "[Event \"ICC blitz\"]");
     EXPECT_EQ(treat("[Event \"ICC 10/23/98\"]]").line, "[Event \"ICC\"]");
     EXPECT_EQ(treat("[Event \"ICC 10/23/98 \" ] ]\"").header.event_date, "");
-    for (const char* refused : {"[Event \"ICC rated 10/23\"]", "[Event \"FICS 10/23/98\"]",
-                                "[Event \"ICC10/23/98\"]", "[Event \"ICC x 10/2a/98\"]",
-                                "[Event \"ICC x 1/2/99999999999\"]", "[Event \"icc x 1/2/3\"]"}) {
+    for (const char* refused :
+         {"[Event \"ICC rated 10/23\"]", "[Event \"FICS 10/23/98\"]", "[Event \"ICC10/23/98\"]",
+          "[Event \"ICC x 10/2a/98\"]", "[Event \"ICC x 1/2/99999999999\"]", "[Event \"icc x 1/2/3\"]"}) {
         t = treat(refused);
         EXPECT_EQ(t.line, refused);
         EXPECT_EQ(t.header.event_date, "");

@@ -21,8 +21,12 @@ void* operator new(std::size_t size) {
     if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace gs {
 namespace {
@@ -31,7 +35,8 @@ namespace {
 long allocations_to_sort(const std::string& input, const name_lists& lists) {
     testing::captured_console out;
     std::array<int, output_count> fds{};
-    for (int& fd : fds) fd = ::memfd_create("output", 0);
+    for (int& fd : fds)
+        fd = ::memfd_create("output", 0);
     outputs outs;
     attach_outputs(outs, fds);
     game_splitter splitter;
@@ -50,16 +55,21 @@ TEST(HotPath, AllocationsDoNotGrowWithTheInput) {
     name_lists lists;
     ASSERT_TRUE(add_list_lines("DEEPBLUE*\n*FRITZ*\n", list_of(lists, list_id::computers), false, out.con));
     ASSERT_TRUE(add_list_lines("KASPAROV*\n", list_of(lists, list_id::humans), false, out.con));
-    ASSERT_TRUE(add_list_lines("GENIUS\n", list_of(lists, list_id::computers_when_opponent_is), false, out.con));
+    ASSERT_TRUE(
+        add_list_lines("GENIUS\n", list_of(lists, list_id::computers_when_opponent_is), false, out.con));
     const std::string games =
         "[Event \"ICC 5 0 u 10/23/98\"]\n[Site \"Internet Chess Club\"]\n[Date \"????.??.??\"]\n"
         "[White \"Fritz {2650}\"]\n[Black \"Smith\"]\n\n1. e4 e5 2. Nf3 *\n\n"
-        "[Event \"Match \\\"1997\\\"\"]\n[Date \"1997-5-11\"]\n[White \"Deep Blue\"]\n[Black \"Kasparov, G\"]\n\n"
+        "[Event \"Match \\\"1997\\\"\"]\n[Date \"1997-5-11\"]\n[White \"Deep Blue\"]\n[Black \"Kasparov, "
+        "G\"]\n\n"
         "1. d4 d5 1/2-1/2\n\n"
-        "[Event \"Corr. Ch\"]\n[Date \"1998.1x.05\"]\n[White \"Genius\"]\n[Black \"Somebody Else\"]\n\n1. c4 *\n\n";
+        "[Event \"Corr. Ch\"]\n[Date \"1998.1x.05\"]\n[White \"Genius\"]\n[Black \"Somebody Else\"]\n\n1. c4 "
+        "*\n\n";
     std::string once, ten_times;
-    for (int i = 0; i < 100; ++i) once += games;
-    for (int i = 0; i < 10; ++i) ten_times += once;
+    for (int i = 0; i < 100; ++i)
+        once += games;
+    for (int i = 0; i < 10; ++i)
+        ten_times += once;
     const long small = allocations_to_sort(once, lists);
     const long large = allocations_to_sort(ten_times, lists);
     EXPECT_EQ(large, small);

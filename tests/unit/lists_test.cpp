@@ -70,7 +70,8 @@ TEST(ListContains, TrimsTheCandidateInPlace) {
 }
 
 TEST(ListContains, IsByteExactAndCaseSensitive) {
-    const name_list list = make_list({entry("M\xfcller", false, false), entry(std::string("a\0b", 3), false, false)});
+    const name_list list =
+        make_list({entry("M\xfcller", false, false), entry(std::string("a\0b", 3), false, false)});
     EXPECT_TRUE(matches("M\xfcller", list));
     EXPECT_FALSE(matches("MUller", list));
     EXPECT_TRUE(matches(std::string("a\0b", 3), list));
@@ -116,9 +117,13 @@ TEST(PatternMode, WildcardsCommentsAndBlanks) {
     EXPECT_TRUE(l.entries[0].trailing_star);
     EXPECT_FALSE(l.entries[0].leading_star);
     // A comment is '#' in the first column only; leading blanks are kept; blank lines are empty names.
-    EXPECT_EQ(texts(load("# comment\n #x\n  Deep\n\n \t\nlast", false)), (names{" #x", "  Deep", "", "", "last"}));
+    EXPECT_EQ(texts(load("# comment\n #x\n  Deep\n\n \t\nlast", false)),
+              (names{" #x", "  Deep", "", "", "last"}));
     EXPECT_EQ(texts(load("a\r\nb \r\n", false)), (names{"a", "b"}));
-    EXPECT_EQ(texts(load("\xEF\xBB\xBF" "first\n", false)), (names{"first"}));
+    EXPECT_EQ(texts(load("\xEF\xBB\xBF"
+                         "first\n",
+                         false)),
+              (names{"first"}));
 }
 
 TEST(PatternMode, Ranges) {
@@ -174,7 +179,8 @@ TEST(PatternMode, NameLengthLimit) {
 
 TEST(PatternMode, CapacityIsFiveThousandEntries) {
     std::string lines;
-    for (int i = 0; i < 5000; ++i) lines.append("n").append(std::to_string(i)).append("\n");
+    for (int i = 0; i < 5000; ++i)
+        lines.append("n").append(std::to_string(i)).append("\n");
     loaded l = load(lines, false);
     EXPECT_TRUE(l.ok);
     EXPECT_EQ(l.entries.size(), 5000u);
@@ -209,7 +215,8 @@ TEST(WordMode, ErrorsComeInTheOrderWordsAreAdded) {
     EXPECT_EQ(texts(l), names{"short"});
 
     std::string many;
-    for (int i = 0; i < 5001; ++i) many.append("w").append(std::to_string(i)).append(" ");
+    for (int i = 0; i < 5001; ++i)
+        many.append("w").append(std::to_string(i)).append(" ");
     l = load(many + "\n", true);
     EXPECT_FALSE(l.ok);
     EXPECT_EQ(l.entries.size(), 5000u);
@@ -221,7 +228,8 @@ TEST(LoadNameList, MissingFileIsAnnouncedThenReported) {
     captured_console out;
     name_list list = make_list({entry("stale", false, false)});
     EXPECT_FALSE(load_name_list("/nonexistent/humans.cfg", list, false, out.con));
-    EXPECT_EQ(out.text(), "Reading /nonexistent/humans.cfg...\nError: During opening /nonexistent/humans.cfg\n");
+    EXPECT_EQ(out.text(),
+              "Reading /nonexistent/humans.cfg...\nError: During opening /nonexistent/humans.cfg\n");
     EXPECT_TRUE(list.entries.empty());
 }
 
@@ -248,7 +256,8 @@ TEST(NameIndex, AgreesWithTheScanOnRandomListsAndCandidates) {
         const auto text = [&](std::size_t most) {
             std::string t;
             const std::size_t length = random() % (most + 1);
-            for (std::size_t i = 0; i < length; ++i) t.push_back(alphabet[random() % alphabet.size()]);
+            for (std::size_t i = 0; i < length; ++i)
+                t.push_back(alphabet[random() % alphabet.size()]);
             return t;
         };
         std::vector<name_entry> entries;
@@ -258,7 +267,9 @@ TEST(NameIndex, AgreesWithTheScanOnRandomListsAndCandidates) {
         }
         // Mostly lists without a match-everything entry, which would hide the rest.
         if (round % 5 != 0) {
-            std::erase_if(entries, [](const name_entry& e) { return e.text.empty() && (e.leading_star || e.trailing_star); });
+            std::erase_if(entries, [](const name_entry& e) {
+                return e.text.empty() && (e.leading_star || e.trailing_star);
+            });
         }
         const name_list list = make_list(entries);
         name_list sparse = list;  // the same automaton without its complete transition table
@@ -271,8 +282,10 @@ TEST(NameIndex, AgreesWithTheScanOnRandomListsAndCandidates) {
             }
             std::string trimmed = candidate;
             const bool found = list_contains(trimmed, list);
-            ASSERT_EQ(found, list_contains_scan(trimmed, list)) << "round " << round << " candidate " << candidate;
-            ASSERT_EQ(list_contains(trimmed, sparse), found) << "round " << round << " candidate " << candidate;
+            ASSERT_EQ(found, list_contains_scan(trimmed, list))
+                << "round " << round << " candidate " << candidate;
+            ASSERT_EQ(list_contains(trimmed, sparse), found)
+                << "round " << round << " candidate " << candidate;
         }
     }
 }

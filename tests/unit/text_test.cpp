@@ -68,7 +68,8 @@ TEST(Prefixes, StartsWithConsumeAndEndsWith) {
 
 // Reference: delete the first occurrence from the start, again and again.
 std::string remove_all_slowly(std::string text, const std::string& pattern) {
-    for (std::size_t at; (at = text.find(pattern)) != std::string::npos;) text.erase(at, pattern.size());
+    for (std::size_t at; (at = text.find(pattern)) != std::string::npos;)
+        text.erase(at, pattern.size());
     return text;
 }
 
@@ -88,7 +89,8 @@ TEST(RemoveAll, AgreesWithRepeatedFirstDeletionOnRandomTexts) {
     for (int round = 0; round < 20000; ++round) {
         std::string text;
         const int length = static_cast<int>(random() % 14);
-        for (int i = 0; i < length; ++i) text.push_back(alphabet[random() % alphabet.size()]);
+        for (int i = 0; i < length; ++i)
+            text.push_back(alphabet[random() % alphabet.size()]);
         const std::string& pattern = patterns[random() % std::size(patterns)];
         std::string fast = text;
         remove_all(fast, pattern);
