@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what gamesieve needs to build and test, when it is missing: a C++20 compiler, CMake, Ninja,
-# GoogleTest, xz (a test data file is compressed), clang with libFuzzer (the fuzz targets) and man (the manual's test). Uses apt-get
+# GoogleTest, xz (a test data file is compressed), clang with libFuzzer (the fuzz targets), man (the manual's test) and Google Benchmark (bench/). Uses apt-get
 # (Debian and Ubuntu); does nothing when everything is already there.
 set -euo pipefail
 
@@ -13,6 +13,7 @@ command -v clang++ >/dev/null || missing+=(clang)
 ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || missing+=(libclang-rt-dev)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
 command -v man >/dev/null || missing+=(man-db)
+[ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
 
 if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing: ${missing[*]}"
