@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what gamesieve needs to build and test, when it is missing: a C++20 compiler, CMake, Ninja,
-# GoogleTest, xz (a test data file is compressed), clang with libFuzzer (the fuzz targets), man (the manual's test) and Google Benchmark (bench/). Uses apt-get
-# (Debian and Ubuntu); does nothing when everything is already there.
+# GoogleTest, xz (a test data file is compressed), clang with libFuzzer (the fuzz targets), man (the
+# manual's test) and Google Benchmark (bench/). Uses apt-get (Debian and Ubuntu); does nothing when
+# everything is already there.
 set -euo pipefail
 
 missing=()
