@@ -72,9 +72,7 @@ bool normalize_date_tag(std::string& line, game_header& header) {
         }
     }
     trim_date_tail(line, value);
-    for (std::size_t i = value; i < line.size(); ++i) {
-        if (line[i] == '-') line[i] = '.';
-    }
+    replace_char(line, '-', '.', value);
 
     const std::string_view date = std::string_view(line).substr(value);
     const std::size_t dots = count_char(date, '.');

@@ -144,8 +144,9 @@ bool is_date_field(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return is_digit(c) || c == '?'; });
 }
 
-void replace_char(std::string& text, char from, char to) {
-    std::replace(text.begin(), text.end(), from, to);
+void replace_char(std::string& text, char from, char to, std::size_t start) {
+    if (start < text.size())
+        std::replace(text.begin() + static_cast<std::ptrdiff_t>(start), text.end(), from, to);
 }
 
 std::optional<std::size_t> find_last_char(std::string_view text, char c) {

@@ -66,8 +66,8 @@ void nth_field(std::string_view text, char separator, std::size_t n, std::string
 // True when every character is a digit or '?'; true for the empty text.
 bool is_date_field(std::string_view text);
 
-// Replaces every occurrence of from by to.
-void replace_char(std::string& text, char from, char to);
+// Replaces every occurrence of from by to, from position start on.
+void replace_char(std::string& text, char from, char to, std::size_t start = 0);
 
 // Position of the last occurrence of c, or nothing.
 std::optional<std::size_t> find_last_char(std::string_view text, char c);

@@ -19,10 +19,7 @@ accounting sort_and_account(const std::string& input) {
     EXPECT_EQ(r.err, "");
     const auto outs = dir.outputs();
     EXPECT_EQ(outs.size(), 5u);
-    std::array<std::string_view, 5> views;
-    for (std::size_t i = 0; i < 5; ++i)
-        views[i] = outs.at(output_names[i]);
-    return check_accounting(input, views);
+    return check_accounting(input, output_views(outs));
 }
 
 TEST(Accounting, ExampleGames) {

@@ -52,10 +52,7 @@ TEST(Hostile, TwentyMegabytesOfRandomBytes) {
     const run_result r = sort_in(dir, bytes);
     EXPECT_EQ(r.status, 0);
     const auto outs = dir.outputs();
-    std::array<std::string_view, 5> views;
-    for (std::size_t i = 0; i < 5; ++i)
-        views[i] = outs.at(output_names[i]);
-    const accounting a = check_accounting(bytes, views);
+    const accounting a = check_accounting(bytes, output_views(outs));
     EXPECT_TRUE(a.ok) << a.fault;
 }
 

@@ -119,6 +119,13 @@ std::map<std::string, std::string> sieve_dir::outputs() const {
     return result;
 }
 
+std::array<std::string_view, 5> output_views(const std::map<std::string, std::string>& outputs) {
+    std::array<std::string_view, 5> views;
+    for (std::size_t i = 0; i < views.size(); ++i)
+        views[i] = outputs.at(output_names[i]);
+    return views;
+}
+
 void copy_default_lists(const sieve_dir& dir) {
     for (const list_file& file : list_files) {
         dir.write(std::string(file.path), source_file("lists/" + std::string(file.path)));

@@ -2,9 +2,11 @@
 // built gamesieve binary runs with its standard output captured.
 #pragma once
 
+#include <array>
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace gs::testing {
@@ -39,6 +41,9 @@ class sieve_dir {
   private:
     std::string path_;
 };
+
+// The five outputs of a run as views, in the order of output_names; every one must exist.
+std::array<std::string_view, 5> output_views(const std::map<std::string, std::string>& outputs);
 
 // Copies the default list files shipped in lists/ into the directory.
 void copy_default_lists(const sieve_dir& dir);
