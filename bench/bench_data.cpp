@@ -1,6 +1,7 @@
 #include "bench_data.hpp"
 
 #include <string_view>
+#include "text/text.hpp"
 
 namespace gs::bench {
 
@@ -56,7 +57,7 @@ std::string word_list(const std::string& comment, const std::vector<std::string>
 std::string stripped_upper(std::string name) {
     std::string out;
     for (char c : name) {
-        if (std::string_view(" \"#$'()-./<>@]_`~").find(c) != std::string_view::npos) continue;
+        if (gs::is_name_punctuation(c)) continue;
         out += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
     }
     return out;

@@ -1,13 +1,31 @@
 #include "app/run.hpp"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <vector>
+
+#include "app/check_lists.hpp"
+#include "app/explain.hpp"
+#include "app/help.hpp"
+#include "app/input.hpp"
+#include "app/options.hpp"
+#include "app/outputs.hpp"
+#include "app/pipeline.hpp"
+#include "app/progress.hpp"
+#include "text/messages.hpp"
 
 namespace gs {
 namespace {
 
+// The usage text names the output files with hyphens, as the tool's first versions did; it is kept as it
+// was on purpose, since scripts may compare it. --help names the files as they are.
 constexpr std::array<std::string_view, 10> usage_lines = {
     "Usage: gamesieve <pgnfile>",
     "",
@@ -21,69 +39,172 @@ constexpr std::array<std::string_view, 10> usage_lines = {
     "rest-vs-rest.pgn",
 };
 
-constexpr std::string_view msg_cannot_open_input = "Error: During opening ";
-constexpr std::string_view msg_cannot_read_input = "Error: During reading ";
+constexpr std::string_view msg_also_output = " is also the output file '";
+constexpr std::string_view msg_no_input = "Error: no input file (see gamesieve --help)";
+constexpr std::string_view msg_error = "Error: ";
 
 constexpr int status_ok = 0;
 constexpr int status_failed = 1;
 
-// The state of one run, with its owners: the lists, the splitter with its game header, the outputs.
-struct run_state {
-    name_lists lists;
-    game_splitter splitter;
-    outputs outs;
+struct file_identity {
+    dev_t device;
+    ino_t inode;
 };
+
+// The identity of an open regular file; nothing for pipes, terminals and devices, which cannot grow
+// under the run.
+std::optional<file_identity> identity_of_fd(int fd) {
+    struct stat info {};
+    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    return file_identity{info.st_dev, info.st_ino};
+}
+
+std::optional<file_identity> identity_of_path(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    return file_identity{info.st_dev, info.st_ino};
+}
+
+bool same_file(const std::optional<file_identity>& a, const std::optional<file_identity>& b) {
+    return a && b && a->device == b->device && a->inode == b->inode;
+}
+
+// Opens every input and reads its first bytes; false after "Error: During opening <path>".
+bool open_inputs(const std::vector<std::string>& paths, std::vector<input_stream>& inputs, console& con) {
+    inputs.resize(paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (open_input(inputs[i], paths[i]) != open_result::ok) {
+            print_line(con, msg_during_opening, paths[i]);
+            return false;
+        }
+    }
+    return true;
+}
+
+// Refuses a run that would append to a file it reads, or write its report over one: re-sorting an output
+// in place would read what it appends and never end.
+bool check_distinct_files(const std::vector<input_stream>& inputs, const run_options& options, console& con) {
+    const std::array<std::string, output_count> outputs = output_paths(options.output_dir);
+    std::array<std::optional<file_identity>, output_count> output_ids;
+    for (std::size_t i = 0; i < output_count; ++i)
+        output_ids[i] = identity_of_path(outputs[i]);
+    const std::optional<file_identity> report_id =
+        options.explain_path.empty() ? std::nullopt : identity_of_path(options.explain_path);
+    for (const input_stream& input : inputs) {
+        const std::optional<file_identity> id = identity_of_fd(input.fd);
+        for (std::size_t i = 0; i < output_count; ++i) {
+            if (same_file(id, output_ids[i])) {
+                print_line(con, msg_error, input.path, std::string(msg_also_output) + outputs[i] + "'");
+                return false;
+            }
+        }
+        if (same_file(id, report_id)) {
+            print_line(con, msg_error, options.explain_path, " is also an input file");
+            return false;
+        }
+    }
+    for (std::size_t i = 0; i < output_count; ++i) {
+        if (same_file(report_id, output_ids[i])) {
+            print_line(con, msg_error, options.explain_path, std::string(msg_also_output) + outputs[i] + "'");
+            return false;
+        }
+    }
+    return true;
+}
+
+unsigned default_threads() {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores == 0 ? 1 : cores;
+}
+
+int sort_run(const run_options& options, const name_lists& lists, console& con, std::FILE* status) {
+    std::vector<input_stream> inputs;
+    if (!open_inputs(options.inputs, inputs, con)) return status_failed;
+    if (!check_distinct_files(inputs, options, con)) return status_failed;
+
+    explain_report report;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> report_file(nullptr, std::fclose);
+    if (!options.explain_path.empty()) {
+        report_file.reset(std::fopen(options.explain_path.c_str(), "w"));
+        report.file = report_file.get();
+        report.path = options.explain_path;
+        if (report.file == nullptr) {
+            print_line(con, "Error: During creating or opening file '", options.explain_path, "'");
+            return status_failed;
+        }
+        if (!write_explain_header(report.file)) report.failed = true;
+    }
+
+    outputs outs;
+    if (!open_outputs(outs, options.output_dir, con)) return status_failed;
+
+    sort_settings settings;
+    settings.classify.player_tags = options.player_tags;
+    if (report.file != nullptr) settings.explain = explain_game;
+    pipeline_settings pipeline;
+    pipeline.threads = options.threads != 0 ? options.threads : default_threads();
+    if (options.chunk_bytes != 0) pipeline.chunk_bytes = options.chunk_bytes;
+
+    progress_meter meter = start_progress(status, !options.quiet);
+    run_counts counts;
+    const bool sorted = sort_inputs(inputs, lists, settings, pipeline, outs, con,
+                                    report.file != nullptr ? &report : nullptr, counts,
+                                    [&](const run_counts& now) { show_progress(meter, now.input_bytes); });
+    end_progress(meter);
+    const bool closed = close_outputs(outs, con);
+    bool reported = true;
+    if (report.file != nullptr) {
+        const bool report_ok = !report.failed && std::fflush(report.file) == 0 && !std::ferror(report.file);
+        const int close_status = std::fclose(report_file.release());
+        if (!report.failed && (!report_ok || close_status != 0)) {
+            print_line(con, "Error: During writing file '", options.explain_path, "'");
+        }
+        reported = report_ok && close_status == 0;
+    }
+    const bool ok = sorted && closed && reported;
+    if (ok && options.summary) print_summary(con, outs, counts, elapsed_seconds(meter));
+    return ok && !con.failed ? status_ok : status_failed;
+}
 
 }  // namespace
 
-bool sort_games(line_reader& input, const char* path, const name_lists& lists, game_splitter& splitter,
-                outputs& outs, console& out) {
-    std::string tag_line;
-    std::string_view line;
-    while (true) {
-        const read_status status = next_line(input, line);
-        if (status == read_status::end) break;
-        if (status == read_status::error) {
-            print_line(out, msg_cannot_read_input, path);
-            // What was read so far is kept: the game in progress is still written.
-            finish_input(splitter, lists, outs, out);
-            return false;
-        }
-        if (!process_line(line, tag_line, splitter, lists, outs, out)) return false;
-    }
-    return finish_input(splitter, lists, outs, out);
-}
-
-void print_usage(console& out) {
+void print_usage(console& con) {
     for (std::string_view line : usage_lines)
-        print_line(out, line);
+        print_line(con, line);
 }
 
-int run(int argc, const char* const* argv, console& out) {
+int run(int argc, const char* const* argv, console& con, std::FILE* status) {
     if (argc < 2) {
-        print_usage(out);
+        print_usage(con);
         return status_failed;
     }
-    const char* const path = argv[1];
-    // The run's state is large (twelve lists), so it lives on the heap rather than the stack.
-    const auto state = std::make_unique<run_state>();
-    if (!load_name_lists(state->lists, out)) return status_failed;
-
-    line_reader input;
-    if (open_line_reader(input, path) != open_result::ok) {
-        close_line_reader(input);
-        print_line(out, msg_cannot_open_input, path);
+    std::string error;
+    const std::optional<run_options> parsed = parse_options(argc, argv, error);
+    if (!parsed) {
+        print_line(con, error);
         return status_failed;
     }
-    if (!open_outputs(state->outs, out)) {
-        close_line_reader(input);
+    const run_options& options = *parsed;
+    if (options.help) {
+        print_help(con, argc > 0 ? argv[0] : "gamesieve");
+        return con.failed ? status_failed : status_ok;
+    }
+    if (options.version) {
+        print_version(con);
+        return con.failed ? status_failed : status_ok;
+    }
+    if (options.inputs.empty() && !options.check_lists) {
+        print_line(con, msg_no_input);
         return status_failed;
     }
-    reset_game(state->splitter, state->outs);
-    const bool sorted = sort_games(input, path, state->lists, state->splitter, state->outs, out);
-    close_line_reader(input);
-    const bool closed = close_outputs(state->outs, out);
-    return sorted && closed && !out.failed ? status_ok : status_failed;
+    // The lists are large, so they live on the heap rather than the stack.
+    const auto lists = std::make_unique<name_lists>();
+    if (!load_name_lists(*lists, options.lists_dir, options.quiet, con)) return status_failed;
+    if (options.check_lists) {
+        const bool clean = check_lists(*lists, options.lists_dir, con);
+        return clean && !con.failed ? status_ok : status_failed;
+    }
+    return sort_run(options, *lists, con, status);
 }
 
 }  // namespace gs

@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "classify/player.hpp"
 #include "text/text.hpp"
 
 namespace gs {
@@ -14,33 +13,30 @@ constexpr std::array<std::string_view, 8> correspondence_markers = {"corr ", "Co
 constexpr int last_human_only_year = 1949;   // a dated game against a human before 1950
 constexpr int last_no_computer_year = 1969;  // a dated game against a computer before 1970
 
+constexpr std::string_view m_chess_6 = "M Chess 6";
+constexpr std::string_view m_chess_4 = "M Chess 4";
+constexpr std::string_view hiarcs_3 = "Hiarcs 3";
+constexpr std::string_view junior = "Junior";
+
 bool is_known_before(int year, int last) {
     return year != 0 && year <= last;
 }
 
 }  // namespace
 
-void repair_known_names(game_header& header) {
-    std::string& white = header.white.name;
-    std::string& black = header.black.name;
-    if (white == "M") {
-        std::string_view rest = black;
+player_names repaired_names(const game_header& header) {
+    player_names names{header.white.name, header.black.name};
+    if (names.white == "M") {
+        std::string_view rest = names.black;
         if (consume_prefix(rest, "Chess 6 - ")) {
-            white = "M Chess 6";
-            black.erase(0, black.size() - rest.size());
+            names = {m_chess_6, rest};
         } else if (consume_prefix(rest, "Chess 4 - ")) {
-            white = "M Chess 4";
-            black.erase(0, black.size() - rest.size());
+            names = {m_chess_4, rest};
         }
     }
-    if (starts_with(white, "Hiarcs3 486/50 Junior")) {
-        white = "Hiarcs 3";
-        black = "Junior";
-    }
-    if (starts_with(white, "Junior 486/50 Hiarcs3")) {
-        white = "Junior";
-        black = "Hiarcs 3";
-    }
+    if (starts_with(names.white, "Hiarcs3 486/50 Junior")) names = {hiarcs_3, junior};
+    if (starts_with(names.white, "Junior 486/50 Hiarcs3")) names = {junior, hiarcs_3};
+    return names;
 }
 
 bool is_correspondence_event(std::string_view event) {
@@ -50,41 +46,46 @@ bool is_correspondence_event(std::string_view event) {
     return false;
 }
 
-void resolve_by_opponent(player_slot& self, player_slot& other, game_header& header,
-                         const name_lists& lists) {
+void resolve_by_opponent(judgement& self, judgement& other, const game_header& header, const name_lists& lists) {
+    using enum player_class;
     if (list_contains(header.event, list_of(lists, list_id::comp_events))) {
-        self.kind = player_class::computer;
+        self = {computer, judged_by::comp_event, list_id::comp_events};
     } else if (list_contains(header.event, list_of(lists, list_id::human_events))) {
-        self.kind = player_class::human;
-    } else if (other.kind == player_class::human && is_known_before(header.year, last_human_only_year)) {
-        self.kind = player_class::human;
-    } else if (other.kind == player_class::computer && is_known_before(header.year, last_no_computer_year)) {
-        self.kind = player_class::human;
-    } else if (is_correspondence_event(header.event)) {
-        self.kind = player_class::human;
-    } else if (other.kind == player_class::computer) {
-        self.kind = player_class::computer;
-    } else if (other.kind == player_class::depends_on_opponent) {
-        self.kind = player_class::computer;
-        other.kind = player_class::computer;
+        self = {human, judged_by::human_event, list_id::human_events};
+    } else if (other.kind == human && is_known_before(header.year, last_human_only_year)) {
+        self = {human, judged_by::era};
+    } else if (other.kind == computer && is_known_before(header.year, last_no_computer_year)) {
+        self = {human, judged_by::era};
+    } else if (is_correspondence_event(trimmed_right(header.event))) {
+        // The markers are looked for in the Event without its trailing blanks, as the event lists see it:
+        // "Corr " alone is no correspondence event.
+        self = {human, judged_by::correspondence};
+    } else if (other.kind == computer) {
+        self = {computer, judged_by::opponent};
+    } else if (other.kind == depends_on_opponent) {
+        self = {computer, judged_by::opponent};
+        other = {computer, judged_by::opponent};
     } else {
-        self.kind = player_class::unknown;
+        self = {unknown, judged_by::opponent};
     }
 }
 
-void classify_game(game_header& header, const name_lists& lists) {
-    repair_known_names(header);
+void classify_game(const game_header& header, const name_lists& lists, const classify_options& options,
+                   classifier& scratch, game_verdict& verdict) {
+    const player_names names = repaired_names(header);
     game_facts facts = facts_of(header);
-    classify_player(header.white, header, lists, facts);
-    classify_player(header.black, header, lists, facts);
-    if (header.white.kind == player_class::bye) header.white.kind = header.black.kind;
-    if (header.black.kind == player_class::bye) header.black.kind = header.white.kind;
-    if (header.white.kind == player_class::depends_on_opponent) {
-        resolve_by_opponent(header.white, header.black, header, lists);
-    }
-    if (header.black.kind == player_class::depends_on_opponent) {
-        resolve_by_opponent(header.black, header.white, header, lists);
-    }
+    const judgement white = memo_judge_name(scratch.memo, names.white, facts.server, lists, scratch.forms);
+    verdict.white = settle_player(white, header.white, header, lists, options.player_tags, facts);
+    const judgement black = memo_judge_name(scratch.memo, names.black, facts.server, lists, scratch.forms);
+    verdict.black = settle_player(black, header.black, header, lists, options.player_tags, facts);
+
+    judgement& w = verdict.white;
+    judgement& b = verdict.black;
+    if (w.kind == player_class::bye) w.kind = b.kind;
+    if (b.kind == player_class::bye) b.kind = w.kind;
+    if (w.kind == player_class::depends_on_opponent) resolve_by_opponent(w, b, header, lists);
+    if (b.kind == player_class::depends_on_opponent) resolve_by_opponent(b, w, header, lists);
+    verdict.output = route_game(w.kind, b.kind);
 }
 
 output_role route_game(player_class white, player_class black) {

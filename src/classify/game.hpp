@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "classify/judgement_memo.hpp"
+#include "classify/player.hpp"
 #include "header/game_header.hpp"
 #include "lists/list_files.hpp"
 
@@ -20,19 +22,42 @@ enum class output_role : std::size_t {
 };
 inline constexpr std::size_t output_count = 5;
 
-// Repairs the known mis-entered name pairs, classifies White then Black, lets a bye take its opponent's
-// kind, and settles the players whose kind depends on their opponent.
-void classify_game(game_header& header, const name_lists& lists);
+// What a game's classification may use besides its header and the lists.
+struct classify_options {
+    bool player_tags = false;  // the Type, Title and IsComp tags decide a player's kind
+};
 
-// Repairs, in the captured names only, pairs that some collections entered wrongly: "M" against
-// "Chess 6 - X" (or "Chess 4 - X") is "M Chess 6" against X, and the two Hiarcs-Junior games of
-// 486/50 machines name both programs in White's tag.
-void repair_known_names(game_header& header);
+// The scratch state of one sorter: name forms and the memo of name judgements.
+struct classifier {
+    name_forms forms;
+    judgement_memo memo;
+};
+
+struct game_verdict {
+    judgement white;
+    judgement black;
+    output_role output = output_role::rest_vs_rest;
+};
+
+// The players' names as classification reads them: the captured names, with the pairs that some
+// collections entered wrongly read as meant. "M" against "Chess 6 - X" (or "Chess 4 - X") is "M Chess 6"
+// against X, and the two Hiarcs-Junior games of 486/50 machines name both programs in White's tag. The
+// header is not changed: the tags are written as they were.
+struct player_names {
+    std::string_view white;
+    std::string_view black;
+};
+player_names repaired_names(const game_header& header);
+
+// Classifies White then Black, lets a bye take its opponent's kind, settles the players whose kind
+// depends on their opponent, and routes the game. Reads the header and the lists only.
+void classify_game(const game_header& header, const name_lists& lists, const classify_options& options,
+                   classifier& scratch, game_verdict& verdict);
 
 // Settles self, whose kind depends on the opponent: listed computer or human events first, then the era
 // (no computer played a human-only event before 1950, nor a computer before 1970, as far as these games
 // go), then correspondence play, and otherwise the opponent's kind. Two such players make two computers.
-void resolve_by_opponent(player_slot& self, player_slot& other, game_header& header, const name_lists& lists);
+void resolve_by_opponent(judgement& self, judgement& other, const game_header& header, const name_lists& lists);
 
 // True when the Event value names correspondence play ("corr ", "Corr.", "cr ", "Korr." and the like).
 bool is_correspondence_event(std::string_view event);

@@ -26,14 +26,17 @@ bool starts_with_any(std::string_view text, const std::array<std::string_view, n
     return false;
 }
 
-bool is_marked_computer(std::string_view upper) {
-    for (std::string_view start : computer_name_starts) {
-        if (starts_with(upper, start)) return true;
+char upper_of(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// True when text in capitals equals word, which is in capitals already.
+bool equals_in_capitals(std::string_view text, std::string_view word) {
+    if (text.size() != word.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (upper_of(text[i]) != word[i]) return false;
     }
-    for (std::string_view end : computer_name_ends) {
-        if (ends_with(upper, end)) return true;
-    }
-    return false;
+    return true;
 }
 
 struct look_up {
@@ -59,15 +62,23 @@ constexpr std::array<look_up, 3> general_look_ups = {{
 }};
 
 template <std::size_t n>
-bool classify_by(std::string& text, const std::array<look_up, n>& rows, const name_lists& lists,
-                 player_class& kind) {
+bool judge_by(std::string_view text, const std::array<look_up, n>& rows, const name_lists& lists,
+              judged_by rule, judgement& result) {
     for (const look_up& row : rows) {
         if (list_contains(text, list_of(lists, row.list))) {
-            kind = row.kind;
+            result = {row.kind, rule, row.list};
             return true;
         }
     }
     return false;
+}
+
+// The account name without its rating group; a name without a brace is only trimmed, with no copy.
+std::string_view unrated_form(std::string_view name, name_forms& forms) {
+    if (name.find('{') == std::string_view::npos) return trimmed_right(name);
+    forms.unrated.assign(name);
+    remove_rating_braces(forms.unrated);
+    return forms.unrated;
 }
 
 }  // namespace
@@ -85,57 +96,77 @@ server_kind detect_server_kind(std::string_view event, std::string_view site) {
     return server_kind::other;
 }
 
+bool is_marked_computer(std::string_view name) {
+    for (std::string_view start : computer_name_starts) {
+        if (name.size() >= start.size() && equals_in_capitals(name.substr(0, start.size()), start)) return true;
+    }
+    for (std::string_view end : computer_name_ends) {
+        if (name.size() >= end.size() && equals_in_capitals(name.substr(name.size() - end.size()), end)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool is_bye_name(std::string_view name) {
+    std::size_t matched = 0;
+    for (char c : name) {
+        if (is_name_punctuation(c)) continue;
+        if (matched == bye_name.size() || upper_of(c) != bye_name[matched]) return false;
+        ++matched;
+    }
+    return matched == bye_name.size();
+}
+
+judgement judge_name(std::string_view name, server_kind server, const name_lists& lists, name_forms& forms) {
+    judgement result;
+    if (is_marked_computer(name)) return {player_class::computer, judged_by::marker, list_id::humans};
+    if (is_bye_name(name)) return {player_class::bye, judged_by::bye, list_id::humans};
+    switch (server) {
+        case server_kind::icc:
+            judge_by(unrated_form(name, forms), icc_look_ups, lists, judged_by::server_list, result);
+            break;
+        case server_kind::fics:
+            judge_by(unrated_form(name, forms), fics_look_ups, lists, judged_by::server_list, result);
+            break;
+        case server_kind::other:
+            if (list_contains(name, list_of(lists, list_id::advanced_chess))) {
+                return {player_class::advanced_team, judged_by::name_list, list_id::advanced_chess};
+            }
+            forms.stripped.assign(name);
+            upper_ascii(forms.stripped);
+            strip_name_punctuation(forms.stripped);
+            judge_by(forms.stripped, general_look_ups, lists, judged_by::name_list, result);
+            break;
+    }
+    return result;
+}
+
 game_facts facts_of(const game_header& header) {
     return {detect_server_kind(header.event, header.site)};
 }
 
-void classify_player(player_slot& slot, game_header& header, const name_lists& lists) {
-    game_facts facts = facts_of(header);
-    classify_player(slot, header, lists, facts);
+bool is_advanced_event(const game_header& header, const name_lists& lists, game_facts& facts) {
+    using enum game_facts::answer;
+    if (facts.advanced_event == not_asked) {
+        const name_list& advanced_events = list_of(lists, list_id::adv_events);
+        const bool listed =
+            list_contains(header.site, advanced_events) || list_contains(header.event, advanced_events);
+        facts.advanced_event = listed ? yes : no;
+    }
+    return facts.advanced_event == yes;
 }
 
-void classify_player(player_slot& slot, game_header& header, const name_lists& lists, game_facts& facts) {
-    slot.upper = slot.name;
-    upper_ascii(slot.upper);
-    if (is_marked_computer(slot.upper)) {
-        slot.kind = player_class::computer;
-        return;
+judgement settle_player(const judgement& by_name, const player_slot& slot, const game_header& header,
+                        const name_lists& lists, bool player_tags, game_facts& facts) {
+    if (by_name.rule == judged_by::marker) return by_name;
+    if (player_tags && slot.flagged_computer) return {player_class::computer, judged_by::player_tag};
+    if (player_tags && slot.flagged_human) return {player_class::human, judged_by::player_tag};
+    if (by_name.rule == judged_by::bye) return by_name;
+    if (facts.server == server_kind::other && is_advanced_event(header, lists, facts)) {
+        return {player_class::advanced_team, judged_by::advanced_event, list_id::adv_events};
     }
-    slot.stripped = slot.upper;
-    strip_name_punctuation(slot.stripped);
-    slot.unrated = slot.name;
-    remove_rating_braces(slot.unrated);
-    if (slot.stripped == bye_name) {
-        slot.kind = player_class::bye;
-        return;
-    }
-
-    player_class& kind = slot.kind;
-    switch (facts.server) {
-        case server_kind::icc:
-            if (classify_by(slot.unrated, icc_look_ups, lists, kind)) return;
-            break;
-        case server_kind::fics:
-            if (classify_by(slot.unrated, fics_look_ups, lists, kind)) return;
-            break;
-        case server_kind::other: {
-            using enum game_facts::answer;
-            if (facts.advanced_event == not_asked) {
-                const name_list& advanced_events = list_of(lists, list_id::adv_events);
-                const bool listed = list_contains(header.site, advanced_events) ||
-                                    list_contains(header.event, advanced_events);
-                facts.advanced_event = listed ? yes : no;
-            }
-            if (facts.advanced_event == yes ||
-                list_contains(slot.name, list_of(lists, list_id::advanced_chess))) {
-                kind = player_class::advanced_team;
-                return;
-            }
-            if (classify_by(slot.stripped, general_look_ups, lists, kind)) return;
-            break;
-        }
-    }
-    kind = player_class::unknown;
+    return by_name;
 }
 
 }  // namespace gs

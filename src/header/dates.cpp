@@ -54,6 +54,22 @@ void append_part(std::string& line, int value, std::size_t width) {
     append_number(line, value, width);
 }
 
+// Reads count fields of digits and question marks, separated by separator, into parts. False at the first
+// field that is not of that form or whose number is too large; the parts read before it stay set.
+bool read_date_fields(std::string_view text, char separator, std::size_t count, int* const* parts) {
+    std::string_view rest = text;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t end = rest.find(separator);
+        const std::string_view field = rest.substr(0, end);
+        if (!is_date_field(field)) return false;
+        const std::optional<int> number = read_number(field);
+        if (!number) return false;
+        *parts[i] = *number;
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    }
+    return true;
+}
+
 }  // namespace
 
 bool normalize_date_tag(std::string& line, game_header& header) {
@@ -76,24 +92,9 @@ bool normalize_date_tag(std::string& line, game_header& header) {
 
     const std::string_view date = std::string_view(line).substr(value);
     const std::size_t dots = count_char(date, '.');
-    if (dots == 2) {
-        std::string field;
-        int* const parts[3] = {&header.year, &header.month, &header.day};
-        for (std::size_t i = 0; i < 3; ++i) {
-            nth_field(date, '.', i, field);
-            if (!is_date_field(field)) return false;
-            const std::optional<int> number = read_number(field);
-            if (!number) return false;
-            *parts[i] = *number;
-        }
-    } else if (dots == 0) {
-        if (!is_date_field(date)) return false;
-        const std::optional<int> number = read_number(date);
-        if (!number) return false;
-        header.year = *number;
-    } else {
-        return false;
-    }
+    int* const parts[3] = {&header.year, &header.month, &header.day};
+    if (dots != 2 && dots != 0) return false;
+    if (!read_date_fields(date, '.', dots + 1, parts)) return false;
 
     line.resize(value);
     append_part(line, header.year, 4);
@@ -105,9 +106,11 @@ bool normalize_date_tag(std::string& line, game_header& header) {
     return true;
 }
 
-void treat_date_line(std::string& line, game_header& header, console& out) {
+void treat_date_line(std::string& line, game_header& header, std::string& warnings) {
     if (!normalize_date_tag(line, header)) {
-        print_line(out, msg_illegal_date, line);
+        warnings.append(msg_illegal_date);
+        warnings.append(line);
+        warnings.push_back('\n');
         line.assign(unknown_date_line);
     }
     if (contains(line, unknown_date) && !header.event_date.empty()) {
@@ -126,14 +129,8 @@ void extract_event_date(std::string& line, game_header& header) {
     if (count_char(tail, '/') != 2) return;
 
     int parts[3];  // month, day, year
-    std::string field;
-    for (std::size_t i = 0; i < 3; ++i) {
-        nth_field(tail, '/', i, field);
-        if (!is_date_field(field)) return;
-        const std::optional<int> number = read_number(field);
-        if (!number) return;
-        parts[i] = *number;
-    }
+    int* const targets[3] = {&parts[0], &parts[1], &parts[2]};
+    if (!read_date_fields(tail, '/', 3, targets)) return;
     const int year = parts[2] < 100 ? parts[2] + 1900 : parts[2];
 
     strip_trailing_char(line, ' ');

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "header/game_header.hpp"
-#include "text/console.hpp"
 
 namespace gs {
 
@@ -17,10 +16,10 @@ namespace gs {
 // left as the attempt left it.
 bool normalize_date_tag(std::string& line, game_header& header);
 
-// Normalises a Date tag line; an unreadable one is reported with the line as the attempt left it and
-// replaced by the unknown date. A line that then holds the unknown date takes the date found in the
-// game's Event tag, when there is one.
-void treat_date_line(std::string& line, game_header& header, console& out);
+// Normalises a Date tag line; an unreadable one is reported with the line as the attempt left it (a
+// warning line with its newline, appended to warnings) and replaced by the unknown date. A line that then
+// holds the unknown date takes the date found in the game's Event tag, when there is one.
+void treat_date_line(std::string& line, game_header& header, std::string& warnings);
 
 // For an Event value that starts with "ICC" and ends in a blank and month/day/year, takes that date out of
 // the Event line and keeps it as the header's event date (a two-digit year is of the 1900s). The captured

@@ -5,10 +5,8 @@ namespace {
 
 void clear_slot(player_slot& slot) {
     slot.name.clear();
-    slot.upper.clear();
-    slot.stripped.clear();
-    slot.unrated.clear();
-    slot.kind = player_class::unknown;
+    slot.flagged_computer = false;
+    slot.flagged_human = false;
 }
 
 }  // namespace
@@ -18,8 +16,8 @@ void clear_game_header(game_header& header) {
     clear_slot(header.white);
     clear_slot(header.black);
     header.site.clear();
-    header.held.text.clear();
-    header.held.starts.clear();
+    header.held.rewritten.clear();
+    header.held.pieces.clear();
     header.event_date.clear();
     header.year = 0;
     header.month = 0;
@@ -27,18 +25,22 @@ void clear_game_header(game_header& header) {
 }
 
 void hold_line(held_lines& held, std::string_view line) {
-    held.starts.push_back(held.text.size());
-    held.text.append(line);
+    held.pieces.push_back({line.data(), 0, line.size()});
+}
+
+void hold_rewritten_line(held_lines& held, std::string_view line) {
+    held.pieces.push_back({nullptr, held.rewritten.size(), line.size()});
+    held.rewritten.append(line);
 }
 
 std::size_t held_count(const held_lines& held) {
-    return held.starts.size();
+    return held.pieces.size();
 }
 
 std::string_view held_line(const held_lines& held, std::size_t index) {
-    const std::size_t begin = held.starts[index];
-    const std::size_t end = index + 1 < held.starts.size() ? held.starts[index + 1] : held.text.size();
-    return std::string_view(held.text).substr(begin, end - begin);
+    const held_lines::piece& piece = held.pieces[index];
+    if (piece.input != nullptr) return {piece.input, piece.size};
+    return std::string_view(held.rewritten).substr(piece.begin, piece.size);
 }
 
 }  // namespace gs

@@ -1,9 +1,9 @@
-// The record of the game being read: the captured tag values, both players, the held tag lines and the
-// parts of the Date tag.
+// The record of the game being read: the captured tag values, both players' names, the held tag lines and
+// the parts of the Date tag.
 //
-// One instance lives for the whole run and is overwritten game by game. Every text is a std::string that
-// keeps its capacity when cleared, so after the first few games no game allocates memory, however many
-// games follow; the held lines share one buffer for the same reason.
+// One instance lives for the whole run (one per worker) and is overwritten game by game. Every text is a
+// std::string or vector that keeps its capacity when cleared, so after the first few games no game
+// allocates memory, however many games follow.
 #pragma once
 
 #include <cstddef>
@@ -24,18 +24,22 @@ enum class player_class : int {
 };
 
 struct player_slot {
-    std::string name;      // the tag value as captured, possibly repaired before classification
-    std::string upper;     // name in capitals
-    std::string stripped;  // upper without blanks and name punctuation
-    std::string unrated;   // name without its rating group in braces
-    player_class kind = player_class::unknown;
+    std::string name;               // the tag value as captured
+    bool flagged_computer = false;  // a WhiteType "program", WhiteTitle "BOT" or WhiteIsComp "Yes" tag
+    bool flagged_human = false;     // a WhiteType "human" tag
 };
 
-// The game's tag lines in order of arrival, kept in one buffer: line i is
-// text[starts[i] .. starts[i + 1]) with the last line running to the end of text.
+// The game's tag lines in order of arrival. A line that tag treatment left as it was is held as a view
+// of the input, which stays in place until the game is written; a rewritten line is kept in rewritten
+// and held by its offset there, since that buffer may move as it grows.
 struct held_lines {
-    std::string text;
-    std::vector<std::size_t> starts;
+    struct piece {
+        const char* input;  // the line in the input, or nullptr for a line in rewritten
+        std::size_t begin;  // offset in rewritten when input is nullptr
+        std::size_t size;
+    };
+    std::string rewritten;
+    std::vector<piece> pieces;
 };
 
 struct game_header {
@@ -50,10 +54,13 @@ struct game_header {
     int day = 0;
 };
 
-// Empties every text and list of the header and zeroes every number and class, keeping the capacity.
+// Empties every text and list of the header and zeroes every number and flag, keeping the capacity.
 void clear_game_header(game_header& header);
 
+// Holds a line that lies in the input, which must stay in place until the held lines are written.
 void hold_line(held_lines& held, std::string_view line);
+// Holds a copy of a rewritten line.
+void hold_rewritten_line(held_lines& held, std::string_view line);
 std::size_t held_count(const held_lines& held);
 std::string_view held_line(const held_lines& held, std::size_t index);
 

@@ -1,5 +1,7 @@
 #include "header/tag_capture.hpp"
 
+#include <cstring>
+
 #include "header/dates.hpp"
 #include "text/text.hpp"
 
@@ -9,7 +11,76 @@ namespace {
 constexpr std::string_view escaped_quote = "\\\"";
 constexpr std::string_view date_line_start = "[Date ";
 
+bool is_ascii_letter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// The values of the player-type tags that servers set, compared without regard to case.
+constexpr std::string_view program_type = "program";
+constexpr std::string_view human_type = "human";
+constexpr std::string_view bot_title = "BOT";
+constexpr std::string_view computer_yes = "yes";
+
+bool equals_ignoring_case(std::string_view text, std::string_view word) {
+    if (text.size() != word.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        char w = word[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (w >= 'A' && w <= 'Z') w = static_cast<char>(w - 'A' + 'a');
+        if (c != w) return false;
+    }
+    return true;
+}
+
+// Records what a Type, Title or IsComp tag says about the player. The value is read from the line
+// without a copy: after the opening quote, up to the first '"'.
+void capture_player_flag(std::string_view line, std::string_view field, player_slot& slot) {
+    const std::size_t quote = line.find('"');
+    if (quote == std::string_view::npos) return;
+    std::string_view value = line.substr(quote + 1);
+    value = value.substr(0, value.find('"'));
+    if (field == "Type") {
+        if (equals_ignoring_case(value, program_type)) slot.flagged_computer = true;
+        if (equals_ignoring_case(value, human_type)) slot.flagged_human = true;
+    } else if (field == "Title") {
+        if (equals_ignoring_case(value, bot_title)) slot.flagged_computer = true;
+    } else if (field == "IsComp") {
+        if (equals_ignoring_case(value, computer_yes)) slot.flagged_computer = true;
+    }
+}
+
+// The capture shared by both paths; Event and Date lines are left to handle_tag_line.
+void capture_plain(std::string_view line, std::string_view name, game_header& header) {
+    if (name == "White") {
+        extract_tag_value(line, name, header.white.name);
+    } else if (name == "Black") {
+        extract_tag_value(line, name, header.black.name);
+    } else if (name == "Site") {
+        extract_tag_value(line, name, header.site);
+    } else if (name.starts_with("White")) {
+        capture_player_flag(line, name.substr(5), header.white);
+    } else if (name.starts_with("Black")) {
+        capture_player_flag(line, name.substr(5), header.black);
+    }
+}
+
 }  // namespace
+
+std::string_view tag_name_of(std::string_view line) {
+    std::size_t end = 1;
+    while (end < line.size() && is_ascii_letter(line[end]))
+        ++end;
+    return line.substr(1, end - 1);
+}
+
+bool is_tag_line(std::string_view line) {
+    if (line.empty() || line[0] != '[') return false;
+    std::size_t i = 1 + tag_name_of(line).size();
+    while (i < line.size() && line[i] == ' ')
+        ++i;
+    return i < line.size() && line[i] == '"';
+}
 
 bool extract_tag_value(std::string_view line, std::string_view tag, std::string& out) {
     std::string_view rest = line;
@@ -24,27 +95,27 @@ bool extract_tag_value(std::string_view line, std::string_view tag, std::string&
     return true;
 }
 
-void handle_tag_line(std::string& line, game_header& header, console& out) {
+void handle_tag_line(std::string& line, game_header& header, std::string& warnings) {
     remove_all(line, escaped_quote);
     if (line.empty()) return;
-    // A tag line carries one tag name, the letters after its '['; only a tag of that name can be read.
-    std::size_t name_end = 1;
-    while (name_end < line.size() && ((line[name_end] >= 'A' && line[name_end] <= 'Z') ||
-                                      (line[name_end] >= 'a' && line[name_end] <= 'z'))) {
-        ++name_end;
-    }
-    const std::string_view name = std::string_view(line).substr(1, name_end - 1);
-    if (name == "White") {
-        extract_tag_value(line, name, header.white.name);
-    } else if (name == "Black") {
-        extract_tag_value(line, name, header.black.name);
-    } else if (name == "Site") {
-        extract_tag_value(line, name, header.site);
-    } else if (name == "Event") {
+    const std::string_view name = tag_name_of(line);
+    if (name == "Event") {
         if (extract_tag_value(line, name, header.event)) extract_event_date(line, header);
-    } else if (name == "Date" && starts_with(line, date_line_start)) {
-        treat_date_line(line, header, out);
+    } else if (name == "Date") {
+        if (starts_with(line, date_line_start)) treat_date_line(line, header, warnings);
+    } else {
+        capture_plain(line, name, header);
     }
+}
+
+bool tag_line_is_kept(std::string_view line) {
+    if (std::memchr(line.data(), '\\', line.size()) != nullptr) return false;
+    const std::string_view name = tag_name_of(line);
+    return name != "Event" && name != "Date";
+}
+
+void capture_kept_tag_line(std::string_view line, game_header& header) {
+    capture_plain(line, tag_name_of(line), header);
 }
 
 }  // namespace gs

@@ -1,13 +1,23 @@
 // Tag capture: every tag line of a game passes through here before it is held.
+//
+// A tag line has the shape '[', letters, spaces, '"'; the letters are its tag name. Only the tags that
+// classification reads are captured (White, Black, Site, Event, and the player-type tags that servers
+// set); Event and Date lines may be rewritten, and any line loses its escaped quotes.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 #include "header/game_header.hpp"
-#include "text/console.hpp"
 
 namespace gs {
+
+// True for a line of the shape '[', ASCII letters, spaces, '"'; what follows the quote is not examined.
+bool is_tag_line(std::string_view line);
+
+// The tag name of a line that starts with '[': the ASCII letters after it (possibly none).
+std::string_view tag_name_of(std::string_view line);
 
 // Reads the value of the named tag from a line such as [White "Smith"]: the line must start with '[' and
 // the tag name, then any number of spaces and a '"'. The value is the rest of the line without a trailing
@@ -17,8 +27,14 @@ namespace gs {
 bool extract_tag_value(std::string_view line, std::string_view tag, std::string& out);
 
 // Treats one tag line in place: deletes every backslash-quote pair (also pairs that a deletion brings
-// together), captures White, Black, Site or Event into the header, takes a server date out of an Event
-// line, and normalises a line that starts with "[Date ". Date warnings go to the console.
-void handle_tag_line(std::string& line, game_header& header, console& out);
+// together), captures the tags that classification reads into the header, takes a server date out of an
+// Event line, and normalises a line that starts with "[Date ". Date warnings are appended to warnings,
+// one line each with its newline.
+void handle_tag_line(std::string& line, game_header& header, std::string& warnings);
+
+// True when handle_tag_line would leave the line as it is: it holds no backslash and is neither an Event
+// nor a Date line. Such a line needs no copy; capture_kept_tag_line captures it where it lies.
+bool tag_line_is_kept(std::string_view line);
+void capture_kept_tag_line(std::string_view line, game_header& header);
 
 }  // namespace gs

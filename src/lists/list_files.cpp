@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "text/line_reader.hpp"
+#include "text/messages.hpp"
 #include "text/text.hpp"
 
 namespace gs {
@@ -10,30 +11,28 @@ namespace {
 
 constexpr std::string_view msg_reading = "Reading ";
 constexpr std::string_view msg_reading_end = "...";
-constexpr std::string_view msg_opening = "Error: During opening ";
-constexpr std::string_view msg_reading_failed = "Error: During reading ";
 constexpr std::string_view msg_too_long = "Error: name too long";
 constexpr std::string_view msg_name_was = "name was: ";
 constexpr std::string_view msg_full = "Error: maximum in list reached";
 constexpr std::string_view msg_full_max = "maximum of the list is: ";
 constexpr std::string_view msg_not_understood = "Don't understand";
 
-bool check_room(std::string_view name, std::string_view shown, const name_list& list, console& out) {
+bool check_room(std::string_view name, std::string_view shown, const name_list& list, console& con) {
     if (name.size() >= name_capacity) {
-        print_line(out, msg_too_long);
-        print_line(out, msg_name_was, shown);
+        print_line(con, msg_too_long);
+        print_line(con, msg_name_was, shown);
         return false;
     }
     if (list.entries.size() >= list_capacity) {
-        print_line(out, msg_full);
-        print_line(out, msg_full_max, std::to_string(list_capacity));
+        print_line(con, msg_full);
+        print_line(con, msg_full_max, std::to_string(list_capacity));
         return false;
     }
     return true;
 }
 
 // The wildcard step of pattern mode, for a line that holds no range (any more).
-bool add_wildcard_entry(std::string_view text, name_list& list, console& out) {
+bool add_wildcard_entry(std::string_view text, name_list& list, console& con) {
     name_entry entry;
     std::string_view rest = text;
     if (rest.starts_with('*')) {
@@ -45,7 +44,7 @@ bool add_wildcard_entry(std::string_view text, name_list& list, console& out) {
         rest.remove_suffix(1);
         entry.trailing_star = true;
     }
-    if (!check_room(rest, shown, list, out)) return false;
+    if (!check_room(rest, shown, list, con)) return false;
     entry.text.assign(rest);
     trim_right(entry.text);
     list.entries.push_back(std::move(entry));
@@ -68,16 +67,16 @@ int next_value(int value) {
 }
 
 // One line of a list file: a comment is skipped, anything else is trimmed at the right and added.
-bool add_line(std::string_view view, std::string& line, name_list& list, bool word_mode, console& out) {
+bool add_line(std::string_view view, std::string& line, name_list& list, bool word_mode, console& con) {
     if (view.starts_with('#')) return true;
     line.assign(view);
     trim_right(line);
-    return word_mode ? add_word_entries(line, list, out) : add_pattern_entry(line, list, out);
+    return word_mode ? add_word_entries(line, list, con) : add_pattern_entry(line, list, con);
 }
 
 }  // namespace
 
-bool add_pattern_entry(std::string_view text, name_list& list, console& out) {
+bool add_pattern_entry(std::string_view text, name_list& list, console& con) {
     // Take the ranges apart from left to right. A '[' must be followed by low, '-', high and ']'; a
     // character that a range produces is taken literally and never opens another range.
     std::vector<letter_range> ranges;
@@ -95,7 +94,7 @@ bool add_pattern_entry(std::string_view text, name_list& list, console& out) {
                 copied = range.at + 5;
             }
             shown.append(text.substr(copied));
-            print_line(out, msg_not_understood, shown);
+            print_line(con, msg_not_understood, shown);
             return false;
         }
         letter_range range{p, signed_byte(text[p + 1]), signed_byte(text[p + 3])};
@@ -104,7 +103,7 @@ bool add_pattern_entry(std::string_view text, name_list& list, console& out) {
         ranges.push_back(range);
         from = p + 5;
     }
-    if (ranges.empty()) return add_wildcard_entry(text, list, out);
+    if (ranges.empty()) return add_wildcard_entry(text, list, con);
 
     // Count through every combination like an odometer whose last wheel turns fastest.
     std::vector<int> values(ranges.size());
@@ -120,7 +119,7 @@ bool add_pattern_entry(std::string_view text, name_list& list, console& out) {
             copied = ranges[i].at + 5;
         }
         expanded.append(text.substr(copied));
-        if (!add_wildcard_entry(expanded, list, out)) return false;
+        if (!add_wildcard_entry(expanded, list, con)) return false;
 
         std::size_t wheel = ranges.size();
         while (wheel > 0) {
@@ -133,7 +132,7 @@ bool add_pattern_entry(std::string_view text, name_list& list, console& out) {
     }
 }
 
-bool add_word_entries(std::string& text, name_list& list, console& out) {
+bool add_word_entries(std::string& text, name_list& list, console& con) {
     trim_right(text);
     trim_left(text);
     // Each word ends at the first space; the rest of the line loses its leading line feeds, tabs and
@@ -157,31 +156,31 @@ bool add_word_entries(std::string& text, name_list& list, console& out) {
     const std::string_view line = text;
     for (std::size_t i = words.size(); i-- > 0;) {
         const std::string_view name = line.substr(words[i].at, words[i].size);
-        if (!check_room(name, name, list, out)) return false;
+        if (!check_room(name, name, list, con)) return false;
         list.entries.push_back(name_entry{std::string(name), false, false});
     }
     return true;
 }
 
-bool add_list_lines(std::string_view bytes, name_list& list, bool word_mode, console& out) {
+bool add_list_lines(std::string_view bytes, name_list& list, bool word_mode, console& con) {
     line_reader reader;
     memory_line_reader(reader, bytes);
     std::string line;
     std::string_view view;
     while (next_line(reader, view) == read_status::line) {
-        if (!add_line(view, line, list, word_mode, out)) return false;
+        if (!add_line(view, line, list, word_mode, con)) return false;
     }
     index_name_list(list);
     return true;
 }
 
-bool load_name_list(const char* path, name_list& list, bool word_mode, console& out) {
-    print_line(out, msg_reading, path, msg_reading_end);
+bool load_name_list(const char* path, name_list& list, bool word_mode, bool quiet, console& con) {
+    if (!quiet) print_line(con, msg_reading, path, msg_reading_end);
     list.entries.clear();
     line_reader reader;
     if (open_line_reader(reader, path) != open_result::ok) {
         close_line_reader(reader);
-        print_line(out, msg_opening, path);
+        print_line(con, msg_during_opening, path);
         return false;
     }
     std::string line;
@@ -191,21 +190,28 @@ bool load_name_list(const char* path, name_list& list, bool word_mode, console& 
         const read_status status = next_line(reader, view);
         if (status == read_status::end) break;
         if (status == read_status::error) {
-            print_line(out, msg_reading_failed, path);
+            print_line(con, msg_during_reading, path);
             ok = false;
             break;
         }
-        ok = add_line(view, line, list, word_mode, out);
+        ok = add_line(view, line, list, word_mode, con);
     }
     close_line_reader(reader);
     if (ok) index_name_list(list);
     return ok;
 }
 
-bool load_name_lists(name_lists& all, console& out) {
+std::string list_path(std::string_view dir, std::string_view file) {
+    std::string path(dir);
+    if (!path.empty() && !path.ends_with('/')) path.push_back('/');
+    path.append(file);
+    return path;
+}
+
+bool load_name_lists(name_lists& all, std::string_view dir, bool quiet, console& con) {
     for (const list_file& file : list_files) {
-        const std::string path(file.path);
-        if (!load_name_list(path.c_str(), list_of(all, file.id), file.word_mode, out)) return false;
+        const std::string path = list_path(dir, file.path);
+        if (!load_name_list(path.c_str(), list_of(all, file.id), file.word_mode, quiet, con)) return false;
     }
     return true;
 }

@@ -65,21 +65,25 @@ inline const name_list& list_of(const name_lists& all, list_id id) {
     return all.lists[static_cast<std::size_t>(id)];
 }
 
-// Loads the twelve files from the working directory in the order of list_files, each announced by its
-// "Reading <path>..." line. False after a list error, whose messages are already printed.
-bool load_name_lists(name_lists& all, console& out);
+// The path of a list file in dir (the working directory when dir is empty), as it is opened and shown.
+std::string list_path(std::string_view dir, std::string_view file);
+
+// Loads the twelve files from dir (the working directory when empty) in the order of list_files, each
+// announced by its "Reading <path>..." line unless quiet. False after a list error, whose messages are
+// printed whether quiet or not.
+bool load_name_lists(name_lists& all, std::string_view dir, bool quiet, console& con);
 
 // Empties the list and loads one file into it. False after an error.
-bool load_name_list(const char* path, name_list& list, bool word_mode, console& out);
+bool load_name_list(const char* path, name_list& list, bool word_mode, bool quiet, console& con);
 
 // Adds the lines of a list file held in memory, as load_name_list does with a file's lines.
-bool add_list_lines(std::string_view bytes, name_list& list, bool word_mode, console& out);
+bool add_list_lines(std::string_view bytes, name_list& list, bool word_mode, console& con);
 
 // Word mode, one line: each space-separated word becomes an exact entry, the last word first.
-bool add_word_entries(std::string& text, name_list& list, console& out);
+bool add_word_entries(std::string& text, name_list& list, console& con);
 
 // Pattern mode, one line: wildcards and letter ranges. Several ranges on one line yield every combination,
 // the first range varying slowest; a range whose low end is above its high end makes the line add nothing.
-bool add_pattern_entry(std::string_view text, name_list& list, console& out);
+bool add_pattern_entry(std::string_view text, name_list& list, console& con);
 
 }  // namespace gs

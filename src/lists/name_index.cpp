@@ -5,8 +5,6 @@
 #include <queue>
 #include <span>
 
-#include "lists/name_list.hpp"
-
 namespace gs {
 namespace {
 

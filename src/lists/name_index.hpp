@@ -2,7 +2,7 @@
 // candidate's length, not on the number of entries.
 //
 // Exact, prefix and suffix entries live in open-addressing hash tables keyed by a byte hash; one pass over
-// at most the first (or last) 99 bytes of the candidate computes the hash of every prefix (or suffix), and
+// at most the first (or last) longest_indexed_text bytes of the candidate computes the hash of every prefix (or suffix), and
 // only the lengths that some entry has are probed, and only when the candidate's first (or last) two
 // bytes begin (or end) some entry. Entries with a star at both ends form an Aho-Corasick
 // automaton, which finds any of them in one pass over the candidate. An entry with empty text and a star
@@ -12,12 +12,18 @@
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
 namespace gs {
 
-struct name_entry;
+// One entry of a name list: its text and the two wildcard flags.
+struct name_entry {
+    std::string text;
+    bool trailing_star = false;  // any characters may follow text
+    bool leading_star = false;   // any characters may precede text
+};
 
 // Texts of entries found by hash: each slot holds the hash and the entry's position, or is empty.
 struct text_table {
@@ -28,6 +34,12 @@ struct text_table {
     };
     std::vector<slot> slots;  // a power of two in size, at most half full
 };
+
+// Entry texts up to this length are indexed; a list with a longer text is searched entry by entry.
+inline constexpr std::size_t longest_indexed_text = 255;
+// The length bitsets have one bit per indexed length.
+inline constexpr std::size_t length_bits = 256;
+static_assert(longest_indexed_text < length_bits);
 
 inline constexpr std::size_t dense_cell_limit = std::size_t{1} << 19;
 inline constexpr std::uint32_t accepting_bit = 0x80000000u;
@@ -58,8 +70,6 @@ struct substring_automaton {
     unsigned char class_of[256] = {};
 };
 
-// Entry texts up to this length are indexed; a list with a longer text is searched entry by entry.
-inline constexpr std::size_t longest_indexed_text = 255;
 
 struct name_index {
     std::size_t indexed_entries = 0;  // the entries this index was built from
@@ -68,8 +78,8 @@ struct name_index {
     text_table exact;
     text_table prefixes;
     text_table suffixes;
-    std::bitset<256> prefix_lengths;
-    std::bitset<256> suffix_lengths;
+    std::bitset<length_bits> prefix_lengths;
+    std::bitset<length_bits> suffix_lengths;
     // The first two bytes of every exact and prefix entry, and the last two of every suffix entry, of
     // those with two bytes or more: a candidate whose end pair is not among them needs no probe at all.
     std::bitset<65536> exact_pairs;

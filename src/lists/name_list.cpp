@@ -4,29 +4,38 @@
 
 namespace gs {
 
+namespace {
+
+bool entry_matches(const name_entry& entry, std::string_view candidate) {
+    if (entry.leading_star && entry.trailing_star) return contains(candidate, entry.text);
+    if (entry.leading_star) return ends_with(candidate, entry.text);
+    if (entry.trailing_star) return starts_with(candidate, entry.text);
+    return candidate == entry.text;
+}
+
+}  // namespace
+
 bool list_contains_scan(std::string_view candidate, const name_list& list) {
     for (const name_entry& entry : list.entries) {
-        bool match;
-        if (entry.leading_star && entry.trailing_star) {
-            match = contains(candidate, entry.text);
-        } else if (entry.leading_star) {
-            match = ends_with(candidate, entry.text);
-        } else if (entry.trailing_star) {
-            match = starts_with(candidate, entry.text);
-        } else {
-            match = candidate == entry.text;
-        }
-        if (match) return true;
+        if (entry_matches(entry, candidate)) return true;
     }
     return false;
+}
+
+std::optional<std::size_t> list_find_entry(std::string_view candidate, const name_list& list) {
+    candidate = trimmed_right(candidate);
+    for (std::size_t i = 0; i < list.entries.size(); ++i) {
+        if (entry_matches(list.entries[i], candidate)) return i;
+    }
+    return std::nullopt;
 }
 
 void index_name_list(name_list& list) {
     build_name_index(list.index, list.entries);
 }
 
-bool list_contains(std::string& candidate, const name_list& list) {
-    trim_right(candidate);
+bool list_contains(std::string_view candidate, const name_list& list) {
+    candidate = trimmed_right(candidate);
     if (list.index.usable && list.index.indexed_entries == list.entries.size()) {
         return index_matches(list.index, list.entries, candidate);
     }

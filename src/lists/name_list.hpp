@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,12 +18,6 @@ namespace gs {
 inline constexpr std::size_t list_capacity = 5000;
 inline constexpr std::size_t name_capacity = 100;  // an entry's text has at most name_capacity - 1 bytes
 
-struct name_entry {
-    std::string text;
-    bool trailing_star = false;  // any characters may follow text
-    bool leading_star = false;   // any characters may precede text
-};
-
 struct name_list {
     std::vector<name_entry> entries;
     name_index index;  // built by index_name_list once the entries are complete
@@ -33,10 +28,14 @@ void index_name_list(name_list& list);
 
 // True when the candidate matches an entry of the list: with both stars when it contains the entry's text,
 // with a leading star when it ends with it, with a trailing star when it starts with it, and otherwise when
-// it equals it. The candidate is first trimmed at the right in place, so the caller's text loses its
-// trailing blanks; an empty candidate matches an entry with empty text, and an entry with empty text and
-// a star matches every candidate.
-bool list_contains(std::string& candidate, const name_list& list);
+// it equals it. The candidate is taken without its trailing blanks (the caller's text is not changed); an
+// empty candidate matches an entry with empty text, and an entry with empty text and a star matches every
+// candidate. A pure query: the same answer for the same text, whatever was asked before.
+bool list_contains(std::string_view candidate, const name_list& list);
+
+// The position of the first entry that the candidate (trimmed at the right) matches, by trying the
+// entries in order; for reports that name the entry, not for the sorting loop.
+std::optional<std::size_t> list_find_entry(std::string_view candidate, const name_list& list);
 
 // The same answer for a candidate already trimmed at the right, by trying the entries one by one: the
 // reference that the index is checked against.

@@ -3,19 +3,24 @@
 namespace gs {
 namespace {
 
-void put(console& out, std::string_view piece) {
+void put(console& con, std::string_view piece) {
     if (piece.empty()) return;
-    if (std::fwrite(piece.data(), 1, piece.size(), out.stream) != piece.size()) out.failed = true;
+    if (std::fwrite(piece.data(), 1, piece.size(), con.stream) != piece.size()) con.failed = true;
 }
 
 }  // namespace
 
-void print_line(console& out, std::string_view first, std::string_view second, std::string_view third) {
-    put(out, first);
-    put(out, second);
-    put(out, third);
-    put(out, "\n");
-    if (std::fflush(out.stream) != 0) out.failed = true;
+void print_line(console& con, std::string_view first, std::string_view second, std::string_view third) {
+    put(con, first);
+    put(con, second);
+    put(con, third);
+    put(con, "\n");
+    if (std::fflush(con.stream) != 0) con.failed = true;
+}
+
+void print_text(console& con, std::string_view text) {
+    put(con, text);
+    if (std::fflush(con.stream) != 0) con.failed = true;
 }
 
 }  // namespace gs

@@ -16,7 +16,10 @@ struct console {
 };
 
 // Writes the pieces one after the other, then a newline, and flushes.
-void print_line(console& out, std::string_view first, std::string_view second = {},
+void print_line(console& con, std::string_view first, std::string_view second = {},
                 std::string_view third = {});
+
+// Writes text, which holds whole lines with their newlines, and flushes.
+void print_text(console& con, std::string_view text);
 
 }  // namespace gs

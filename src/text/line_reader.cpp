@@ -8,8 +8,6 @@
 namespace gs {
 namespace {
 
-constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
-
 // Reads more bytes after the unread part of the block, moving that part to the front first. False on a
 // read error; at end of file at_eof is set.
 bool refill(line_reader& reader) {

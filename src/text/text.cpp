@@ -17,8 +17,6 @@ bool is_digit(char c) {
     return c >= '0' && c <= '9';
 }
 
-constexpr std::string_view name_punctuation = " \"#$'()-./<>@]_`~";
-
 // One flag per byte value: true for the characters that names lose.
 constexpr std::array<bool, 256> name_punctuation_table = [] {
     std::array<bool, 256> table{};
@@ -27,11 +25,11 @@ constexpr std::array<bool, 256> name_punctuation_table = [] {
     return table;
 }();
 
+}  // namespace
+
 bool is_name_punctuation(char c) {
     return name_punctuation_table[static_cast<unsigned char>(c)];
 }
-
-}  // namespace
 
 std::string_view trimmed_right(std::string_view text) {
     std::size_t n = text.size();

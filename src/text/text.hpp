@@ -48,6 +48,12 @@ void remove_all(std::string& text, std::string_view pattern);
 // Maps 'a'..'z' to 'A'..'Z'; every other byte stays.
 void upper_ascii(std::string& text);
 
+// The characters that a name loses when it is matched without blanks and punctuation.
+inline constexpr std::string_view name_punctuation = " \"#$'()-./<>@]_`~";
+
+// True for a character of name_punctuation.
+bool is_name_punctuation(char c);
+
 // Deletes every space, '"', '#', '$', '\'', '(', ')', '-', '.', '/', '<', '>', '@', ']', '_', '`' and '~',
 // keeping the order of the rest. Tabs, digits and all other punctuation stay.
 void strip_name_punctuation(std::string& text);

@@ -34,12 +34,13 @@ TEST(Run, MissingArgumentPrintsUsageBeforeReadingLists) {
     EXPECT_TRUE(dir.outputs().empty());
 }
 
-TEST(Run, ExtraArgumentsAreIgnored) {
+TEST(Run, EveryInputIsOpenedBeforeAnyOutputIsCreated) {
     sieve_dir dir;
     dir.write("in.pgn", one_game);
     const run_result r = dir.run({"in.pgn", "extra", "more"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(dir.read("rest_vs_rest.pgn"), "[Event \"E\"]\n[White \"A\"]\n1. e4 *\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, reading_lines() + "Error: During opening extra\n");
+    EXPECT_TRUE(dir.outputs().empty());
 }
 
 TEST(Run, MissingInputIsReportedAfterTheListsAndCreatesNoOutput) {

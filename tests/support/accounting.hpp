@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "classify/game.hpp"
+
 namespace gs::testing {
 
 struct accounting {
@@ -21,7 +23,7 @@ struct accounting {
     std::size_t lines = 0;
 };
 
-// outputs in the order comp_vs_comp, comp_vs_human, comp_vs_rest, rest_vs_rest, advanced.
-accounting check_accounting(std::string_view input, const std::array<std::string_view, 5>& outputs);
+// outputs in the order of output_file_names.
+accounting check_accounting(std::string_view input, const std::array<std::string_view, output_count>& outputs);
 
 }  // namespace gs::testing

@@ -1,4 +1,4 @@
-// Test helpers: a console whose lines are kept in memory, and list-building shortcuts.
+// Test helper: a console whose lines are kept in memory.
 #pragma once
 
 #include <cstdio>

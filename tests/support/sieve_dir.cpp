@@ -119,8 +119,8 @@ std::map<std::string, std::string> sieve_dir::outputs() const {
     return result;
 }
 
-std::array<std::string_view, 5> output_views(const std::map<std::string, std::string>& outputs) {
-    std::array<std::string_view, 5> views;
+std::array<std::string_view, output_count> output_views(const std::map<std::string, std::string>& outputs) {
+    std::array<std::string_view, output_count> views;
     for (std::size_t i = 0; i < views.size(); ++i)
         views[i] = outputs.at(output_names[i]);
     return views;

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/outputs.hpp"
+
 namespace gs::testing {
 
 struct run_result {
@@ -43,7 +45,7 @@ class sieve_dir {
 };
 
 // The five outputs of a run as views, in the order of output_names; every one must exist.
-std::array<std::string_view, 5> output_views(const std::map<std::string, std::string>& outputs);
+std::array<std::string_view, output_count> output_views(const std::map<std::string, std::string>& outputs);
 
 // Copies the default list files shipped in lists/ into the directory.
 void copy_default_lists(const sieve_dir& dir);
@@ -54,7 +56,7 @@ std::string source_file(const std::string& path);
 // The twelve "Reading <file>..." lines, in load order.
 std::string reading_lines();
 
-inline const std::vector<std::string> output_names = {"comp_vs_comp.pgn", "comp_vs_human.pgn",
-                                                      "comp_vs_rest.pgn", "rest_vs_rest.pgn", "advanced.pgn"};
+// The five output file names, in the tool's order.
+inline const std::vector<std::string> output_names(output_file_names.begin(), output_file_names.end());
 
 }  // namespace gs::testing

@@ -38,13 +38,16 @@ name_lists sample_lists() {
 
 const name_lists lists = sample_lists();
 
+// White's kind as classification settles it before the bye and opponent rules.
 player_class kind_of(const std::string& name, const std::string& event = "", const std::string& site = "") {
     game_header header;
     header.event = event;
     header.site = site;
     header.white.name = name;
-    classify_player(header.white, header, lists);
-    return header.white.kind;
+    game_facts facts = facts_of(header);
+    name_forms forms;
+    const judgement by_name = judge_name(name, facts.server, lists, forms);
+    return settle_player(by_name, header.white, header, lists, false, facts).kind;
 }
 
 TEST(ServerKind, TestsRunInOrder) {
@@ -109,24 +112,96 @@ TEST(ClassifyPlayer, OtherGamesUseNameFormsInOrder) {
     EXPECT_EQ(kind_of(""), unknown);
 }
 
-TEST(ClassifyPlayer, FillsNameForms) {
-    game_header header;
-    header.white.name = "Dr. J.-P. O'Neil {2100} ";
-    classify_player(header.white, header, lists);
-    EXPECT_EQ(header.white.upper, "DR. J.-P. O'NEIL {2100} ");
-    EXPECT_EQ(header.white.stripped, "DRJPONEIL{2100}");
-    EXPECT_EQ(header.white.unrated, "Dr. J.-P. O'Neil");
+TEST(ClassifyPlayer, BuildsTheNameFormsItLooksUp) {
+    name_forms forms;
+    judge_name("Dr. J.-P. O'Neil {2100} ", server_kind::other, lists, forms);
+    EXPECT_EQ(forms.stripped, "DRJPONEIL{2100}");
+    judge_name("Dr. J.-P. O'Neil {2100} ", server_kind::icc, lists, forms);
+    EXPECT_EQ(forms.unrated, "Dr. J.-P. O'Neil");
 }
 
-TEST(ClassifyPlayer, EventListLookUpsTrimTheHeaderValues) {
+TEST(ClassifyPlayer, LookUpsLeaveTheHeaderAsItWas) {
     game_header header;
     header.event = "Corr ";
     header.site = "Somewhere  ";
-    header.white.name = "Genius";
-    classify_player(header.white, header, lists);
-    EXPECT_EQ(header.event, "Corr");
-    EXPECT_EQ(header.site, "Somewhere");
-    EXPECT_FALSE(is_correspondence_event(header.event));
+    header.white.name = "Genius ";
+    header.black.name = "Deep Blue";
+    const game_header before = header;
+    classifier scratch;
+    game_verdict verdict;
+    classify_game(header, lists, {}, scratch, verdict);
+    EXPECT_EQ(header.event, before.event);
+    EXPECT_EQ(header.site, before.site);
+    EXPECT_EQ(header.white.name, before.white.name);
+    // "Corr " is looked for in the Event without its trailing blanks, so it is no correspondence event.
+    EXPECT_EQ(verdict.white.kind, computer);
+    EXPECT_EQ(verdict.white.rule, judged_by::opponent);
+}
+
+TEST(ClassifyPlayer, MarkerAndByeTestsReadTheNameInCapitals) {
+    EXPECT_TRUE(is_marked_computer("comp: x"));
+    EXPECT_TRUE(is_marked_computer("x<Computer>"));
+    EXPECT_FALSE(is_marked_computer("COMP"));
+    EXPECT_FALSE(is_marked_computer("(C"));
+    EXPECT_TRUE(is_bye_name(" b-y_e. "));
+    EXPECT_FALSE(is_bye_name("BYES"));
+    EXPECT_FALSE(is_bye_name("BY"));
+    EXPECT_FALSE(is_bye_name(""));
+}
+
+TEST(ClassifyPlayer, PlayerTagsDecideOnlyWhenEnabled) {
+    game_header header;
+    header.white.name = "Kasparov";
+    header.white.flagged_computer = true;
+    header.black.name = "Deep Blue";
+    header.black.flagged_human = true;
+    classifier scratch;
+    game_verdict verdict;
+    classify_game(header, lists, {}, scratch, verdict);
+    EXPECT_EQ(verdict.white.kind, human);
+    EXPECT_EQ(verdict.black.kind, computer);
+    classify_game(header, lists, {true}, scratch, verdict);
+    EXPECT_EQ(verdict.white.kind, computer);
+    EXPECT_EQ(verdict.white.rule, judged_by::player_tag);
+    EXPECT_EQ(verdict.black.kind, human);
+    // A name marker still comes first, and a flag outranks a bye and the server lists.
+    header.white.name = "Comp: Kasparov";
+    header.white.flagged_computer = false;
+    header.white.flagged_human = true;
+    header.black.name = "Bye";
+    header.event = "ICC 5 0";
+    classify_game(header, lists, {true}, scratch, verdict);
+    EXPECT_EQ(verdict.white.rule, judged_by::marker);
+    EXPECT_EQ(verdict.black.kind, human);
+}
+
+TEST(ClassifyGame, RepeatedNamesGiveTheSameAnswerFromTheMemo) {
+    classifier scratch;
+    for (int round = 0; round < 3; ++round) {
+        for (const char* name : {"Deep Blue", "Kasparov", "Fritz {2650}", "Genius"}) {
+            for (server_kind server : {server_kind::other, server_kind::icc, server_kind::fics}) {
+                name_forms forms;
+                const judgement direct = judge_name(name, server, lists, forms);
+                const judgement kept = memo_judge_name(scratch.memo, name, server, lists, scratch.forms);
+                EXPECT_EQ(kept.kind, direct.kind) << name;
+                EXPECT_EQ(kept.rule, direct.rule) << name;
+            }
+        }
+    }
+    // The same name on different servers is kept apart.
+    EXPECT_EQ(memo_judge_name(scratch.memo, "Fritz", server_kind::icc, lists, scratch.forms).kind, computer);
+    EXPECT_EQ(memo_judge_name(scratch.memo, "Fritz", server_kind::fics, lists, scratch.forms).kind, unknown);
+}
+
+TEST(ClassifyGame, TheMemoStaysRightWhenItFillsUp) {
+    classifier scratch;
+    for (std::size_t i = 0; i < memo_slot_count; ++i) {
+        const std::string name = (i % 2 == 0 ? "Deep Blue " : "Nobody ") + std::to_string(i);
+        const player_class expected = i % 2 == 0 ? computer : unknown;
+        ASSERT_EQ(memo_judge_name(scratch.memo, name, server_kind::other, lists, scratch.forms).kind, expected);
+    }
+    EXPECT_LE(scratch.memo.slots_used, memo_slot_count / 2);
+    EXPECT_EQ(memo_judge_name(scratch.memo, "Deep Blue 0", server_kind::other, lists, scratch.forms).kind, computer);
 }
 
 struct game {
@@ -140,8 +215,12 @@ game play(const std::string& white, const std::string& black, int year = 0, cons
     header.black.name = black;
     header.year = year;
     header.event = event;
-    classify_game(header, lists);
-    return {header.white.kind, header.black.kind, header.white.name, header.black.name};
+    classifier scratch;
+    game_verdict verdict;
+    classify_game(header, lists, {}, scratch, verdict);
+    const player_names names = repaired_names(header);
+    EXPECT_EQ(header.white.name, white);  // the tags are written as they were
+    return {verdict.white.kind, verdict.black.kind, std::string(names.white), std::string(names.black)};
 }
 
 TEST(ClassifyGame, ByeTakesTheOpponentsKind) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "lists/list_files.hpp"
+#include "text/text.hpp"
 #include "lists/name_list.hpp"
 #include "support/capture.hpp"
 
@@ -25,9 +26,12 @@ name_list make_list(std::vector<name_entry> entries) {
 }
 
 // Asks the indexed list, and checks that trying the entries one by one gives the same answer.
-bool matches(std::string candidate, const name_list& list) {
+// Asks the indexed list, and checks that trying the entries one by one gives the same answer, and that
+// the entry finder finds an entry exactly then.
+bool matches(const std::string& candidate, const name_list& list) {
     const bool found = list_contains(candidate, list);
-    EXPECT_EQ(found, list_contains_scan(candidate, list)) << candidate;
+    EXPECT_EQ(found, list_contains_scan(trimmed_right(candidate), list)) << candidate;
+    EXPECT_EQ(found, list_find_entry(candidate, list).has_value()) << candidate;
     return found;
 }
 
@@ -59,14 +63,14 @@ TEST(ListContains, EmptyEntriesAndEmptyCandidates) {
     EXPECT_FALSE(matches("", name_list{}));
 }
 
-TEST(ListContains, TrimsTheCandidateInPlace) {
-    const name_list list = make_list({entry("Smith", false, false)});
-    std::string candidate = "Smith \t\r";
+TEST(ListContains, IgnoresTrailingBlanksWithoutChangingTheCandidate) {
+    const name_list list = make_list({entry("Smith", false, false), entry("Jo", false, true)});
+    const std::string candidate = "Smith \t\r";
     EXPECT_TRUE(list_contains(candidate, list));
-    EXPECT_EQ(candidate, "Smith");
-    candidate = "Jones  ";
-    EXPECT_FALSE(list_contains(candidate, list));
-    EXPECT_EQ(candidate, "Jones");
+    EXPECT_EQ(candidate, "Smith \t\r");
+    EXPECT_FALSE(list_contains(" Smith", list));
+    EXPECT_EQ(list_find_entry("Jones  ", list), std::optional<std::size_t>(1));
+    EXPECT_EQ(list_find_entry("Smith ", list), std::optional<std::size_t>(0));
 }
 
 TEST(ListContains, IsByteExactAndCaseSensitive) {
@@ -227,7 +231,7 @@ TEST(WordMode, ErrorsComeInTheOrderWordsAreAdded) {
 TEST(LoadNameList, MissingFileIsAnnouncedThenReported) {
     captured_console out;
     name_list list = make_list({entry("stale", false, false)});
-    EXPECT_FALSE(load_name_list("/nonexistent/humans.cfg", list, false, out.con));
+    EXPECT_FALSE(load_name_list("/nonexistent/humans.cfg", list, false, false, out.con));
     EXPECT_EQ(out.text(),
               "Reading /nonexistent/humans.cfg...\nError: During opening /nonexistent/humans.cfg\n");
     EXPECT_TRUE(list.entries.empty());
@@ -236,7 +240,7 @@ TEST(LoadNameList, MissingFileIsAnnouncedThenReported) {
 TEST(LoadNameList, DirectoryIsReportedAsUnopenable) {
     captured_console out;
     name_list list;
-    EXPECT_FALSE(load_name_list("/", list, true, out.con));
+    EXPECT_FALSE(load_name_list("/", list, true, false, out.con));
     EXPECT_EQ(out.text(), "Reading /...\nError: During opening /\n");
 }
 

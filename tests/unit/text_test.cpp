@@ -8,8 +8,11 @@
 namespace gs {
 namespace {
 
-std::string trimmed_right(std::string text) {
+// trim_right's result, checked against the read-only trimmed_right.
+std::string right_trimmed(std::string text) {
+    const std::string view_result(trimmed_right(text));
     trim_right(text);
+    EXPECT_EQ(text, view_result);
     return text;
 }
 std::string trimmed_left(std::string text) {
@@ -18,11 +21,11 @@ std::string trimmed_left(std::string text) {
 }
 
 TEST(TrimRight, RemovesTabsLineEndsAndSpacesOnly) {
-    EXPECT_EQ(trimmed_right("abc\r\n"), "abc");
-    EXPECT_EQ(trimmed_right(" \t\r\n \n"), "");
-    EXPECT_EQ(trimmed_right("  abc \t"), "  abc");
-    EXPECT_EQ(trimmed_right("abc\v"), "abc\v");
-    EXPECT_EQ(trimmed_right(std::string("ab\0 ", 4)), std::string("ab\0", 3));
+    EXPECT_EQ(right_trimmed("abc\r\n"), "abc");
+    EXPECT_EQ(right_trimmed(" \t\r\n \n"), "");
+    EXPECT_EQ(right_trimmed("  abc \t"), "  abc");
+    EXPECT_EQ(right_trimmed("abc\v"), "abc\v");
+    EXPECT_EQ(right_trimmed(std::string("ab\0 ", 4)), std::string("ab\0", 3));
 }
 
 TEST(TrimLeft, KeepsALeadingCarriageReturn) {
@@ -146,6 +149,7 @@ TEST(Fields, CountAndNthField) {
     EXPECT_EQ(out, "05");
     nth_field("1998..05", '.', 1, out);
     EXPECT_EQ(out, "");
+    out = "stale";
     nth_field("1998.10", '.', 3, out);
     EXPECT_EQ(out, "");
     const std::string long_field(5000, '7');

@@ -1,0 +1,121 @@
+#include "app/chunk_sorter.hpp"
+
+#include <cstring>
+
+#include "header/tag_capture.hpp"
+#include "text/text.hpp"
+
+namespace gs {
+namespace {
+
+bool is_right_blank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+void append_line(std::string& file, std::string_view line) {
+    file.append(line);
+    file.push_back('\n');
+}
+
+// Classifies the game whose tag section is complete, routes it and writes its held tag lines.
+void end_header(chunk_sorter& sorter, const name_lists& lists, const sort_settings& settings,
+                chunk_result& result) {
+    const game_header& header = sorter.header;
+    classify_game(header, lists, settings.classify, sorter.scratch, sorter.verdict);
+    sorter.current = sorter.verdict.output;
+    sorter.in_header = false;
+    const auto index = static_cast<std::size_t>(sorter.current);
+    std::string& file = result.files[index];
+    for (std::size_t i = 0; i < held_count(header.held); ++i)
+        append_line(file, held_line(header.held, i));
+    ++result.games[index];
+    if (settings.explain != nullptr) {
+        const std::size_t at = result.explain_text.size();
+        settings.explain(header, sorter.verdict, lists, result.explain_text);
+        result.explained.push_back({sorter.games, sorter.game_line, at, result.explain_text.size() - at});
+    }
+}
+
+// The full treatment of a line that may touch the tag section: a tag line, a line that ends a tag
+// section, or a blank line inside one. line is trimmed at the right.
+void process_slow_line(std::string_view line, std::uint64_t number, const name_lists& lists,
+                       const sort_settings& settings, chunk_sorter& sorter, chunk_result& result) {
+    if (sorter.in_header && line.empty()) return;
+    if (is_tag_line(line)) {
+        if (!sorter.in_header) {
+            clear_game_header(sorter.header);
+            sorter.current = output_role::rest_vs_rest;
+            sorter.in_header = true;
+            ++sorter.games;
+            sorter.game_line = number;
+        }
+        if (tag_line_is_kept(line)) {
+            capture_kept_tag_line(line, sorter.header);
+            hold_line(sorter.header.held, line);
+        } else {
+            sorter.tag_line.assign(line);
+            handle_tag_line(sorter.tag_line, sorter.header, result.messages);
+            hold_rewritten_line(sorter.header.held, sorter.tag_line);
+        }
+        return;
+    }
+    if (sorter.in_header) end_header(sorter, lists, settings, result);
+    append_line(result.files[static_cast<std::size_t>(sorter.current)], line);
+}
+
+}  // namespace
+
+void clear_chunk_result(chunk_result& result) {
+    for (std::string& file : result.files)
+        file.clear();
+    result.games = {};
+    result.messages.clear();
+    result.lines = 0;
+    result.explained.clear();
+    result.explain_text.clear();
+}
+
+void sort_chunk(std::string_view bytes, bool ends_input, const name_lists& lists, const sort_settings& settings,
+                chunk_sorter& sorter, chunk_result& result) {
+    clear_chunk_result(result);
+    sorter.in_header = false;
+    sorter.current = output_role::rest_vs_rest;
+    sorter.games = 0;
+
+    const char* const begin = bytes.data();
+    const char* const end = begin + bytes.size();
+    const char* p = begin;
+    // Lines that go out exactly as they stand (no trailing blank, no tag section involved) gather into a
+    // run that is copied to the current output in one go.
+    const char* run = p;
+    std::uint64_t number = 0;
+    const auto flush_run = [&](const char* upto) {
+        if (upto > run) result.files[static_cast<std::size_t>(sorter.current)].append(run, upto);
+    };
+    while (p < end) {
+        const auto* feed = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+        const char* const line_end = feed != nullptr ? feed : end;
+        const char* const next = feed != nullptr ? feed + 1 : end;
+        ++number;
+        const bool may_be_tag = line_end > p && *p == '[';
+        const bool trimmed = line_end == p || !is_right_blank(line_end[-1]);
+        if (!sorter.in_header && !may_be_tag && trimmed && feed != nullptr) {
+            p = next;
+            continue;
+        }
+        flush_run(p);
+        const std::string_view line = trimmed_right(std::string_view(p, static_cast<std::size_t>(line_end - p)));
+        if (!sorter.in_header && !may_be_tag) {
+            append_line(result.files[static_cast<std::size_t>(sorter.current)], line);
+        } else {
+            process_slow_line(line, number, lists, settings, sorter, result);
+        }
+        p = next;
+        run = p;
+    }
+    flush_run(end);
+    result.lines = number;
+    if (ends_input && sorter.in_header) end_header(sorter, lists, settings, result);
+}
+
+}  // namespace gs

@@ -1,0 +1,78 @@
+// The sorter of one chunk of input: the game splitter and the lean line path.
+//
+// A chunk holds whole lines of one input and starts where the splitter's state is known: at the input's
+// start or at a game start (a tag line whose previous non-blank line is not a tag line). So any chunk can
+// be sorted on its own, by any worker, and the results joined in input order are those of sorting the
+// whole input line by line.
+//
+// A game's tag lines are held back until its first other line, because a game can be routed only when
+// all of its tags are known; then the held lines and every following line go to the output that the
+// game's players select. Blank lines inside a tag section are dropped; every line loses its trailing
+// blanks and carriage returns.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "classify/game.hpp"
+#include "header/game_header.hpp"
+#include "lists/list_files.hpp"
+
+namespace gs {
+
+// Appends the explanation of a classified game after its number and line: White, Black, each player's
+// kind and what decided it, and the output file, tab-separated.
+using explain_writer = void (*)(const game_header& header, const game_verdict& verdict, const name_lists& lists,
+                                std::string& out);
+
+// One game's line of the explanation report, without its first two fields (the game's number and the
+// line where it starts), which only the writer can number; numbers here count from 1 within the chunk.
+struct explained_game {
+    std::uint64_t game;
+    std::uint64_t line;
+    std::size_t text_at;  // the rest of the report line, in explain_text
+    std::size_t text_size;
+};
+
+// What sorting a chunk produced: the bytes for each output, the console messages (date warnings), and
+// the counts that the summary and the explanation report need.
+struct chunk_result {
+    std::array<std::string, output_count> files;
+    std::array<std::uint64_t, output_count> games{};
+    std::string messages;
+    std::uint64_t lines = 0;  // lines of the chunk
+    std::vector<explained_game> explained;  // filled when explaining
+    std::string explain_text;
+};
+
+void clear_chunk_result(chunk_result& result);
+
+// The state of one sorter, kept from chunk to chunk so that its buffers are reused.
+struct chunk_sorter {
+    bool in_header = false;
+    output_role current = output_role::rest_vs_rest;
+    game_header header;
+    classifier scratch;
+    game_verdict verdict;
+    std::string tag_line;  // a tag line being rewritten
+    std::uint64_t games = 0;
+    std::uint64_t game_line = 0;
+};
+
+struct sort_settings {
+    classify_options classify;
+    explain_writer explain = nullptr;  // when set, every game's verdict is recorded for the report
+};
+
+// Sorts the lines of bytes into result (cleared first). bytes must start at an input's start or at a game
+// start; its last line may lack its newline only when ends_input. When ends_input, a tag section still
+// held at the end is classified, routed and written, so the last game of an input that ends inside its
+// tags is not lost.
+void sort_chunk(std::string_view bytes, bool ends_input, const name_lists& lists, const sort_settings& settings,
+                chunk_sorter& sorter, chunk_result& result);
+
+}  // namespace gs

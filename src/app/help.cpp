@@ -1,0 +1,83 @@
+#include "app/help.hpp"
+
+#include <unistd.h>
+
+#include <array>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+
+#include "app/outputs.hpp"
+
+#ifndef GAMESIEVE_VERSION
+#define GAMESIEVE_VERSION "unknown"
+#endif
+#ifndef GAMESIEVE_LISTS_SUBDIR
+#define GAMESIEVE_LISTS_SUBDIR "share/gamesieve/lists"
+#endif
+
+namespace gs {
+namespace {
+
+constexpr std::string_view program_name = "gamesieve";
+
+constexpr std::array<std::string_view, 37> help_lines = {
+    "Usage: gamesieve [options] <pgnfile>...",
+    "       gamesieve --check-lists [--lists DIR]",
+    "",
+    "Sorts the games of PGN files by who played them, appending each game to one of five files:",
+    "  comp_vs_comp.pgn    a computer against a computer",
+    "  comp_vs_human.pgn   a computer against a human",
+    "  comp_vs_rest.pgn    a computer against a player of undetermined kind",
+    "  advanced.pgn        an advanced-chess (human and computer) team on either side",
+    "  rest_vs_rest.pgn    every other game, and any text before the first game",
+    "",
+    "Inputs are sorted in order as one run; '-' reads standard input. Files compressed with zstd, xz,",
+    "gzip or bzip2 are recognised by their first bytes and decompressed on the fly.",
+    "",
+    "Options:",
+    "  -l, --lists DIR       read the twelve list files (*.cfg) from DIR instead of the working directory",
+    "  -o, --output-dir DIR  append the five outputs in DIR (which must exist) instead of the working",
+    "                        directory",
+    "  -s, --summary         after the run, print the games and bytes added to each output, and the speed",
+    "  -q, --quiet           print neither the 'Reading' lines nor progress",
+    "  -j, --threads N       sort with N threads (default: one per core); the result is the same for any N",
+    "      --player-tags     let WhiteType/BlackType, WhiteTitle \"BOT\" and WhiteIsComp tags decide a",
+    "                        player's kind",
+    "      --explain FILE    write one tab-separated line per game to FILE: the players' kinds, what",
+    "                        decided them, and the output",
+    "      --check-lists     check the twelve lists for likely mistakes and sort nothing",
+    "  -h, --help            show this text",
+    "  -V, --version         show the version",
+    "",
+    "Progress is shown on standard error when it is a terminal. The exit status is 0 when every game was",
+    "written, 1 after any error.",
+    "",
+    "Examples:",
+    "  gamesieve -s games.pgn.zst",
+    "  gamesieve --lists /usr/local/share/gamesieve/lists games.pgn",
+    "  gamesieve --explain why.tsv games.pgn",
+    "",
+    "Lists are looked for in the working directory, or in the directory given with --lists.",
+};
+
+}  // namespace
+
+std::string installed_lists_dir(const char* argv0) {
+    std::error_code error;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) exe = std::filesystem::absolute(argv0 != nullptr ? argv0 : "", error);
+    return (exe.parent_path().parent_path() / GAMESIEVE_LISTS_SUBDIR).lexically_normal().string();
+}
+
+void print_help(console& con, const char* argv0) {
+    for (std::string_view line : help_lines)
+        print_line(con, line);
+    print_line(con, "The lists installed with this program are in ", installed_lists_dir(argv0), ".");
+}
+
+void print_version(console& con) {
+    print_line(con, program_name, " ", GAMESIEVE_VERSION);
+}
+
+}  // namespace gs

@@ -1,0 +1,17 @@
+// The help and version texts.
+#pragma once
+
+#include <string>
+
+#include "text/console.hpp"
+
+namespace gs {
+
+// The directory of the lists installed with this program: share/gamesieve/lists beside the directory
+// that holds the running executable, so it names the prefix actually installed to.
+std::string installed_lists_dir(const char* argv0);
+
+void print_help(console& con, const char* argv0);
+void print_version(console& con);
+
+}  // namespace gs

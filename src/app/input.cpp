@@ -1,0 +1,287 @@
+#include "app/input.hpp"
+
+#include <bzlib.h>
+#include <fcntl.h>
+#include <lzma.h>
+#include <unistd.h>
+#include <zlib.h>
+#include <zstd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace gs {
+
+namespace {
+
+constexpr std::size_t head_capacity = 16;  // enough for every magic number checked below
+constexpr std::size_t packed_block_size = 256 * 1024;
+
+constexpr std::string_view zstd_magic = "\x28\xB5\x2F\xFD";
+constexpr std::string_view xz_magic = std::string_view("\xFD" "7zXZ\0", 6);
+constexpr std::string_view gzip_magic = "\x1F\x8B\x08";  // with the deflate method
+constexpr std::string_view bzip2_magic = "BZh";
+// After "BZh" and the block size digit: the magic of a first block, or of the end of an empty stream.
+constexpr std::string_view bzip2_block_magic = "\x31\x41\x59\x26\x53\x59";
+constexpr std::string_view bzip2_end_magic = "\x17\x72\x45\x38\x50\x90";
+
+ssize_t read_fd(int fd, char* buffer, std::size_t capacity) {
+    while (true) {
+        const ssize_t got = ::read(fd, buffer, capacity);
+        if (got < 0 && errno == EINTR) continue;
+        return got;
+    }
+}
+
+}  // namespace
+
+// The compressed bytes read so far and the decompressor of the input's format.
+struct decoder {
+    std::unique_ptr<char[]> packed = std::make_unique<char[]>(packed_block_size);
+    std::size_t packed_begin = 0;
+    std::size_t packed_end = 0;
+    bool packed_eof = false;
+    bool stream_ended = true;  // the last frame or member is complete
+    ZSTD_DStream* zstd = nullptr;
+    lzma_stream xz = LZMA_STREAM_INIT;
+    bool xz_ready = false;
+    z_stream gzip{};
+    bool gzip_ready = false;
+    bz_stream bzip2{};
+    bool bzip2_ready = false;
+
+    ~decoder() {
+        if (zstd != nullptr) ZSTD_freeDStream(zstd);
+        if (xz_ready) lzma_end(&xz);
+        if (gzip_ready) inflateEnd(&gzip);
+        if (bzip2_ready) BZ2_bzDecompressEnd(&bzip2);
+    }
+};
+
+namespace {
+
+// Hands out the head bytes first, then reads the descriptor.
+ssize_t read_raw(input_stream& input, char* buffer, std::size_t capacity) {
+    if (input.head_used < input.head_size) {
+        const std::size_t n = std::min(capacity, input.head_size - input.head_used);
+        std::memcpy(buffer, input.head.get() + input.head_used, n);
+        input.head_used += n;
+        return static_cast<ssize_t>(n);
+    }
+    if (input.fd < 0) {
+        const std::size_t n = std::min(capacity, input.memory.size() - input.memory_used);
+        if (n > 0) std::memcpy(buffer, input.memory.data() + input.memory_used, n);
+        input.memory_used += n;
+        return static_cast<ssize_t>(n);
+    }
+    return read_fd(input.fd, buffer, capacity);
+}
+
+// Makes compressed bytes available unless the input is exhausted; false on a read error.
+bool refill_packed(input_stream& input, decoder& d) {
+    if (d.packed_begin < d.packed_end || d.packed_eof) return true;
+    const ssize_t got = read_raw(input, d.packed.get(), packed_block_size);
+    if (got < 0) return false;
+    d.packed_begin = 0;
+    d.packed_end = static_cast<std::size_t>(got);
+    if (got == 0) d.packed_eof = true;
+    return true;
+}
+
+bool start_decoder(decoder& d, compression format) {
+    switch (format) {
+        case compression::zstd:
+            d.zstd = ZSTD_createDStream();
+            return d.zstd != nullptr && !ZSTD_isError(ZSTD_initDStream(d.zstd));
+        case compression::xz:
+            d.xz_ready = lzma_stream_decoder(&d.xz, UINT64_MAX, LZMA_CONCATENATED) == LZMA_OK;
+            return d.xz_ready;
+        case compression::gzip:
+            d.gzip_ready = inflateInit2(&d.gzip, 15 + 16) == Z_OK;
+            return d.gzip_ready;
+        case compression::bzip2:
+            d.bzip2_ready = BZ2_bzDecompressInit(&d.bzip2, 0, 0) == BZ_OK;
+            return d.bzip2_ready;
+        case compression::none:
+            break;
+    }
+    return false;
+}
+
+// One decompression step from the packed bytes into buffer; the number of bytes made, or -1 on damage.
+// Sets stream_ended when a frame or member has just been completed and nothing of the next one is open.
+ssize_t unpack_step(decoder& d, compression format, char* buffer, std::size_t capacity) {
+    char* const in = d.packed.get() + d.packed_begin;
+    const std::size_t in_size = d.packed_end - d.packed_begin;
+    std::size_t made = 0;
+    std::size_t taken = 0;
+    switch (format) {
+        case compression::zstd: {
+            ZSTD_inBuffer src{in, in_size, 0};
+            ZSTD_outBuffer dst{buffer, capacity, 0};
+            const std::size_t hint = ZSTD_decompressStream(d.zstd, &dst, &src);
+            if (ZSTD_isError(hint)) return -1;
+            made = dst.pos;
+            taken = src.pos;
+            d.stream_ended = hint == 0;
+            break;
+        }
+        case compression::xz: {
+            d.xz.next_in = reinterpret_cast<const std::uint8_t*>(in);
+            d.xz.avail_in = in_size;
+            d.xz.next_out = reinterpret_cast<std::uint8_t*>(buffer);
+            d.xz.avail_out = capacity;
+            const lzma_ret ret = lzma_code(&d.xz, d.packed_eof ? LZMA_FINISH : LZMA_RUN);
+            if (ret != LZMA_OK && ret != LZMA_STREAM_END) return -1;
+            made = capacity - d.xz.avail_out;
+            taken = in_size - d.xz.avail_in;
+            d.stream_ended = ret == LZMA_STREAM_END;
+            break;
+        }
+        case compression::gzip: {
+            if (d.stream_ended && in_size > 0) {
+                if (inflateReset(&d.gzip) != Z_OK) return -1;
+            }
+            d.gzip.next_in = reinterpret_cast<Bytef*>(in);
+            d.gzip.avail_in = static_cast<uInt>(in_size);
+            d.gzip.next_out = reinterpret_cast<Bytef*>(buffer);
+            d.gzip.avail_out = static_cast<uInt>(capacity);
+            const int ret = inflate(&d.gzip, Z_NO_FLUSH);
+            if (ret != Z_OK && ret != Z_STREAM_END && ret != Z_BUF_ERROR) return -1;
+            made = capacity - d.gzip.avail_out;
+            taken = in_size - d.gzip.avail_in;
+            d.stream_ended = ret == Z_STREAM_END;
+            break;
+        }
+        case compression::bzip2: {
+            if (d.stream_ended && in_size > 0) {
+                BZ2_bzDecompressEnd(&d.bzip2);
+                d.bzip2 = bz_stream{};
+                d.bzip2_ready = BZ2_bzDecompressInit(&d.bzip2, 0, 0) == BZ_OK;
+                if (!d.bzip2_ready) return -1;
+            }
+            d.bzip2.next_in = in;
+            d.bzip2.avail_in = static_cast<unsigned>(in_size);
+            d.bzip2.next_out = buffer;
+            d.bzip2.avail_out = static_cast<unsigned>(capacity);
+            const int ret = BZ2_bzDecompress(&d.bzip2);
+            if (ret != BZ_OK && ret != BZ_STREAM_END) return -1;
+            made = capacity - d.bzip2.avail_out;
+            taken = in_size - d.bzip2.avail_in;
+            d.stream_ended = ret == BZ_STREAM_END;
+            break;
+        }
+        case compression::none:
+            return -1;
+    }
+    d.packed_begin += taken;
+    if (made == 0 && taken == 0 && in_size > 0) return -1;  // no progress on the bytes given: damaged
+    return static_cast<ssize_t>(made);
+}
+
+ssize_t read_unpacked(input_stream& input, char* buffer, std::size_t capacity) {
+    decoder& d = *input.unpack;
+    while (true) {
+        if (!refill_packed(input, d)) return -1;
+        if (d.packed_begin == d.packed_end) {
+            // The compressed bytes are exhausted: output still held in the decompressor comes out, and
+            // then the input must end at the end of a frame or member.
+            if (d.stream_ended) return 0;
+            const ssize_t made = unpack_step(d, input.format, buffer, capacity);
+            if (made != 0) return made;
+            return d.stream_ended ? 0 : -1;
+        }
+        const ssize_t made = unpack_step(d, input.format, buffer, capacity);
+        if (made != 0) return made;
+        // Input was taken without output (headers, or the end of a member): go on.
+    }
+}
+
+}  // namespace
+
+input_stream::input_stream() = default;
+input_stream::~input_stream() {
+    close_input(*this);
+}
+input_stream::input_stream(input_stream&&) noexcept = default;
+input_stream& input_stream::operator=(input_stream&&) noexcept = default;
+
+compression detect_compression(std::string_view head) {
+    if (head.starts_with(zstd_magic)) return compression::zstd;
+    if (head.starts_with(xz_magic)) return compression::xz;
+    if (head.starts_with(gzip_magic)) return compression::gzip;
+    if (head.starts_with(bzip2_magic) && head.size() >= 10 && head[3] >= '1' && head[3] <= '9') {
+        const std::string_view block = head.substr(4, 6);
+        if (block == bzip2_block_magic || block == bzip2_end_magic) return compression::bzip2;
+    }
+    return compression::none;
+}
+
+open_result open_input(input_stream& input, const std::string& path) {
+    close_input(input);
+    input.path = path;
+    input.failed = false;
+    if (path == standard_input_name) {
+        input.fd = STDIN_FILENO;
+        input.owns_fd = false;
+    } else {
+        int fd;
+        do {
+            fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        } while (fd < 0 && errno == EINTR);
+        if (fd < 0) return open_result::cannot_open;
+        input.fd = fd;
+        input.owns_fd = true;
+    }
+    input.head = std::make_unique<char[]>(head_capacity);
+    input.head_size = 0;
+    input.head_used = 0;
+    // Read until the head is full or the input ends, so that a short first read from a pipe cannot hide
+    // the magic bytes.
+    while (input.head_size < head_capacity) {
+        const ssize_t got = read_fd(input.fd, input.head.get() + input.head_size, head_capacity - input.head_size);
+        if (got < 0) return open_result::cannot_read;
+        if (got == 0) break;
+        input.head_size += static_cast<std::size_t>(got);
+    }
+    input.format = detect_compression(std::string_view(input.head.get(), input.head_size));
+    return open_result::ok;
+}
+
+void open_memory_input(input_stream& input, std::string_view bytes, std::string path) {
+    close_input(input);
+    input.path = std::move(path);
+    input.failed = false;
+    input.memory = bytes;
+    input.memory_used = 0;
+    input.head.reset();
+    input.head_size = 0;
+    input.head_used = 0;
+    input.format = detect_compression(bytes.substr(0, head_capacity));
+    input.unpack.reset();
+}
+
+ssize_t read_input(input_stream& input, char* buffer, std::size_t capacity) {
+    if (input.failed) return -1;
+    if (input.format != compression::none && !input.unpack) {
+        // The decompressor is made at the first read, so that many inputs opened at once cost little.
+        input.unpack = std::make_unique<decoder>();
+        if (!start_decoder(*input.unpack, input.format)) {
+            input.failed = true;
+            return -1;
+        }
+    }
+    const ssize_t got = input.format == compression::none ? read_raw(input, buffer, capacity)
+                                                          : read_unpacked(input, buffer, capacity);
+    if (got < 0) input.failed = true;
+    return got;
+}
+
+void close_input(input_stream& input) {
+    input.unpack.reset();
+    if (input.owns_fd && input.fd >= 0) ::close(input.fd);
+    input.fd = -1;
+    input.owns_fd = false;
+}
+
+}  // namespace gs

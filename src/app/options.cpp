@@ -1,0 +1,94 @@
+#include "app/options.hpp"
+
+#include <getopt.h>
+
+#include <charconv>
+#include <cstring>
+#include <string_view>
+
+namespace gs {
+namespace {
+
+// Long options without a short form.
+enum : int { opt_check_lists = 1000, opt_explain, opt_player_tags, opt_chunk_bytes };
+
+constexpr const char* short_options = ":l:o:sqj:hV";
+
+const option long_options[] = {
+    {"lists", required_argument, nullptr, 'l'},
+    {"output-dir", required_argument, nullptr, 'o'},
+    {"summary", no_argument, nullptr, 's'},
+    {"quiet", no_argument, nullptr, 'q'},
+    {"threads", required_argument, nullptr, 'j'},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
+    {"check-lists", no_argument, nullptr, opt_check_lists},
+    {"explain", required_argument, nullptr, opt_explain},
+    {"player-tags", no_argument, nullptr, opt_player_tags},
+    {"chunk-bytes", required_argument, nullptr, opt_chunk_bytes},
+    {nullptr, 0, nullptr, 0},
+};
+
+template <typename number>
+bool read_count(const char* text, number& value) {
+    const char* end = text + std::strlen(text);
+    const auto [at, fault] = std::from_chars(text, end, value);
+    return fault == std::errc() && at == end && value > 0;
+}
+
+// The option that getopt_long just refused, as the user wrote it: a short option by its letter (it may
+// stand in a cluster such as -sx), a long one by the argument it came in (without a value after '=').
+std::string shown_option(const char* const* argv, int next) {
+    if (optopt != 0) return std::string("-") + static_cast<char>(optopt);
+    const std::string_view arg = argv[next - 1];
+    return std::string(arg.substr(0, arg.find('=')));
+}
+
+}  // namespace
+
+std::optional<run_options> parse_options(int argc, const char* const* argv, std::string& error) {
+    run_options options;
+    // getopt_long keeps its position in globals: start afresh, and print nothing itself.
+    optind = 0;
+    opterr = 0;
+    char* const* args = const_cast<char* const*>(argv);
+    const std::string see_help = " (see gamesieve --help)";
+    while (true) {
+        const int c = getopt_long(argc, args, short_options, long_options, nullptr);
+        if (c == -1) break;
+        switch (c) {
+            case 'l': options.lists_dir = optarg; break;
+            case 'o': options.output_dir = optarg; break;
+            case 's': options.summary = true; break;
+            case 'q': options.quiet = true; break;
+            case 'h': options.help = true; break;
+            case 'V': options.version = true; break;
+            case opt_check_lists: options.check_lists = true; break;
+            case opt_explain: options.explain_path = optarg; break;
+            case opt_player_tags: options.player_tags = true; break;
+            case 'j':
+                if (!read_count(optarg, options.threads)) {
+                    error = "Error: --threads needs a positive number, not '" + std::string(optarg) + "'" + see_help;
+                    return std::nullopt;
+                }
+                break;
+            case opt_chunk_bytes:
+                if (!read_count(optarg, options.chunk_bytes)) {
+                    error = "Error: --chunk-bytes needs a positive number" + see_help;
+                    return std::nullopt;
+                }
+                break;
+            case ':':
+                error = "Error: option '" + std::string(argv[optind - 1]) + "' needs a value" + see_help;
+                return std::nullopt;
+            default:
+                error = "Error: unknown option '" + shown_option(argv, optind) + "'" + see_help;
+                return std::nullopt;
+        }
+    }
+    for (int i = optind; i < argc; ++i)
+        options.inputs.emplace_back(argv[i]);
+    return options;
+}
+
+}  // namespace gs

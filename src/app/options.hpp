@@ -1,0 +1,30 @@
+// The command line: options and inputs.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace gs {
+
+struct run_options {
+    std::vector<std::string> inputs;  // in order; "-" is standard input
+    std::string lists_dir;            // empty: the working directory
+    std::string output_dir;           // empty: the working directory
+    std::string explain_path;         // empty: no explanation report
+    bool summary = false;
+    bool quiet = false;
+    bool help = false;
+    bool version = false;
+    bool check_lists = false;
+    bool player_tags = false;
+    unsigned threads = 0;          // 0: one per core
+    std::size_t chunk_bytes = 0;   // 0: the default; a hidden option for tests
+};
+
+// Parses the command line with getopt_long. On a mistake (an unknown option, a missing or bad value)
+// returns nothing and sets error to a one-line message.
+std::optional<run_options> parse_options(int argc, const char* const* argv, std::string& error);
+
+}  // namespace gs

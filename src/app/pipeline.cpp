@@ -1,0 +1,280 @@
+#include "app/pipeline.hpp"
+
+#include <condition_variable>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "app/chunker.hpp"
+#include "text/line_reader.hpp"
+#include "text/messages.hpp"
+
+namespace gs {
+namespace {
+
+constexpr std::string_view msg_cannot_write_report = "Error: During writing file '";
+
+// A chunk of one input and, once sorted, its results.
+struct chunk {
+    std::unique_ptr<char[]> data;
+    std::size_t capacity = 0;
+    std::size_t size = 0;
+    std::size_t input = 0;    // which input the bytes come from
+    bool ends_input = false;  // the last chunk of its input
+    bool read_failed = false;  // the input failed after these bytes
+    std::uint64_t sequence = 0;
+    chunk_result result;
+};
+
+void reserve(chunk& c, std::size_t capacity) {
+    if (c.capacity >= capacity) return;
+    auto bigger = std::make_unique<char[]>(capacity);
+    if (c.size > 0) std::memcpy(bigger.get(), c.data.get(), c.size);
+    c.data = std::move(bigger);
+    c.capacity = capacity;
+}
+
+// A first-in, first-out queue of chunk pointers over a fixed array, so that passing chunks around
+// allocates nothing.
+struct chunk_queue {
+    std::vector<chunk*> items;
+    std::size_t head = 0;
+    std::size_t count = 0;
+    bool empty() const { return count == 0; }
+    void push_back(chunk* c) {
+        items[(head + count) % items.size()] = c;
+        ++count;
+    }
+    chunk* pop_front() {
+        chunk* c = items[head];
+        head = (head + 1) % items.size();
+        --count;
+        return c;
+    }
+};
+
+// The state the reader, the workers and the writer share, under one lock.
+struct pipeline_state {
+    std::mutex lock;
+    std::condition_variable changed;
+    std::vector<std::unique_ptr<chunk>> chunks;
+    chunk_queue free;
+    chunk_queue work;
+    std::vector<chunk*> done;  // the sorted chunk of sequence s waits in done[s % size]
+    std::uint64_t produced = 0;
+    bool reader_finished = false;
+    bool stopping = false;  // the writer has failed: everyone ends
+};
+
+chunk* take_free(pipeline_state& state) {
+    std::unique_lock guard(state.lock);
+    state.changed.wait(guard, [&] { return state.stopping || !state.free.empty(); });
+    if (state.stopping) return nullptr;
+    return state.free.pop_front();
+}
+
+void submit(pipeline_state& state, chunk* c) {
+    {
+        std::lock_guard guard(state.lock);
+        c->sequence = state.produced++;
+        state.work.push_back(c);
+    }
+    state.changed.notify_all();
+}
+
+// Reads one input into chunks; false when the run must end (a read error, or the writer stopped).
+bool read_one_input(pipeline_state& state, input_stream& input, std::size_t index, std::size_t chunk_bytes) {
+    chunk* c = take_free(state);
+    if (c == nullptr) return false;
+    c->size = 0;
+    bool at_start = true;
+    std::size_t target = chunk_bytes;
+    while (true) {
+        bool at_end = false;
+        bool failed = false;
+        while (c->size < target) {
+            reserve(*c, target);
+            const ssize_t got = read_input(input, c->data.get() + c->size, target - c->size);
+            if (got < 0) {
+                failed = true;
+                break;
+            }
+            if (got == 0) {
+                at_end = true;
+                break;
+            }
+            c->size += static_cast<std::size_t>(got);
+            if (at_start && c->size >= byte_order_mark.size()) {
+                if (std::string_view(c->data.get(), c->size).starts_with(byte_order_mark)) {
+                    std::memmove(c->data.get(), c->data.get() + 3, c->size - 3);
+                    c->size -= 3;
+                }
+                at_start = false;
+            }
+        }
+        c->input = index;
+        if (failed || at_end) {
+            if (failed) {
+                // Only whole lines before the damage are sorted.
+                const std::string_view bytes(c->data.get(), c->size);
+                const std::size_t feed = bytes.rfind('\n');
+                c->size = feed == std::string_view::npos ? 0 : feed + 1;
+            }
+            c->ends_input = true;
+            c->read_failed = failed;
+            submit(state, c);
+            return !failed;
+        }
+        const std::size_t cut = find_last_game_start(std::string_view(c->data.get(), c->size));
+        if (cut == 0) {
+            target *= 2;  // no game starts after the first: the chunk grows until one does
+            continue;
+        }
+        chunk* next = take_free(state);
+        if (next == nullptr) return false;
+        reserve(*next, std::max(chunk_bytes, c->size - cut));
+        next->size = c->size - cut;
+        std::memcpy(next->data.get(), c->data.get() + cut, next->size);
+        c->size = cut;
+        c->ends_input = false;
+        c->read_failed = false;
+        submit(state, c);
+        c = next;
+        target = std::max(chunk_bytes, c->size + 1);
+    }
+}
+
+void run_reader(pipeline_state& state, std::vector<input_stream>& inputs, std::size_t chunk_bytes) {
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        const bool go_on = read_one_input(state, inputs[i], i, chunk_bytes);
+        close_input(inputs[i]);
+        if (!go_on) break;
+    }
+    {
+        std::lock_guard guard(state.lock);
+        state.reader_finished = true;
+    }
+    state.changed.notify_all();
+}
+
+void run_worker(pipeline_state& state, const name_lists& lists, const sort_settings& settings) {
+    chunk_sorter sorter;
+    while (true) {
+        chunk* c;
+        {
+            std::unique_lock guard(state.lock);
+            state.changed.wait(guard, [&] { return state.stopping || !state.work.empty() || state.reader_finished; });
+            if (state.stopping || state.work.empty()) return;
+            c = state.work.pop_front();
+        }
+        sort_chunk(std::string_view(c->data.get(), c->size), c->ends_input, lists, settings, sorter, c->result);
+        {
+            std::lock_guard guard(state.lock);
+            state.done[c->sequence % state.done.size()] = c;
+        }
+        state.changed.notify_all();
+    }
+}
+
+// Writes the explanation report lines of a chunk, numbering its games and lines.
+bool write_explained(std::FILE* file, const chunk_result& result, std::uint64_t games_before,
+                     std::uint64_t lines_before) {
+    for (const explained_game& g : result.explained) {
+        const std::string_view text(result.explain_text.data() + g.text_at, g.text_size);
+        if (std::fprintf(file, "%llu\t%llu\t", static_cast<unsigned long long>(games_before + g.game),
+                         static_cast<unsigned long long>(lines_before + g.line)) < 0) {
+            return false;
+        }
+        if (std::fwrite(text.data(), 1, text.size(), file) != text.size()) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool sort_inputs(std::vector<input_stream>& inputs, const name_lists& lists, const sort_settings& settings,
+                 const pipeline_settings& pipeline, outputs& outs, console& con, explain_report* report,
+                 run_counts& counts, const progress_callback& progress) {
+    const unsigned workers = std::max(1u, pipeline.threads);
+    const std::size_t chunk_bytes = std::max<std::size_t>(1, pipeline.chunk_bytes);
+    pipeline_state state;
+    const std::size_t in_flight = 2 * std::size_t{workers} + 2;
+    state.free.items.assign(in_flight, nullptr);
+    state.work.items.assign(in_flight, nullptr);
+    for (std::size_t i = 0; i < in_flight; ++i) {
+        state.chunks.push_back(std::make_unique<chunk>());
+        state.free.push_back(state.chunks.back().get());
+    }
+    state.done.assign(in_flight, nullptr);
+
+    std::thread reader(run_reader, std::ref(state), std::ref(inputs), chunk_bytes);
+    std::vector<std::thread> sorters;
+    for (unsigned i = 0; i < workers; ++i)
+        sorters.emplace_back(run_worker, std::ref(state), std::cref(lists), std::cref(settings));
+
+    bool ok = true;
+    std::uint64_t games_written = 0;
+    std::uint64_t lines_before = 0;
+    std::size_t current_input = 0;
+    for (std::uint64_t next = 0;; ++next) {
+        chunk* c;
+        {
+            std::unique_lock guard(state.lock);
+            const std::size_t slot = next % state.done.size();
+            state.changed.wait(guard, [&] {
+                return (state.done[slot] != nullptr && state.done[slot]->sequence == next) ||
+                       (state.reader_finished && state.produced == next);
+            });
+            c = state.done[slot];
+            if (c == nullptr || c->sequence != next) break;
+            state.done[slot] = nullptr;
+        }
+        const chunk_result& result = c->result;
+        if (!result.messages.empty()) print_text(con, result.messages);
+        bool written = true;
+        for (std::size_t i = 0; i < output_count; ++i) {
+            if (!result.files[i].empty() && !write_output(outs, i, result.files[i], con)) written = false;
+            counts.games[i] += result.games[i];
+            counts.bytes[i] += result.files[i].size();
+        }
+        counts.input_bytes += c->size;
+        if (c->input != current_input) {
+            current_input = c->input;
+            lines_before = 0;
+        }
+        if (report != nullptr && !write_explained(report->file, result, games_written, lines_before)) {
+            report->failed = true;
+            print_line(con, msg_cannot_write_report, report->path, "'");
+            written = false;
+        }
+        for (std::uint64_t g : result.games)
+            games_written += g;
+        lines_before += result.lines;
+        if (c->read_failed) print_line(con, msg_during_reading, inputs[c->input].path);
+        if (progress) progress(counts);
+        const bool failed = c->read_failed || !written;
+        {
+            std::lock_guard guard(state.lock);
+            state.free.push_back(c);
+            if (failed) state.stopping = true;
+        }
+        state.changed.notify_all();
+        if (failed) {
+            ok = false;
+            break;
+        }
+    }
+    {
+        std::lock_guard guard(state.lock);
+        state.stopping = true;
+    }
+    state.changed.notify_all();
+    reader.join();
+    for (std::thread& t : sorters)
+        t.join();
+    return ok;
+}
+
+}  // namespace gs

@@ -1,0 +1,42 @@
+// A bounded table of name judgements, so that a name that recurs (real databases repeat their players
+// thousands of times) pays for the list look-ups once.
+//
+// A judgement of a name depends only on the name and the game's server, and the lists are fixed for the
+// run, so a kept answer is always right. The table has a fixed number of slots and a fixed arena for the
+// names; when either is full it is emptied and fills again, so memory stays bounded and, once its buffers
+// exist, nothing is allocated.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "classify/player.hpp"
+
+namespace gs {
+
+inline constexpr std::size_t memo_slot_count = std::size_t{1} << 14;  // a power of two
+inline constexpr std::size_t memo_arena_bytes = std::size_t{1} << 19;
+inline constexpr std::size_t memo_longest_name = 255;  // longer names are judged every time
+
+struct judgement_memo {
+    struct slot {
+        std::uint64_t hash = 0;
+        std::uint32_t name_at = 0;
+        std::uint16_t name_size = 0;
+        server_kind server = server_kind::other;
+        bool used = false;
+        judgement value;
+    };
+    std::unique_ptr<slot[]> slots;
+    std::unique_ptr<char[]> arena;
+    std::size_t arena_used = 0;
+    std::size_t slots_used = 0;
+};
+
+// The judgement of name on server: the kept one, or judge_name's answer, which is then kept.
+judgement memo_judge_name(judgement_memo& memo, std::string_view name, server_kind server,
+                          const name_lists& lists, name_forms& forms);
+
+}  // namespace gs
