@@ -8,6 +8,7 @@
 
 #include "lists/list_files.hpp"
 #include "lists/name_list.hpp"
+#include "text/text.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static gs::console quiet{std::fopen("/dev/null", "w")};
@@ -19,11 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     gs::index_name_list(list);
 
     // Candidates: every line of the input, and every entry text with a byte before and after it.
-    std::string candidate;
     const auto agree = [&](std::string_view text) {
-        candidate.assign(text);
-        const bool indexed = gs::list_contains(candidate, list);
-        if (indexed != gs::list_contains_scan(candidate, list)) std::abort();
+        const bool indexed = gs::list_contains(text, list);
+        if (indexed != gs::list_contains_scan(gs::trimmed_right(text), list)) std::abort();
+        if (indexed != gs::list_find_entry(text, list).has_value()) std::abort();
     };
     for (std::size_t at = 0; at <= bytes.size();) {
         std::size_t end = bytes.find('\n', at);

@@ -1,5 +1,7 @@
-// Fuzz target: a whole run over the input bytes, with a fixed set of lists, checking on every input that
-// the outputs account for every line and every game of it.
+// Fuzz target: a whole run over the input bytes, with a fixed set of lists. On every input it checks that
+// the outputs account for every line and every game of it, and that sorting with three workers and tiny
+// chunks (so that chunk boundaries fall everywhere) gives exactly the outputs and messages of one worker
+// with one chunk.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -9,16 +11,17 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/run.hpp"
+#include "app/pipeline.hpp"
 #include "support/accounting.hpp"
+#include "support/capture.hpp"
 
 namespace {
 
-gs::name_lists make_lists(gs::console& out) {
+gs::name_lists make_lists(gs::console& con) {
     gs::name_lists lists;
     const auto fill = [&](gs::list_id id, const char* text) {
         const bool word_mode = gs::list_files[static_cast<std::size_t>(id)].word_mode;
-        if (!gs::add_list_lines(text, gs::list_of(lists, id), word_mode, out)) std::abort();
+        if (!gs::add_list_lines(text, gs::list_of(lists, id), word_mode, con)) std::abort();
     };
     fill(gs::list_id::humans, "KASPAROV*\n*ANAND\nSMITH\n");
     fill(gs::list_id::computers, "FRITZ[1-9]*\nDEEPBLUE\n*CHESS*\n");
@@ -47,13 +50,13 @@ std::string contents(int fd) {
     return bytes;
 }
 
-}  // namespace
+struct sorted {
+    std::array<std::string, gs::output_count> files;
+    std::string messages;
+};
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static gs::console quiet{std::fopen("/dev/null", "w")};
-    static const gs::name_lists lists = make_lists(quiet);
-    const std::string_view input(reinterpret_cast<const char*>(data), size);
-
+sorted sort_in_memory(std::string_view input, const gs::name_lists& lists, unsigned threads,
+                      std::size_t chunk_bytes) {
     std::array<int, gs::output_count> files{}, handed{};
     for (std::size_t i = 0; i < gs::output_count; ++i) {
         files[i] = ::memfd_create("output", 0);
@@ -62,20 +65,44 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     gs::outputs outs;
     gs::attach_outputs(outs, handed);
-    gs::game_splitter splitter;
-    gs::reset_game(splitter, outs);
-    gs::line_reader reader;
-    gs::memory_line_reader(reader, input);
-    if (!gs::sort_games(reader, "input", lists, splitter, outs, quiet)) std::abort();
-    if (!gs::close_outputs(outs, quiet)) std::abort();
-
-    std::array<std::string, gs::output_count> written;
-    std::array<std::string_view, gs::output_count> views;
+    std::vector<gs::input_stream> inputs(1);
+    gs::open_memory_input(inputs[0], input, "input");
+    gs::pipeline_settings pipeline;
+    pipeline.threads = threads;
+    pipeline.chunk_bytes = chunk_bytes;
+    gs::run_counts counts;
+    gs::testing::captured_console con;
+    const bool ok = gs::sort_inputs(inputs, lists, {}, pipeline, outs, con.con, nullptr, counts, {});
+    // Input that starts like a compressed stream may fail to decompress; plain text never fails.
+    if (!ok && inputs[0].format == gs::compression::none) std::abort();
+    if (!gs::close_outputs(outs, con.con)) std::abort();
+    sorted result;
     for (std::size_t i = 0; i < gs::output_count; ++i) {
-        written[i] = contents(files[i]);
-        views[i] = written[i];
+        result.files[i] = contents(files[i]);
         ::close(files[i]);
     }
+    result.messages = con.text();
+    return result;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static gs::console quiet{std::fopen("/dev/null", "w")};
+    static const gs::name_lists lists = make_lists(quiet);
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    if (gs::detect_compression(input.substr(0, 16)) != gs::compression::none) return 0;
+
+    const sorted whole = sort_in_memory(input, lists, 1, std::size_t{1} << 20);
+    const sorted pieces = sort_in_memory(input, lists, 3, 1 + size % 17);
+    if (whole.files != pieces.files || whole.messages != pieces.messages) {
+        std::fprintf(stderr, "one worker and three workers with small chunks disagree\n");
+        std::abort();
+    }
+
+    std::array<std::string_view, gs::output_count> views;
+    for (std::size_t i = 0; i < gs::output_count; ++i)
+        views[i] = whole.files[i];
     const gs::testing::accounting result = gs::testing::check_accounting(input, views);
     if (!result.ok) {
         std::fprintf(stderr, "accounting fault: %s\n", result.fault.c_str());

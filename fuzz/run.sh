@@ -8,16 +8,19 @@ cd "$(dirname "$0")/.."
 seconds=${1:-10}
 ./scripts/setup.sh
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DGAMESIEVE_SANITIZE=ON -DGAMESIEVE_FUZZ=ON -DGAMESIEVE_TESTS=OFF -DGAMESIEVE_BENCH=OFF >/dev/null
+    -DGAMESIEVE_SANITIZE=ON -DGAMESIEVE_FUZZ=ON -DBUILD_TESTING=OFF -DGAMESIEVE_BENCH=OFF \
+    -DGAMESIEVE_WERROR=ON >/dev/null
 cmake --build build-fuzz
 
 work=build-fuzz/corpora
 for target in fuzz_run fuzz_lists fuzz_tag_line; do
     corpus=$work/$target
     mkdir -p "$corpus"
-    cp -n fuzz/seeds/$target/* "$corpus"/ 2>/dev/null || true
     echo "== $target: $seconds s"
-    build-fuzz/fuzz/$target "$corpus" -dict=fuzz/gamesieve.dict -max_total_time="$seconds" \
+    # The run target also starts from the awkward files of the test data, read where they are.
+    seeds=(fuzz/seeds/$target)
+    [ "$target" = fuzz_run ] && seeds+=(tests/data/edge)
+    build-fuzz/fuzz/$target "$corpus" "${seeds[@]}" -dict=fuzz/gamesieve.dict -max_total_time="$seconds" \
         -max_len=65536 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
         -artifact_prefix=build-fuzz/ 2> "build-fuzz/$target.log" || {
         tail -40 "build-fuzz/$target.log"

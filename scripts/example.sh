@@ -1,16 +1,15 @@
 #!/usr/bin/env bash
-# Builds gamesieve, sorts the shipped example (examples/games.pgn with the default lists in lists/) in a
-# scratch folder, and shows how many games went to each of the five files.
+# Builds the gamesieve tool alone (no tests, no benchmarks), sorts the shipped example
+# (examples/games.pgn with the default lists in lists/) into a scratch folder, and prints the summary:
+# how many games and bytes went to each of the five files.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./scripts/build.sh build
+./scripts/setup.sh
+cmake -S . -B build-tool -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DGAMESIEVE_BENCH=OFF \
+    >/dev/null
+cmake --build build-tool --target gamesieve
 scratch=scratch/example
 rm -rf "$scratch"
 mkdir -p "$scratch"
-cp lists/*.cfg "$scratch"/
-(cd "$scratch" && ../../build/gamesieve ../../examples/games.pgn)
-echo
-echo "Games per file (in $scratch):"
-for f in comp_vs_comp comp_vs_human comp_vs_rest advanced rest_vs_rest; do
-    printf '  %-18s %5d\n' "$f.pgn" "$(grep -c '^\[Event ' "$scratch/$f.pgn" || true)"
-done
+build-tool/gamesieve --summary --quiet --lists lists --output-dir "$scratch" examples/games.pgn
+echo "(the five files are in $scratch)"

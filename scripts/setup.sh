@@ -1,20 +1,49 @@
 #!/usr/bin/env bash
-# Installs what gamesieve needs to build and test, when it is missing: a C++20 compiler, CMake, Ninja,
-# GoogleTest, xz (a test data file is compressed), clang with libFuzzer (the fuzz targets), man (the
-# manual's test) and Google Benchmark (bench/). Uses apt-get (Debian and Ubuntu); does nothing when
-# everything is already there.
+# Installs what gamesieve needs, when it is missing, through apt-get (Debian and Ubuntu); does nothing
+# when everything is already there.
+#
+#   setup.sh           the tool: a C++20 compiler, CMake, Ninja, and the decompression libraries
+#                      (libzstd, liblzma, zlib, libbz2) that read compressed inputs
+#   setup.sh --test    also what the tests need: GoogleTest, the compressors that make the compressed
+#                      test inputs, clang with libFuzzer (the fuzz targets), man (the manual's test)
+#   setup.sh --bench   also what the benchmarks need: Google Benchmark, zstd, and pgn-extract (the peer
+#                      that the benchmark compares with)
 set -euo pipefail
+
+want_test=false
+want_bench=false
+for arg in "$@"; do
+    case $arg in
+        --test) want_test=true ;;
+        --bench) want_bench=true ;;
+        *) echo "setup.sh: unknown argument $arg" >&2; exit 1 ;;
+    esac
+done
 
 missing=()
 command -v g++ >/dev/null || missing+=(g++)
 command -v cmake >/dev/null || missing+=(cmake)
 command -v ninja >/dev/null || missing+=(ninja-build)
-command -v xz >/dev/null || missing+=(xz-utils)
-command -v clang++ >/dev/null || missing+=(clang)
-ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || missing+=(libclang-rt-dev)
-[ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
-command -v man >/dev/null || missing+=(man-db)
-[ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
+[ -f /usr/include/zstd.h ] || missing+=(libzstd-dev)
+[ -f /usr/include/lzma.h ] || missing+=(liblzma-dev)
+[ -f /usr/include/zlib.h ] || missing+=(zlib1g-dev)
+[ -f /usr/include/bzlib.h ] || missing+=(libbz2-dev)
+if $want_test; then
+    [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
+    command -v xz >/dev/null || missing+=(xz-utils)
+    command -v zstd >/dev/null || missing+=(zstd)
+    command -v gzip >/dev/null || missing+=(gzip)
+    command -v bzip2 >/dev/null || missing+=(bzip2)
+    command -v clang++ >/dev/null || missing+=(clang)
+    ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || missing+=(libclang-rt-dev)
+    command -v man >/dev/null || missing+=(man-db)
+fi
+if $want_bench; then
+    [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
+    command -v zstd >/dev/null || missing+=(zstd)
+    command -v xz >/dev/null || missing+=(xz-utils)
+    command -v pgn-extract >/dev/null || missing+=(pgn-extract)
+fi
 
 if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing: ${missing[*]}"

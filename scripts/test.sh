@@ -6,6 +6,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/build.sh build
 ctest --test-dir build --output-on-failure -j "$(nproc)"
-./scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DGAMESIEVE_SANITIZE=ON
+./scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DGAMESIEVE_SANITIZE=ON -DGAMESIEVE_BENCH=OFF
 ctest --test-dir build-asan --output-on-failure -j "$(nproc)"
 fuzz/run.sh 10

@@ -13,6 +13,8 @@ bool is_right_blank(char c) {
 }
 
 void append_line(std::string& file, std::string_view line) {
+    // A huge line grows the buffer once to its size, not once for the line and again for its newline.
+    if (file.capacity() < file.size() + line.size() + 1) file.reserve(file.size() + line.size() + 1);
     file.append(line);
     file.push_back('\n');
 }

@@ -16,6 +16,7 @@ namespace {
 
 constexpr std::size_t head_capacity = 16;  // enough for every magic number checked below
 constexpr std::size_t packed_block_size = 256 * 1024;
+constexpr std::size_t unpacked_step_size = 128 * 1024;
 
 constexpr std::string_view zstd_magic = "\x28\xB5\x2F\xFD";
 constexpr std::string_view xz_magic = std::string_view("\xFD" "7zXZ\0", 6);
@@ -42,6 +43,7 @@ struct decoder {
     std::size_t packed_end = 0;
     bool packed_eof = false;
     bool stream_ended = true;  // the last frame or member is complete
+    bool damaged = false;      // damage was found after the bytes last handed out
     ZSTD_DStream* zstd = nullptr;
     lzma_stream xz = LZMA_STREAM_INIT;
     bool xz_ready = false;
@@ -108,9 +110,19 @@ bool start_decoder(decoder& d, compression format) {
     return false;
 }
 
+// Damage found in a step: the bytes made before it are still handed out, and the next read fails.
+ssize_t damage(decoder& d, std::size_t made) {
+    if (made == 0) return -1;
+    d.damaged = true;
+    return static_cast<ssize_t>(made);
+}
+
 // One decompression step from the packed bytes into buffer; the number of bytes made, or -1 on damage.
 // Sets stream_ended when a frame or member has just been completed and nothing of the next one is open.
 ssize_t unpack_step(decoder& d, compression format, char* buffer, std::size_t capacity) {
+    // A step makes at most one block's worth, so that what lies before damage is handed out before the
+    // step that finds the damage.
+    capacity = std::min(capacity, unpacked_step_size);
     char* const in = d.packed.get() + d.packed_begin;
     const std::size_t in_size = d.packed_end - d.packed_begin;
     std::size_t made = 0;
@@ -120,8 +132,8 @@ ssize_t unpack_step(decoder& d, compression format, char* buffer, std::size_t ca
             ZSTD_inBuffer src{in, in_size, 0};
             ZSTD_outBuffer dst{buffer, capacity, 0};
             const std::size_t hint = ZSTD_decompressStream(d.zstd, &dst, &src);
-            if (ZSTD_isError(hint)) return -1;
             made = dst.pos;
+            if (ZSTD_isError(hint)) return damage(d, made);
             taken = src.pos;
             d.stream_ended = hint == 0;
             break;
@@ -132,8 +144,8 @@ ssize_t unpack_step(decoder& d, compression format, char* buffer, std::size_t ca
             d.xz.next_out = reinterpret_cast<std::uint8_t*>(buffer);
             d.xz.avail_out = capacity;
             const lzma_ret ret = lzma_code(&d.xz, d.packed_eof ? LZMA_FINISH : LZMA_RUN);
-            if (ret != LZMA_OK && ret != LZMA_STREAM_END) return -1;
             made = capacity - d.xz.avail_out;
+            if (ret != LZMA_OK && ret != LZMA_STREAM_END) return damage(d, made);
             taken = in_size - d.xz.avail_in;
             d.stream_ended = ret == LZMA_STREAM_END;
             break;
@@ -147,8 +159,8 @@ ssize_t unpack_step(decoder& d, compression format, char* buffer, std::size_t ca
             d.gzip.next_out = reinterpret_cast<Bytef*>(buffer);
             d.gzip.avail_out = static_cast<uInt>(capacity);
             const int ret = inflate(&d.gzip, Z_NO_FLUSH);
-            if (ret != Z_OK && ret != Z_STREAM_END && ret != Z_BUF_ERROR) return -1;
             made = capacity - d.gzip.avail_out;
+            if (ret != Z_OK && ret != Z_STREAM_END && ret != Z_BUF_ERROR) return damage(d, made);
             taken = in_size - d.gzip.avail_in;
             d.stream_ended = ret == Z_STREAM_END;
             break;
@@ -165,8 +177,8 @@ ssize_t unpack_step(decoder& d, compression format, char* buffer, std::size_t ca
             d.bzip2.next_out = buffer;
             d.bzip2.avail_out = static_cast<unsigned>(capacity);
             const int ret = BZ2_bzDecompress(&d.bzip2);
-            if (ret != BZ_OK && ret != BZ_STREAM_END) return -1;
             made = capacity - d.bzip2.avail_out;
+            if (ret != BZ_OK && ret != BZ_STREAM_END) return damage(d, made);
             taken = in_size - d.bzip2.avail_in;
             d.stream_ended = ret == BZ_STREAM_END;
             break;
@@ -181,6 +193,7 @@ ssize_t unpack_step(decoder& d, compression format, char* buffer, std::size_t ca
 
 ssize_t read_unpacked(input_stream& input, char* buffer, std::size_t capacity) {
     decoder& d = *input.unpack;
+    if (d.damaged) return -1;
     while (true) {
         if (!refill_packed(input, d)) return -1;
         if (d.packed_begin == d.packed_end) {

@@ -72,7 +72,9 @@ chunk* take_free(pipeline_state& state) {
     std::unique_lock guard(state.lock);
     state.changed.wait(guard, [&] { return state.stopping || !state.free.empty(); });
     if (state.stopping) return nullptr;
-    return state.free.pop_front();
+    chunk* c = state.free.pop_front();
+    c->size = 0;
+    return c;
 }
 
 void submit(pipeline_state& state, chunk* c) {
@@ -178,6 +180,18 @@ void run_worker(pipeline_state& state, const name_lists& lists, const sort_setti
     }
 }
 
+// A chunk that a huge game made large gives its memory back, so that the pool does not keep it.
+void release_oversized(chunk& c, std::size_t chunk_bytes) {
+    const std::size_t limit = 4 * chunk_bytes + (std::size_t{1} << 16);
+    if (c.capacity > limit) {
+        c.data.reset();
+        c.capacity = 0;
+    }
+    for (std::string& file : c.result.files) {
+        if (file.capacity() > limit) std::string().swap(file);
+    }
+}
+
 // Writes the explanation report lines of a chunk, numbering its games and lines.
 bool write_explained(std::FILE* file, const chunk_result& result, std::uint64_t games_before,
                      std::uint64_t lines_before) {
@@ -255,6 +269,7 @@ bool sort_inputs(std::vector<input_stream>& inputs, const name_lists& lists, con
         if (c->read_failed) print_line(con, msg_during_reading, inputs[c->input].path);
         if (progress) progress(counts);
         const bool failed = c->read_failed || !written;
+        release_oversized(*c, chunk_bytes);
         {
             std::lock_guard guard(state.lock);
             state.free.push_back(c);

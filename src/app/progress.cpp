@@ -53,12 +53,12 @@ void print_summary(console& con, const outputs& outs, const run_counts& counts, 
     std::uint64_t games = 0;
     for (std::size_t i = 0; i < output_count; ++i) {
         games += counts.games[i];
-        std::snprintf(line, sizeof line, "%-30s %12llu games %16llu bytes", outs.channels[i].path.c_str(),
+        std::snprintf(line, sizeof line, "%-34s %10llu games %14llu bytes", outs.channels[i].path.c_str(),
                       static_cast<unsigned long long>(counts.games[i]),
                       static_cast<unsigned long long>(counts.bytes[i]));
         print_line(con, line);
     }
-    std::snprintf(line, sizeof line, "%-30s %12llu games %16llu bytes read in %.2f s (%.1f MB/s)", "total",
+    std::snprintf(line, sizeof line, "%-34s %10llu games %14llu bytes read in %.2f s (%.1f MB/s)", "total",
                   static_cast<unsigned long long>(games), static_cast<unsigned long long>(counts.input_bytes),
                   seconds, megabytes_per_second(counts.input_bytes, seconds));
     print_line(con, line);

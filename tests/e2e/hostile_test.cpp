@@ -12,6 +12,14 @@ namespace {
 
 constexpr long mib = 1024;  // in KiB
 
+// Under AddressSanitizer, freed memory waits in a quarantine and counts towards the peak, so the memory
+// bounds hold for the release build only.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool memory_is_measurable = false;
+#else
+constexpr bool memory_is_measurable = true;
+#endif
+
 run_result sort_in(sieve_dir& dir, const std::string& input) {
     dir.write("in.pgn", input);
     run_result r = dir.run({"in.pgn"});
@@ -26,7 +34,9 @@ TEST(Hostile, FiftyMegabyteLine) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(dir.read("rest_vs_rest.pgn"), line + "\n");
     // The line is held once while it is gathered, and written without a copy into the output buffer.
-    EXPECT_LT(r.peak_kib, 3 * 50 * mib + 16 * mib);
+    if (memory_is_measurable) {
+        EXPECT_LT(r.peak_kib, 3 * 50 * mib + 16 * mib);
+    }
 }
 
 TEST(Hostile, HundredThousandTagLinesInOneSection) {
@@ -37,7 +47,9 @@ TEST(Hostile, HundredThousandTagLinesInOneSection) {
     const run_result r = sort_in(dir, section + "\n1. e4 *\n");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(dir.read("rest_vs_rest.pgn"), section + "1. e4 *\n");
-    EXPECT_LT(r.peak_kib, 64 * mib);
+    if (memory_is_measurable) {
+        EXPECT_LT(r.peak_kib, 64 * mib);
+    }
 }
 
 TEST(Hostile, TwentyMegabytesOfRandomBytes) {

@@ -111,6 +111,12 @@ run_result sieve_dir::run(const std::vector<std::string>& args,
     return result;
 }
 
+int sieve_dir::shell(const std::string& command) const {
+    const std::string line = "cd '" + path_ + "' && GAMESIEVE='" GAMESIEVE_BINARY "' && " + command;
+    const int status = std::system(line.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+}
+
 std::map<std::string, std::string> sieve_dir::outputs() const {
     std::map<std::string, std::string> result;
     for (const std::string& name : output_names) {

@@ -37,6 +37,9 @@ class sieve_dir {
     run_result run(const std::vector<std::string>& args,
                    const std::optional<std::string>& stdin_bytes = std::nullopt) const;
 
+    // Runs a shell command in the directory (with "$GAMESIEVE" naming the built tool); its exit status.
+    int shell(const std::string& command) const;
+
     // The five outputs by name; a file that does not exist is absent from the map.
     std::map<std::string, std::string> outputs() const;
 

@@ -1,0 +1,208 @@
+// What a run reads: several inputs as one run, standard input, compressed inputs, and the refusal to read
+// one of its own outputs.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/accounting.hpp"
+#include "support/sieve_dir.hpp"
+
+namespace gs::testing {
+namespace {
+
+const std::string program_game = "[Event \"E\"]\n[White \"Deep Blue\"]\n[Black \"Fritz 3\"]\n\n1. e4 *\n\n";
+const std::string human_game = "[Event \"E\"]\n[White \"Deep Blue\"]\n[Black \"Kasparov\"]\n\n1. d4 *\n\n";
+
+void write_lists(const sieve_dir& dir) {
+    dir.write("computers.cfg", "DEEPBLUE\nFRITZ*\n");
+    dir.write("humans.cfg", "KASPAROV\n");
+}
+
+// The outputs of sorting each file on its own, one run after another, in a fresh directory.
+std::map<std::string, std::string> sorted_one_by_one(const std::vector<std::pair<std::string, std::string>>& files) {
+    sieve_dir dir;
+    write_lists(dir);
+    for (const auto& [name, bytes] : files) {
+        dir.write(name, bytes);
+        EXPECT_EQ(dir.run({name}).status, 0) << name;
+    }
+    return dir.outputs();
+}
+
+TEST(SeveralInputs, SortLikeEachFileOnItsOwnOneAfterAnother) {
+    // The first file ends inside a game's tags; the second starts with a byte-order mark and text before
+    // its first game, which must go to rest_vs_rest.pgn and not join the first file's last game.
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"a.pgn", program_game + "[Event \"F\"]\n[White \"Deep Blue\"]\n[Black \"Kasparov\"]\n"},
+        {"b.pgn", "\xEF\xBB\xBF" "A comment line\n\n1. c4 *\n\n" + human_game + "[Date \"1998.1x.05\"]\n\n*\n"},
+        {"c.pgn", ""},
+        {"d.pgn", program_game},
+    };
+    sieve_dir dir;
+    write_lists(dir);
+    for (const auto& [name, bytes] : files)
+        dir.write(name, bytes);
+    const run_result r = dir.run({"a.pgn", "b.pgn", "c.pgn", "d.pgn"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, reading_lines() + "Warning: skipped illegal datetag of [Date \"1998.1x.05\n");
+    EXPECT_EQ(dir.outputs(), sorted_one_by_one(files));
+    EXPECT_EQ(dir.read("rest_vs_rest.pgn"), "A comment line\n\n1. c4 *\n\n[Date \"????.??.??\"]\n*\n");
+}
+
+TEST(SeveralInputs, TheSameFileTwiceIsSortedTwice) {
+    sieve_dir dir;
+    write_lists(dir);
+    dir.write("a.pgn", program_game);
+    EXPECT_EQ(dir.run({"a.pgn", "./a.pgn"}).status, 0);
+    EXPECT_EQ(dir.read("comp_vs_comp.pgn"), "[Event \"E\"]\n[White \"Deep Blue\"]\n[Black \"Fritz 3\"]\n1. e4 *\n\n"
+                                             "[Event \"E\"]\n[White \"Deep Blue\"]\n[Black \"Fritz 3\"]\n1. e4 *\n\n");
+}
+
+TEST(StandardInput, DashReadsStandardInputAmongOtherInputs) {
+    sieve_dir dir;
+    write_lists(dir);
+    dir.write("a.pgn", program_game);
+    const run_result r = dir.run({"a.pgn", "-"}, human_game);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(dir.outputs(), sorted_one_by_one({{"a.pgn", program_game}, {"b.pgn", human_game}}));
+}
+
+TEST(StandardInput, AClosedStandardInputDoesNotDisturbAFileInput) {
+    sieve_dir dir;
+    write_lists(dir);
+    dir.write("a.pgn", program_game);
+    EXPECT_EQ(dir.shell("\"$GAMESIEVE\" a.pgn 0<&- > messages"), 0);
+    EXPECT_EQ(dir.outputs(), sorted_one_by_one({{"a.pgn", program_game}}));
+}
+
+// Each case: how the input names one of the outputs, made by a shell command in the directory.
+struct self_case {
+    const char* setup;
+    std::vector<std::string> args;
+    const char* message;
+};
+
+TEST(OwnOutputAsInput, IsRefusedBeforeAnythingIsWritten) {
+    const std::vector<self_case> cases = {
+        {"cp a.pgn rest_vs_rest.pgn", {"rest_vs_rest.pgn"},
+         "Error: rest_vs_rest.pgn is also the output file 'rest_vs_rest.pgn'"},
+        {"cp a.pgn advanced.pgn", {"a.pgn", "./advanced.pgn"},
+         "Error: ./advanced.pgn is also the output file 'advanced.pgn'"},
+        {"cp a.pgn comp_vs_comp.pgn && ln comp_vs_comp.pgn hard.pgn", {"hard.pgn"},
+         "Error: hard.pgn is also the output file 'comp_vs_comp.pgn'"},
+        {"cp a.pgn comp_vs_human.pgn && ln -s comp_vs_human.pgn soft.pgn", {"soft.pgn"},
+         "Error: soft.pgn is also the output file 'comp_vs_human.pgn'"},
+        {"mkdir out && cp a.pgn out/comp_vs_rest.pgn", {"-o", "out", "out/comp_vs_rest.pgn"},
+         "Error: out/comp_vs_rest.pgn is also the output file 'out/comp_vs_rest.pgn'"},
+        {"cp a.pgn rest_vs_rest.pgn", {"-"},  // standard input redirected from the output
+         "Error: - is also the output file 'rest_vs_rest.pgn'"},
+    };
+    for (const self_case& c : cases) {
+        sieve_dir dir;
+        write_lists(dir);
+        dir.write("a.pgn", program_game);
+        ASSERT_EQ(dir.shell(c.setup), 0) << c.setup;
+        const auto before = dir.outputs();
+        std::string command = "\"$GAMESIEVE\"";
+        for (const std::string& arg : c.args)
+            command += " '" + arg + "'";
+        if (c.args == std::vector<std::string>{"-"}) command += " < rest_vs_rest.pgn";
+        const int status = dir.shell(command + " > messages");
+        EXPECT_EQ(status, 1) << c.setup;
+        EXPECT_EQ(dir.read("messages"), reading_lines() + c.message + "\n") << c.setup;
+        EXPECT_EQ(dir.outputs(), before) << c.setup;
+        if (dir.exists("out")) {
+            EXPECT_FALSE(dir.exists("out/comp_vs_comp.pgn"));
+        }
+    }
+}
+
+// The real games compressed with the real compressors; each must sort exactly as the plain file does.
+struct compressed_case {
+    const char* name;
+    const char* command;  // makes games.pgn.x from games.pgn
+};
+
+const std::vector<compressed_case> compressed_cases = {
+    {"zstd", "zstd -q -19 games.pgn -o games.x"},
+    {"zstd, two frames", "zstd -q -c part1.pgn > games.x && zstd -q -c part2.pgn >> games.x"},
+    {"xz", "xz -c games.pgn > games.x"},
+    {"xz, two streams", "xz -c part1.pgn > games.x && xz -c part2.pgn >> games.x"},
+    {"gzip", "gzip -c games.pgn > games.x"},
+    {"gzip, two members", "gzip -c part1.pgn > games.x && gzip -c part2.pgn >> games.x"},
+    {"bzip2", "bzip2 -1 -c games.pgn > games.x"},
+    {"bzip2, two streams", "bzip2 -1 -c part1.pgn > games.x && bzip2 -1 -c part2.pgn >> games.x"},
+};
+
+TEST(CompressedInput, SortsExactlyAsThePlainFile) {
+    const std::string games = source_file("tests/data/online-games.pgn") + source_file("examples/games.pgn");
+    const std::size_t half = games.find("\n[Event ", games.size() / 2) + 1;
+    sieve_dir plain;
+    copy_default_lists(plain);
+    plain.write("games.pgn", games);
+    ASSERT_EQ(plain.run({"games.pgn"}).status, 0);
+    const auto expected = plain.outputs();
+    for (const compressed_case& c : compressed_cases) {
+        sieve_dir dir;
+        copy_default_lists(dir);
+        dir.write("games.pgn", games);
+        dir.write("part1.pgn", games.substr(0, half));
+        dir.write("part2.pgn", games.substr(half));
+        ASSERT_EQ(dir.shell(c.command), 0) << c.name;
+        std::filesystem::remove(dir.path() + "/games.pgn");
+        const run_result r = dir.run({"games.x", "--threads", "2"});
+        EXPECT_EQ(r.status, 0) << c.name << r.out;
+        EXPECT_EQ(dir.outputs(), expected) << c.name;
+        // Through standard input too: the format is recognised by its bytes, not by a name.
+        sieve_dir piped;
+        copy_default_lists(piped);
+        const run_result p = piped.run({"-"}, *dir.read("games.x"));
+        EXPECT_EQ(p.status, 0) << c.name;
+        EXPECT_EQ(piped.outputs(), expected) << c.name;
+    }
+}
+
+TEST(CompressedInput, DamageIsAReadErrorAndTheGamesBeforeItAreKept) {
+    const std::string games = source_file("examples/games.pgn");
+    for (const compressed_case& c : compressed_cases) {
+        if (std::string_view(c.name).find(',') != std::string_view::npos) continue;
+        for (const char* damage : {"truncated", "corrupt"}) {
+            sieve_dir dir;
+            copy_default_lists(dir);
+            dir.write("games.pgn", games);
+            ASSERT_EQ(dir.shell(c.command), 0);
+            std::string bytes = *dir.read("games.x");
+            if (std::string_view(damage) == "truncated") {
+                bytes.resize(bytes.size() * 2 / 3);
+            } else {
+                for (std::size_t i = bytes.size() * 9 / 10; i < bytes.size() * 9 / 10 + 64; ++i)
+                    bytes[i] = static_cast<char>(bytes[i] ^ 0x55);
+            }
+            dir.write("games.x", bytes);
+            const run_result r = dir.run({"games.x"});
+            EXPECT_EQ(r.status, 1) << c.name << " " << damage;
+            // Damage inside a block is found only at the block's check, so a corrupt block may still
+            // give (and warn about) garbage before the error.
+            EXPECT_TRUE(r.out.ends_with("\nError: During reading games.x\n")) << c.name << " " << damage;
+            const auto outputs = dir.outputs();
+            std::size_t written = 0;
+            for (const auto& [name, text] : outputs)
+                written += text.size();
+            EXPECT_GT(written, 0u) << c.name << " " << damage;
+            if (std::string_view(damage) == "truncated") {
+                EXPECT_LT(written, games.size()) << c.name;
+            }
+        }
+    }
+}
+
+TEST(CompressedInput, TextThatMerelyStartsLikeAMagicNumberIsText) {
+    sieve_dir dir;
+    dir.write("a.pgn", "BZh9 is not bzip2\n" + program_game);
+    EXPECT_EQ(dir.run({"a.pgn"}).status, 0);
+    EXPECT_EQ(dir.read("rest_vs_rest.pgn"), "BZh9 is not bzip2\n[Event \"E\"]\n[White \"Deep Blue\"]\n"
+                                            "[Black \"Fritz 3\"]\n1. e4 *\n\n");
+}
+
+}  // namespace
+}  // namespace gs::testing

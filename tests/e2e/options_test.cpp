@@ -1,0 +1,153 @@
+// The options: where lists and outputs are, the summary, quiet runs, threads, help, version and mistakes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "support/sieve_dir.hpp"
+
+namespace gs::testing {
+namespace {
+
+const std::string program_game = "[Event \"E\"]\n[White \"Deep Blue\"]\n[Black \"Fritz 3\"]\n\n1. e4 *\n\n";
+const std::string program_game_out = "[Event \"E\"]\n[White \"Deep Blue\"]\n[Black \"Fritz 3\"]\n1. e4 *\n\n";
+
+TEST(ListsOption, ReadsTheListsFromTheDirectoryAndShowsTheirPaths) {
+    sieve_dir dir(/*with_lists=*/false);
+    std::filesystem::create_directory(dir.path() + "/my lists");
+    for (const list_file& file : list_files)
+        dir.write("my lists/" + std::string(file.path), "");
+    dir.write("my lists/computers.cfg", "DEEPBLUE\nFRITZ*\n");
+    dir.write("a.pgn", program_game);
+    for (const std::string& shown : {std::string("my lists"), std::string("my lists/")}) {
+        const run_result r = dir.run({"--lists", shown, "a.pgn"});
+        EXPECT_EQ(r.status, 0);
+        std::string expected;
+        for (const list_file& file : list_files)
+            expected += "Reading my lists/" + std::string(file.path) + "...\n";
+        EXPECT_EQ(r.out, expected);
+    }
+    EXPECT_EQ(dir.read("comp_vs_comp.pgn"), program_game_out + program_game_out);
+    const run_result missing = dir.run({"-l", "nowhere", "a.pgn"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "Reading nowhere/humans.cfg...\nError: During opening nowhere/humans.cfg\n");
+}
+
+TEST(OutputDirOption, AppendsTheOutputsThereAndNeedsAnExistingDirectory) {
+    sieve_dir dir;
+    dir.write("computers.cfg", "DEEPBLUE\nFRITZ*\n");
+    dir.write("a.pgn", program_game);
+    std::filesystem::create_directory(dir.path() + "/sorted");
+    EXPECT_EQ(dir.run({"-o", "sorted", "a.pgn"}).status, 0);
+    EXPECT_EQ(dir.run({"--output-dir=sorted/", "a.pgn"}).status, 0);
+    EXPECT_EQ(dir.read("sorted/comp_vs_comp.pgn"), program_game_out + program_game_out);
+    EXPECT_TRUE(dir.outputs().empty());
+    const run_result r = dir.run({"-o", "absent", "a.pgn"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, reading_lines() + "Error: During creating or opening file 'absent/comp_vs_comp.pgn'\n");
+}
+
+TEST(SummaryOption, CountsGamesAndBytesPerOutput) {
+    sieve_dir dir;
+    dir.write("computers.cfg", "DEEPBLUE\nFRITZ*\n");
+    dir.write("a.pgn", "text\n" + program_game + program_game + "[White \"X\"]\n\n*\n");
+    const run_result r = dir.run({"-s", "a.pgn"});
+    EXPECT_EQ(r.status, 0);
+    const std::string summary = r.out.substr(reading_lines().size());
+    const std::regex expected(
+        "comp_vs_comp.pgn +2 games +" + std::to_string(2 * program_game_out.size()) + " bytes\n"
+        "comp_vs_human.pgn +0 games +0 bytes\n"
+        "comp_vs_rest.pgn +0 games +0 bytes\n"
+        "rest_vs_rest.pgn +1 games +19 bytes\n"
+        "advanced.pgn +0 games +0 bytes\n"
+        "total +3 games +" + std::to_string(dir.read("a.pgn")->size()) +
+        " bytes read in [0-9.]+ s \\([0-9.]+ MB/s\\)\n");
+    EXPECT_TRUE(std::regex_match(summary, expected)) << summary;
+    // A failed run prints no summary.
+    EXPECT_EQ(dir.run({"-s", "a.pgn", "absent.pgn"}).out, reading_lines() + "Error: During opening absent.pgn\n");
+}
+
+TEST(QuietOption, SilencesTheReadingLinesButNotWarningsOrErrors) {
+    sieve_dir dir;
+    dir.write("a.pgn", "[Date \"x\"]\n\n*\n");
+    const run_result r = dir.run({"--quiet", "a.pgn"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "Warning: skipped illegal datetag of [Date \"x\n");
+    EXPECT_EQ(r.err, "");
+    std::filesystem::remove(dir.path() + "/humans.cfg");
+    EXPECT_EQ(dir.run({"-q", "a.pgn"}).out, "Error: During opening humans.cfg\n");
+}
+
+TEST(ThreadsOption, EveryCountGivesTheSameResult) {
+    const std::string games = source_file("examples/games.pgn");
+    sieve_dir one;
+    copy_default_lists(one);
+    one.write("g.pgn", games);
+    const run_result first = one.run({"-j", "1", "g.pgn"});
+    for (const char* threads : {"2", "7"}) {
+        sieve_dir dir;
+        copy_default_lists(dir);
+        dir.write("g.pgn", games);
+        const run_result r = dir.run({"--threads", threads, "g.pgn"});
+        EXPECT_EQ(r.status, first.status);
+        EXPECT_EQ(r.out, first.out);
+        EXPECT_EQ(dir.outputs(), one.outputs());
+    }
+}
+
+// Command lines that are mistakes: one line naming the mistake, status 1, nothing read or written.
+TEST(Mistakes, AreNamedInOneLineAndNothingHappens) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--bogus", "a.pgn"}, "Error: unknown option '--bogus' (see gamesieve --help)\n"},
+        {{"--bogus=3", "a.pgn"}, "Error: unknown option '--bogus' (see gamesieve --help)\n"},
+        {{"-x", "a.pgn"}, "Error: unknown option '-x' (see gamesieve --help)\n"},
+        {{"-sx", "a.pgn"}, "Error: unknown option '-x' (see gamesieve --help)\n"},
+        {{"a.pgn", "--lists"}, "Error: option '--lists' needs a value (see gamesieve --help)\n"},
+        {{"-j", "0", "a.pgn"}, "Error: --threads needs a positive number, not '0' (see gamesieve --help)\n"},
+        {{"-j", "two", "a.pgn"}, "Error: --threads needs a positive number, not 'two' (see gamesieve --help)\n"},
+        {{"-s"}, "Error: no input file (see gamesieve --help)\n"},
+    };
+    for (const auto& [args, message] : cases) {
+        sieve_dir dir(/*with_lists=*/false);
+        dir.write("a.pgn", program_game);
+        const run_result r = dir.run(args);
+        EXPECT_EQ(r.status, 1) << args[0];
+        EXPECT_EQ(r.out, message) << args[0];
+        EXPECT_EQ(r.err, "");
+        EXPECT_TRUE(dir.outputs().empty());
+    }
+}
+
+TEST(HelpAndVersion, DescribeTheToolAndSucceed) {
+    sieve_dir dir(/*with_lists=*/false);
+    const run_result help = dir.run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    for (const char* part : {"Usage: gamesieve [options] <pgnfile>...", "--lists DIR", "--output-dir DIR", "--summary",
+                             "--quiet", "--threads N", "--help", "--version", "--explain FILE", "--check-lists",
+                             "--player-tags", "comp_vs_comp.pgn", "comp_vs_human.pgn", "comp_vs_rest.pgn",
+                             "advanced.pgn", "rest_vs_rest.pgn", "gamesieve -s games.pgn.zst",
+                             "share/gamesieve/lists"}) {
+        EXPECT_NE(help.out.find(part), std::string::npos) << part;
+    }
+    EXPECT_EQ(dir.run({"-h"}).out, help.out);
+    const run_result version = dir.run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_TRUE(std::regex_match(version.out, std::regex("gamesieve [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << version.out;
+    EXPECT_EQ(dir.run({"-V"}).out, version.out);
+    EXPECT_TRUE(dir.outputs().empty());
+}
+
+TEST(Progress, NothingAppearsWhenStandardErrorIsNotATerminal) {
+    sieve_dir dir;
+    std::string games;
+    for (int i = 0; i < 20000; ++i)
+        games += program_game;
+    dir.write("a.pgn", games);
+    const run_result r = dir.run({"--chunk-bytes", "1000", "a.pgn"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, reading_lines());
+}
+
+}  // namespace
+}  // namespace gs::testing
