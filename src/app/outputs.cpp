@@ -84,8 +84,7 @@ bool write_output(outputs& outs, std::size_t index, std::string_view bytes, cons
 bool close_outputs(outputs& outs, console& con) {
     bool ok = true;
     for (output_channel& channel : outs.channels) {
-        if (channel.fd < 0) continue;
-        if (::close(channel.fd) != 0) report_failure(channel, con);
+        if (channel.fd >= 0 && ::close(channel.fd) != 0) report_failure(channel, con);
         channel.fd = -1;
         if (channel.failed) ok = false;
     }

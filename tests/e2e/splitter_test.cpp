@@ -38,13 +38,15 @@ TEST(Splitter, TagSectionsSeparatedOnlyByBlankLinesAreOneGame) {
 }
 
 TEST(Splitter, TagLineShape) {
-    // Not tag lines: they end the header and are written after it.
-    EXPECT_EQ(sorted("[Event \"A\"]\n[Event_1 \"x\"]\n[Ev2 \"x\"]\n[ Event \"x\"]\n[\n"),
-              "[Event \"A\"]\n[Event_1 \"x\"]\n[Ev2 \"x\"]\n[ Event \"x\"]\n[\n");
-    // Tag lines without a name are held with the header.
-    EXPECT_EQ(sorted("[Event \"A\"]\n[ \"x\"]\n[\"y\"]\n\n*\n"), "[Event \"A\"]\n[ \"x\"]\n[\"y\"]\n*\n");
-    // A tag line may come without closing characters.
-    EXPECT_EQ(sorted("[Event \"A\n*\n"), "[Event \"A\n*\n");
+    // Each line stands after moves and before a blank line: a tag line starts a tag section, which drops
+    // the blank line; any other line is written with the blank line after it.
+    for (const char* line : {"[Event_1 \"x\"]", "[Ev2 \"x\"]", "[ Event \"x\"]", "[", "[Event\t\"x\"]",
+                             "[Event x\"]", " [Event \"x\"]", "[\xC9v \"x\"]"}) {
+        EXPECT_EQ(sorted(std::string("*\n") + line + "\n\n*\n"), std::string("*\n") + line + "\n\n*\n") << line;
+    }
+    for (const char* line : {"[Event \"x\"]", "[ \"x\"]", "[\"y\"]", "[eVeNt   \"x", "[Event \"A"}) {
+        EXPECT_EQ(sorted(std::string("*\n") + line + "\n\n*\n"), std::string("*\n") + line + "\n*\n") << line;
+    }
 }
 
 TEST(Splitter, TrailingBlanksGoLeadingBlanksStay) {

@@ -15,6 +15,70 @@ std::string value_of(const std::string& line, const std::string& tag) {
     return out;
 }
 
+TEST(IsTagLine, BracketLettersSpacesQuote) {
+    for (const char* line : {"[Event \"x\"]", "[\"", "[ \"", "[Ab   \"", "[zZ\"junk"})
+        EXPECT_TRUE(is_tag_line(line)) << line;
+    for (const char* line :
+         {"", "[", "[Event", "[Event ", "[Ev2 \"x\"]", "[Ev_t \"x\"]", "[Event\t\"x\"]", " [Event \"x\"]",
+          "[Event x\"", "(Event \"x\")", "[Ev\xE9nt \"x\"]"}) {
+        EXPECT_FALSE(is_tag_line(line)) << line;
+    }
+    EXPECT_EQ(tag_name_of("[WhiteElo \"1\"]"), "WhiteElo");
+    EXPECT_EQ(tag_name_of("[ \"1\"]"), "");
+}
+
+TEST(TagLineIsKept, OnlyLinesThatTreatmentLeavesAlone) {
+    for (const char* line : {"[White \"x\"]", "[Round \"1\"]", "[EventDate \"1998\"]", "[DateX \"1.2\"]"}) {
+        EXPECT_TRUE(tag_line_is_kept(line)) << line;
+        std::string copy = line;
+        game_header header;
+        std::string warnings;
+        handle_tag_line(copy, header, warnings);
+        EXPECT_EQ(copy, line);
+    }
+    for (const char* line : {"[Event \"x\"]", "[Date \"1998\"]", "[White \"a\\\"b\"]", "[Date\"x\"]"})
+        EXPECT_FALSE(tag_line_is_kept(line)) << line;
+}
+
+TEST(PlayerTags, FlagsFromTypeTitleAndIsComp) {
+    game_header header;
+    std::string warnings;
+    for (std::string line : {"[WhiteType \"Program\"]", "[BlackType \"human\"]"})
+        handle_tag_line(line, header, warnings);
+    EXPECT_TRUE(header.white.flagged_computer);
+    EXPECT_FALSE(header.white.flagged_human);
+    EXPECT_TRUE(header.black.flagged_human);
+    EXPECT_FALSE(header.black.flagged_computer);
+    game_header other;
+    capture_kept_tag_line("[BlackTitle \"BOT\"]", other);
+    capture_kept_tag_line("[WhiteIsComp \"Yes\"]", other);
+    EXPECT_TRUE(other.black.flagged_computer);
+    EXPECT_TRUE(other.white.flagged_computer);
+    game_header none;
+    for (const char* line : {"[WhiteTitle \"GM\"]", "[BlackIsComp \"No\"]", "[WhiteType \"programs\"]",
+                             "[WhiteElo \"2800\"]", "[WhiteTypo \"program\"]"}) {
+        capture_kept_tag_line(line, none);
+    }
+    EXPECT_FALSE(none.white.flagged_computer || none.white.flagged_human || none.black.flagged_computer);
+    clear_game_header(header);
+    EXPECT_FALSE(header.white.flagged_computer || header.black.flagged_human);
+}
+
+TEST(HeldLines, KeptLinesAreViewsAndRewrittenLinesCopies) {
+    held_lines held;
+    const std::string input = "[White \"x\"]";
+    hold_line(held, input);
+    std::string rewritten = "[Date \"1998.??.??\"]";
+    hold_rewritten_line(held, rewritten);
+    rewritten = "changed";
+    for (int i = 0; i < 100; ++i)
+        hold_rewritten_line(held, "[Round \"" + std::to_string(i) + "\"]");  // the buffer moves
+    ASSERT_EQ(held_count(held), 102u);
+    EXPECT_EQ(held_line(held, 0).data(), input.data());
+    EXPECT_EQ(held_line(held, 1), "[Date \"1998.??.??\"]");
+    EXPECT_EQ(held_line(held, 101), "[Round \"99\"]");
+}
+
 TEST(ExtractTagValue, StripsClosingRunsInOrder) {
     EXPECT_EQ(value_of("[White \"Smith, J.\"]", "White"), "Smith, J.");
     EXPECT_EQ(value_of("[White \"\"]", "White"), "");

@@ -1,0 +1,106 @@
+// Units of the run: outputs, the chunk cutter, compression detection and the command line.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include "app/chunker.hpp"
+#include "app/input.hpp"
+#include "app/options.hpp"
+#include "app/outputs.hpp"
+#include "support/capture.hpp"
+
+namespace gs {
+namespace {
+
+TEST(Outputs, AFailedCloseIsReportedOnceAndFailsTheRun) {
+    testing::captured_console con;
+    std::array<int, output_count> fds{};
+    for (int& fd : fds)
+        fd = ::memfd_create("output", 0);
+    // A descriptor that is closed behind the outputs' back makes their close fail.
+    ::close(fds[2]);
+    outputs outs;
+    attach_outputs(outs, fds);
+    EXPECT_TRUE(write_output(outs, 0, "kept\n", con.con));
+    EXPECT_FALSE(close_outputs(outs, con.con));
+    EXPECT_EQ(con.text(), "Error: During writing file 'comp_vs_rest.pgn'\n");
+    EXPECT_FALSE(close_outputs(outs, con.con));  // nothing is closed twice, nothing reported twice
+    EXPECT_EQ(con.text(), "Error: During writing file 'comp_vs_rest.pgn'\n");
+}
+
+TEST(Outputs, AFailedWriteIsReportedOnce) {
+    testing::captured_console con;
+    std::array<int, output_count> fds{};
+    for (int& fd : fds)
+        fd = ::memfd_create("output", 0);
+    ::close(fds[1]);
+    fds[1] = ::open("/dev/full", O_WRONLY);
+    outputs outs;
+    attach_outputs(outs, fds);
+    EXPECT_FALSE(write_output(outs, 1, "lost\n", con.con));
+    EXPECT_FALSE(write_output(outs, 1, "lost\n", con.con));
+    EXPECT_TRUE(write_output(outs, 0, "kept\n", con.con));
+    EXPECT_FALSE(close_outputs(outs, con.con));
+    EXPECT_EQ(con.text(), "Error: During writing file 'comp_vs_human.pgn'\n");
+    EXPECT_EQ(output_paths("dir")[3], "dir/rest_vs_rest.pgn");
+    EXPECT_EQ(output_paths("dir/")[4], "dir/advanced.pgn");
+    EXPECT_EQ(output_paths("")[0], "comp_vs_comp.pgn");
+}
+
+TEST(FindLastGameStart, ATagLineAfterANonTagLineConfirmedByCompleteLines) {
+    struct row {
+        const char* bytes;
+        std::size_t expected;
+    };
+    const std::vector<row> rows = {
+        {"", 0},
+        {"[Event \"A\"]\n", 0},                            // the input's start is never a cut
+        {"*\n[Event \"A\"]\n", 2},                         // a tag line after moves
+        {"*\n\n \r\n[Event \"A\"]\n", 6},                  // blank lines between do not count
+        {"*\n[Event \"A\"]\n[Site \"B\"]\n", 2},           // the section's first tag line
+        {"*\n[Event \"A\"]\n\n[Site \"B\"]\n", 2},         // a blank line inside a section does not end it
+        {"*\n[Event \"A\"]", 0},                           // an incomplete last line is not looked at
+        {"*\n[Event \"A\"]\n*\n[Event \"B\"]\n*\n", 16},   // the last game start
+        {"[Ev2 \"A\"]\n[Event \"B\"]\n", 10},              // a line of another shape is a non-tag line
+        {"*\n[Event\t\"A\"]\n", 0},                        // not a tag line
+    };
+    for (const row& r : rows)
+        EXPECT_EQ(find_last_game_start(r.bytes), r.expected) << r.bytes;
+}
+
+TEST(DetectCompression, ByMagicBytesOnly) {
+    EXPECT_EQ(detect_compression("\x28\xB5\x2F\xFD..."), compression::zstd);
+    EXPECT_EQ(detect_compression(std::string_view("\xFD" "7zXZ\0..", 8)), compression::xz);
+    EXPECT_EQ(detect_compression("\x1F\x8B\x08..."), compression::gzip);
+    EXPECT_EQ(detect_compression("BZh91AY&SY...."), compression::bzip2);
+    EXPECT_EQ(detect_compression("BZh9\x17\x72\x45\x38\x50\x90...."), compression::bzip2);
+    for (const char* text : {"", "[Event", "\x28\xB5\x2F", "\x1F\x8B\x07", "BZh9", "BZh0" "1AY&SY", "BZh91AY&SX"})
+        EXPECT_EQ(detect_compression(text), compression::none) << text;
+}
+
+TEST(ParseOptions, OptionsAndInputsInAnyOrder) {
+    std::string error;
+    const char* argv[] = {"gamesieve", "a.pgn", "-s", "--lists", "L", "-", "-j3", "--output-dir=O", "-q",
+                          "--player-tags", "--explain", "e.tsv", "--", "-b.pgn"};
+    const std::optional<run_options> o = parse_options(14, argv, error);
+    ASSERT_TRUE(o) << error;
+    EXPECT_EQ(o->inputs, (std::vector<std::string>{"a.pgn", "-", "-b.pgn"}));
+    EXPECT_EQ(o->lists_dir, "L");
+    EXPECT_EQ(o->output_dir, "O");
+    EXPECT_EQ(o->explain_path, "e.tsv");
+    EXPECT_EQ(o->threads, 3u);
+    EXPECT_TRUE(o->summary && o->quiet && o->player_tags);
+    EXPECT_FALSE(o->help || o->version || o->check_lists);
+    // Parsing again starts afresh.
+    const char* again[] = {"gamesieve", "--check-lists"};
+    const std::optional<run_options> p = parse_options(2, again, error);
+    ASSERT_TRUE(p);
+    EXPECT_TRUE(p->check_lists);
+    EXPECT_TRUE(p->inputs.empty());
+    EXPECT_FALSE(p->summary);
+}
+
+}  // namespace
+}  // namespace gs
