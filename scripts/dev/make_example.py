@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Builds examples/games.pgn from the master games collection (public domain; see examples/COPYING).
+"""Builds examples/games.pgn from the master games collection (public domain; see examples/COPYRIGHT-games).
 
 Deterministic: the games of chess programs and of the early internet chess server, then every 1500th
 other game, in the order of the collection. Usage: make_example.py master-games.pgn > games.pgn

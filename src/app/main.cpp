@@ -2,6 +2,6 @@
 #include "app/run.hpp"
 
 int main(int argc, char** argv) {
-    gs::console out;
-    return gs::run(argc, argv, out);
+    gs::console standard_output;
+    return gs::run(argc, argv, standard_output);
 }
