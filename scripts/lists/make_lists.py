@@ -8,9 +8,9 @@
 - humans.cfg: the hand-written part, then the players of MASTER_GAMES (a PGN file, plain or .xz): every
   player who met a listed program there, then the most frequent players, until the list holds
   HUMAN_ENTRIES entries. A player gives up to three entries, for the three usual ways of writing the
-  name: SURNAME,G* ("Kasparov, Garry"), SURNAMEG* ("Kasparov G", "Kasparov Garry (RUS)"; only for
-  surnames of five letters or more) and GIVENSURNAME* ("Garry Kasparov"); a player known by surname only
-  gives the exact SURNAME.
+  name: SURNAME,G* ("Kasparov, Garry"), SURNAMEG* ("Kasparov G", "Kasparov Garry (RUS)"; for a surname of
+  three letters or fewer only the exact SURNAMEG, as "Rao V") and GIVENSURNAME* ("Garry Kasparov"); a
+  player known by surname only gives the exact SURNAME.
 
 An entry is refused when it matches a program entry or a program entry matches it, and an entry that a
 broader entry of its list already covers is left out, so that gamesieve --check-lists finds nothing.
@@ -249,8 +249,8 @@ def human_entries(games, program):
             lines.append(s)
         else:
             lines.append(s + "," + g + "*")
-            if len(s) >= 5:
-                lines.append(s + g + "*")
+            # "Kasparov G" and "Kasparov Garry (RUS)"; a short surname only with the initial alone
+            lines.append(s + g + "*" if len(s) >= 4 else s + g)
             if given_names[key]:
                 lines.append(given_names[key].most_common(1)[0][0] + s + "*")
         yield key, lines

@@ -1,9 +1,243 @@
 #include "app/check_lists.hpp"
 
-namespace gs {
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
-bool check_lists(const name_lists&, std::string_view, console&) {
-    return true;
+#include "text/line_reader.hpp"
+#include "text/text.hpp"
+
+namespace gs {
+namespace {
+
+// An entry of a list file with the line it came from.
+struct located_entry {
+    name_entry entry;
+    std::size_t line;
+};
+
+struct list_contents {
+    list_id id;
+    std::string path;
+    std::vector<located_entry> entries;
+    std::vector<std::size_t> blank_lines;
+};
+
+// How a list's entries are matched, which decides what can never match.
+enum class name_form { capitals, account, as_written };
+
+name_form form_of(list_id id) {
+    switch (id) {
+        case list_id::humans:
+        case list_id::computers:
+        case list_id::computers_when_opponent_is:
+            return name_form::capitals;
+        case list_id::humans_icc_rest:
+        case list_id::computers_icc:
+        case list_id::computers_fics:
+        case list_id::humans_icc_titled:
+        case list_id::humans_fics:
+            return name_form::account;
+        default:
+            return name_form::as_written;
+    }
+}
+
+// Reads a list file again, line by line, expanding each line as loading does, to know which line each
+// entry came from. The file loaded cleanly a moment ago, so expansion cannot fail here.
+list_contents read_located(const list_file& file, std::string_view dir) {
+    list_contents contents{file.id, list_path(dir, file.path), {}, {}};
+    line_reader reader;
+    if (open_line_reader(reader, contents.path.c_str()) != open_result::ok) return contents;
+    console silent{nullptr};
+    name_list scratch;
+    std::string line;
+    std::string_view view;
+    std::size_t number = 0;
+    while (next_line(reader, view) == read_status::line) {
+        ++number;
+        if (view.starts_with('#')) continue;
+        line.assign(view);
+        trim_right(line);
+        if (line.empty()) contents.blank_lines.push_back(number);
+        scratch.entries.clear();
+        const bool added = file.word_mode ? add_word_entries(line, scratch, silent)
+                                          : add_pattern_entry(line, scratch, silent);
+        if (!added) continue;
+        for (name_entry& entry : scratch.entries)
+            contents.entries.push_back({std::move(entry), number});
+    }
+    close_line_reader(reader);
+    return contents;
+}
+
+std::string shown(const name_entry& entry) {
+    std::string text;
+    if (entry.leading_star) text.push_back('*');
+    text.append(entry.text);
+    if (entry.trailing_star) text.push_back('*');
+    return text;
+}
+
+// True when every name that a matches is matched by b as well.
+bool covers(const name_entry& b, const name_entry& a) {
+    if (b.leading_star && b.trailing_star) return contains(a.text, b.text);
+    if (b.trailing_star) return !a.leading_star && starts_with(a.text, b.text);
+    if (b.leading_star) return !a.trailing_star && ends_with(a.text, b.text);
+    return !a.leading_star && !a.trailing_star && a.text == b.text;
+}
+
+bool same_entry(const name_entry& a, const name_entry& b) {
+    return a.text == b.text && a.leading_star == b.leading_star && a.trailing_star == b.trailing_star;
+}
+
+// The entries of list that cover entry, found through the entry's prefixes, suffixes and the few entries
+// with two stars, so that large lists are checked in time linear in their size.
+class cover_index {
+  public:
+    explicit cover_index(const list_contents& list) : list_(list) {
+        for (std::size_t i = 0; i < list.entries.size(); ++i) {
+            const name_entry& e = list.entries[i].entry;
+            if (e.leading_star && e.trailing_star) {
+                inner_.push_back(i);
+            } else if (e.trailing_star) {
+                prefixes_.emplace(e.text, i);
+            } else if (e.leading_star) {
+                suffixes_.emplace(e.text, i);
+            } else {
+                exact_.emplace(e.text, i);
+            }
+        }
+    }
+
+    // The first entry (other than skip) that covers entry, if any.
+    std::optional<std::size_t> first_cover(const name_entry& entry, std::optional<std::size_t> skip) const {
+        std::optional<std::size_t> best;
+        const auto consider = [&](std::size_t i) {
+            if (skip && i == *skip) return;
+            if (!covers(list_.entries[i].entry, entry)) return;
+            if (!best || i < *best) best = i;
+        };
+        const std::string_view text = entry.text;
+        for (std::size_t length = 0; length <= text.size(); ++length) {
+            const auto [from, to] = prefixes_.equal_range(std::string(text.substr(0, length)));
+            for (auto it = from; it != to; ++it)
+                consider(it->second);
+            const auto [sfrom, sto] = suffixes_.equal_range(std::string(text.substr(text.size() - length)));
+            for (auto it = sfrom; it != sto; ++it)
+                consider(it->second);
+        }
+        const auto [efrom, eto] = exact_.equal_range(entry.text);
+        for (auto it = efrom; it != eto; ++it)
+            consider(it->second);
+        for (std::size_t i : inner_)
+            consider(i);
+        return best;
+    }
+
+  private:
+    const list_contents& list_;
+    std::unordered_multimap<std::string, std::size_t> prefixes_, suffixes_, exact_;
+    std::vector<std::size_t> inner_;
+};
+
+struct checker {
+    console& con;
+    bool clean = true;
+
+    void report(const list_contents& list, std::size_t line, const std::string& what) {
+        clean = false;
+        print_line(con, list.path, ":" + std::to_string(line) + ": ", what);
+    }
+};
+
+// What makes an entry unable to match the form its list is matched in, or nothing.
+std::optional<std::string> form_fault(const name_entry& entry, name_form form, bool word_mode) {
+    if (form == name_form::capitals) {
+        for (char c : entry.text) {
+            if (c >= 'a' && c <= 'z') return "lower-case letters, but names are matched in capitals";
+            if (is_name_punctuation(c))
+                return std::string("'") + c + "', but names are matched without blanks and punctuation";
+        }
+    }
+    if (word_mode) {
+        for (char c : entry.text) {
+            if (c == '\t' || c == '\r') return std::string("a blank inside an account name");
+        }
+    }
+    return std::nullopt;
+}
+
+void check_one_list(checker& check, const list_contents& list, bool word_mode) {
+    for (std::size_t line : list.blank_lines)
+        check.report(list, line, "blank line: an empty name matches every player without a name tag");
+    const name_form form = form_of(list.id);
+    const cover_index index(list);
+    for (std::size_t i = 0; i < list.entries.size(); ++i) {
+        const located_entry& at = list.entries[i];
+        const name_entry& entry = at.entry;
+        if (entry.text.empty()) continue;  // reported as a blank line, or a lone star on purpose
+        if (const auto fault = form_fault(entry, form, word_mode))
+            check.report(list, at.line, shown(entry) + " can never match: " + *fault);
+        if (contains(entry.text, "*"))
+            check.report(list, at.line, shown(entry) + " has a '*' inside, which is taken literally");
+        const std::optional<std::size_t> cover = index.first_cover(entry, i);
+        if (!cover) continue;
+        const located_entry& by = list.entries[*cover];
+        if (same_entry(by.entry, entry)) {
+            if (*cover < i) check.report(list, at.line, shown(entry) + " repeats line " + std::to_string(by.line));
+        } else if (by.line != at.line) {
+            check.report(list, at.line,
+                         shown(entry) + " is covered by " + shown(by.entry) + " (line " + std::to_string(by.line) + ")");
+        }
+    }
+}
+
+// Program and human lists that are matched with the same name form, so that one's entry can cover the
+// other's.
+struct opposed_lists {
+    list_id programs;
+    list_id humans;
+};
+constexpr opposed_lists opposed[] = {
+    {list_id::computers, list_id::humans},
+    {list_id::computers_when_opponent_is, list_id::humans},
+    {list_id::computers, list_id::computers_when_opponent_is},
+    {list_id::computers_icc, list_id::humans_icc_titled},
+    {list_id::computers_icc, list_id::humans_icc_rest},
+    {list_id::computers_fics, list_id::humans_fics},
+};
+
+void check_across(checker& check, const list_contents& a, const list_contents& b) {
+    const cover_index index_a(a);
+    for (const located_entry& at : b.entries) {
+        if (at.entry.text.empty()) continue;
+        if (const auto cover = index_a.first_cover(at.entry, std::nullopt)) {
+            const located_entry& by = a.entries[*cover];
+            check.report(b, at.line,
+                         shown(at.entry) + " is covered by " + shown(by.entry) + " of " + a.path + ":" +
+                             std::to_string(by.line));
+        }
+    }
+}
+
+}  // namespace
+
+bool check_lists(std::string_view dir, console& con) {
+    std::vector<list_contents> contents;
+    for (const list_file& file : list_files)
+        contents.push_back(read_located(file, dir));
+    checker check{con};
+    for (const list_file& file : list_files)
+        check_one_list(check, contents[static_cast<std::size_t>(file.id)], file.word_mode);
+    for (const opposed_lists& pair : opposed) {
+        const list_contents& programs = contents[static_cast<std::size_t>(pair.programs)];
+        const list_contents& humans = contents[static_cast<std::size_t>(pair.humans)];
+        check_across(check, programs, humans);
+        check_across(check, humans, programs);
+    }
+    return check.clean;
 }
 
 }  // namespace gs

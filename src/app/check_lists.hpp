@@ -11,7 +11,7 @@ namespace gs {
 // Reports, one line each as "<file>:<line>: <what>", blank lines (an empty name matches players without
 // a name tag), duplicate entries, entries that can never match their list's name form, a '*' inside a
 // name, entries shadowed by a broader entry of the same list, and entries of a program list that cover
-// one of a human list or the reverse. lists are the loaded lists of the files in dir. True when clean.
-bool check_lists(const name_lists& lists, std::string_view dir, console& con);
+// one of a human list or the reverse. The files in dir must have loaded cleanly. True when clean.
+bool check_lists(std::string_view dir, console& con);
 
 }  // namespace gs

@@ -4,7 +4,7 @@ namespace gs {
 namespace {
 
 void put(console& con, std::string_view piece) {
-    if (piece.empty()) return;
+    if (piece.empty() || con.stream == nullptr) return;
     if (std::fwrite(piece.data(), 1, piece.size(), con.stream) != piece.size()) con.failed = true;
 }
 
@@ -15,12 +15,12 @@ void print_line(console& con, std::string_view first, std::string_view second, s
     put(con, second);
     put(con, third);
     put(con, "\n");
-    if (std::fflush(con.stream) != 0) con.failed = true;
+    if (con.stream != nullptr && std::fflush(con.stream) != 0) con.failed = true;
 }
 
 void print_text(console& con, std::string_view text) {
     put(con, text);
-    if (std::fflush(con.stream) != 0) con.failed = true;
+    if (con.stream != nullptr && std::fflush(con.stream) != 0) con.failed = true;
 }
 
 }  // namespace gs

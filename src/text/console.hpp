@@ -11,7 +11,7 @@
 namespace gs {
 
 struct console {
-    std::FILE* stream = stdout;
+    std::FILE* stream = stdout;  // null for a console that discards what it is given
     bool failed = false;  // set by the first write or flush that failed, and never cleared
 };
 
