@@ -80,6 +80,37 @@ TEST(DetectCompression, ByMagicBytesOnly) {
         EXPECT_EQ(detect_compression(text), compression::none) << text;
 }
 
+// Reads an input to its end.
+std::string read_all(input_stream& input) {
+    std::string bytes;
+    char block[7];  // small, so that the head bytes and the rest arrive in several reads
+    while (true) {
+        const ssize_t n = read_input(input, block, sizeof block);
+        if (n <= 0) break;
+        bytes.append(block, static_cast<std::size_t>(n));
+    }
+    return bytes;
+}
+
+TEST(Input, AStreamOpenedAgainStartsAfresh) {
+    char path[] = "/tmp/gamesieve-input-XXXXXX";
+    const int fd = ::mkstemp(path);
+    ASSERT_GE(fd, 0);
+    const std::string text = "[Event \"A fairly long first line\"]\n*\n";
+    ASSERT_EQ(::write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    ::close(fd);
+    input_stream input;
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_EQ(open_input(input, path), open_result::ok);
+        EXPECT_EQ(input.format, compression::none);
+        EXPECT_EQ(read_all(input), text) << round;
+    }
+    close_input(input);
+    ::unlink(path);
+    EXPECT_EQ(open_input(input, "/nonexistent/x.pgn"), open_result::cannot_open);
+    EXPECT_EQ(open_input(input, "/"), open_result::cannot_read);
+}
+
 TEST(ParseOptions, OptionsAndInputsInAnyOrder) {
     std::string error;
     const char* argv[] = {"gamesieve", "a.pgn", "-s", "--lists", "L", "-", "-j3", "--output-dir=O", "-q",

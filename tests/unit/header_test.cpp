@@ -83,6 +83,7 @@ TEST(ExtractTagValue, StripsClosingRunsInOrder) {
     EXPECT_EQ(value_of("[White \"Smith, J.\"]", "White"), "Smith, J.");
     EXPECT_EQ(value_of("[White \"\"]", "White"), "");
     EXPECT_EQ(value_of("[White \"Smith \"]", "White"), "Smith ");
+    EXPECT_EQ(value_of("[White \"Smith\" ]", "White"), "Smith");
     EXPECT_EQ(value_of("[White \"Smith", "White"), "Smith");
     EXPECT_EQ(value_of("[White \"A \"B\" C\"]", "White"), "A \"B\" C");
     EXPECT_EQ(value_of("[Event \"Open ]\"]", "Event"), "Open ]");

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <random>
 #include <string>
 #include <vector>
 
 #include "lists/list_files.hpp"
+#include "text/line_reader.hpp"
 #include "text/text.hpp"
 #include "lists/name_list.hpp"
 #include "support/capture.hpp"
@@ -226,6 +229,27 @@ TEST(WordMode, ErrorsComeInTheOrderWordsAreAdded) {
     EXPECT_EQ(l.entries.size(), 5000u);
     EXPECT_EQ(l.entries.front().text, "w5000");
     EXPECT_EQ(l.printed, "Error: maximum in list reached\nmaximum of the list is: 5000\n");
+}
+
+TEST(LoadNameList, ALineLongerThanTheReadBlockIsOneLine) {
+    char path[] = "/tmp/gamesieve-list-XXXXXX";
+    const int fd = ::mkstemp(path);
+    ASSERT_GE(fd, 0);
+    std::string words;
+    for (int i = 0; words.size() < 3 * read_block_size; ++i)
+        words += "w" + std::to_string(i) + std::string(800, ' ');
+    const std::string text = "first\n" + words + "\nlast\n";
+    ASSERT_EQ(::write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    ::close(fd);
+    captured_console out;
+    name_list list;
+    ASSERT_TRUE(load_name_list(path, list, true, true, out.con));
+    ::unlink(path);
+    ASSERT_GE(list.entries.size(), 3u);
+    EXPECT_EQ(list.entries.front().text, "first");
+    EXPECT_EQ(list.entries.back().text, "last");
+    EXPECT_EQ(list.entries[1].text, "w" + std::to_string(list.entries.size() - 3));  // the line's last word
+    EXPECT_EQ(out.text(), "");  // quiet: no Reading line
 }
 
 TEST(LoadNameList, MissingFileIsAnnouncedThenReported) {
