@@ -61,16 +61,16 @@ constexpr std::array<look_up, 3> general_look_ups = {{
     {list_id::computers_when_opponent_is, player_class::depends_on_opponent},
 }};
 
+// Sets result from the first of the lists that the text matches; leaves it alone when none does.
 template <std::size_t n>
-bool judge_by(std::string_view text, const std::array<look_up, n>& rows, const name_lists& lists,
+void judge_by(std::string_view text, const std::array<look_up, n>& rows, const name_lists& lists,
               judged_by rule, judgement& result) {
     for (const look_up& row : rows) {
         if (list_contains(text, list_of(lists, row.list))) {
             result = {row.kind, rule, row.list};
-            return true;
+            return;
         }
     }
-    return false;
 }
 
 // The account name without its rating group; a name without a brace is only trimmed, with no copy.

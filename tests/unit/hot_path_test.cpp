@@ -51,6 +51,9 @@ long allocations_to_sort(const std::string& input, const name_lists& lists) {
     EXPECT_TRUE(sort_inputs(inputs, lists, {}, pipeline, outs, con.con, nullptr, counts, {}));
     const long used = allocations - before;
     EXPECT_TRUE(close_outputs(outs, con.con));
+    EXPECT_EQ(counts.input_bytes, input.size());
+    EXPECT_EQ(counts.games[static_cast<std::size_t>(output_role::comp_vs_human)] * 3,
+              counts.games[0] + counts.games[1] + counts.games[2] + counts.games[3] + counts.games[4]);
     return used;
 }
 
