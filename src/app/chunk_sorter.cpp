@@ -1,6 +1,10 @@
 #include "app/chunk_sorter.hpp"
 
+#include <bit>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "header/tag_capture.hpp"
 #include "text/text.hpp"
@@ -10,6 +14,25 @@ namespace {
 
 bool is_right_blank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Bit i is set when block[i] is a line feed, for the 64 bytes of block.
+std::uint64_t line_feed_mask(const char* block) {
+#if defined(__SSE2__)
+    const __m128i feed = _mm_set1_epi8('\n');
+    std::uint64_t mask = 0;
+    for (int part = 0; part < 4; ++part) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * part));
+        const auto bits = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, feed)));
+        mask |= static_cast<std::uint64_t>(bits) << (16 * part);
+    }
+    return mask;
+#else
+    std::uint64_t mask = 0;
+    for (int i = 0; i < 64; ++i)
+        mask |= static_cast<std::uint64_t>(block[i] == '\n') << i;
+    return mask;
+#endif
 }
 
 void append_line(std::string& file, std::string_view line) {
@@ -83,38 +106,52 @@ void sort_chunk(std::string_view bytes, bool ends_input, const name_lists& lists
     sorter.in_header = false;
     sorter.current = output_role::rest_vs_rest;
     sorter.games = 0;
+    sorter.header.held.input = bytes.data();
 
     const char* const begin = bytes.data();
     const char* const end = begin + bytes.size();
-    const char* p = begin;
     // Lines that go out exactly as they stand (no trailing blank, no tag section involved) gather into a
     // run that is copied to the current output in one go.
-    const char* run = p;
+    const char* run = begin;
     std::uint64_t number = 0;
     const auto flush_run = [&](const char* upto) {
         if (upto > run) result.files[static_cast<std::size_t>(sorter.current)].append(run, upto);
     };
-    while (p < end) {
-        const auto* feed = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-        const char* const line_end = feed != nullptr ? feed : end;
-        const char* const next = feed != nullptr ? feed + 1 : end;
+    // One line, [line_begin, line_end), followed by a line feed unless it is the last of an input.
+    const auto handle = [&](const char* line_begin, const char* line_end, bool has_feed) {
         ++number;
-        const bool may_be_tag = line_end > p && *p == '[';
-        const bool trimmed = line_end == p || !is_right_blank(line_end[-1]);
-        if (!sorter.in_header && !may_be_tag && trimmed && feed != nullptr) {
-            p = next;
-            continue;
-        }
-        flush_run(p);
-        const std::string_view line = trimmed_right(std::string_view(p, static_cast<std::size_t>(line_end - p)));
+        const bool may_be_tag = line_end > line_begin && *line_begin == '[';
+        const bool trimmed = line_end == line_begin || !is_right_blank(line_end[-1]);
+        if (!sorter.in_header && !may_be_tag && trimmed && has_feed) return;
+        flush_run(line_begin);
+        const std::string_view line =
+            trimmed_right(std::string_view(line_begin, static_cast<std::size_t>(line_end - line_begin)));
         if (!sorter.in_header && !may_be_tag) {
             append_line(result.files[static_cast<std::size_t>(sorter.current)], line);
         } else {
             process_slow_line(line, number, lists, settings, sorter, result);
         }
-        p = next;
-        run = p;
+        run = has_feed ? line_end + 1 : line_end;
+    };
+
+    // The line feeds are found a block of 64 bytes at a time, as a bit mask, rather than by a search per line.
+    const char* line_begin = begin;
+    const char* scanned = begin;
+    for (; end - scanned >= 64; scanned += 64) {
+        for (std::uint64_t mask = line_feed_mask(scanned); mask != 0; mask &= mask - 1) {
+            const char* const feed = scanned + std::countr_zero(mask);
+            handle(line_begin, feed, true);
+            line_begin = feed + 1;
+        }
     }
+    while (scanned < end) {
+        const auto* feed = static_cast<const char*>(std::memchr(scanned, '\n', static_cast<std::size_t>(end - scanned)));
+        if (feed == nullptr) break;
+        handle(line_begin, feed, true);
+        line_begin = feed + 1;
+        scanned = feed + 1;
+    }
+    if (line_begin < end) handle(line_begin, end, false);
     flush_run(end);
     result.lines = number;
     if (ends_input && sorter.in_header) end_header(sorter, lists, settings, result);

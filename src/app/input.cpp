@@ -151,9 +151,6 @@ ssize_t unpack_step(decoder& d, compression format, char* buffer, std::size_t ca
             break;
         }
         case compression::gzip: {
-            if (d.stream_ended && in_size > 0) {
-                if (inflateReset(&d.gzip) != Z_OK) return -1;
-            }
             d.gzip.next_in = reinterpret_cast<Bytef*>(in);
             d.gzip.avail_in = static_cast<uInt>(in_size);
             d.gzip.next_out = reinterpret_cast<Bytef*>(buffer);
@@ -162,16 +159,17 @@ ssize_t unpack_step(decoder& d, compression format, char* buffer, std::size_t ca
             made = capacity - d.gzip.avail_out;
             if (ret != Z_OK && ret != Z_STREAM_END && ret != Z_BUF_ERROR) return damage(d, made);
             taken = in_size - d.gzip.avail_in;
-            d.stream_ended = ret == Z_STREAM_END;
+            // A member that ends makes way for the next one at once; until bytes of it are taken, the
+            // stream stands at the end of a member.
+            if (ret == Z_STREAM_END) {
+                if (inflateReset(&d.gzip) != Z_OK) return -1;
+                d.stream_ended = true;
+            } else if (taken > 0) {
+                d.stream_ended = false;
+            }
             break;
         }
         case compression::bzip2: {
-            if (d.stream_ended && in_size > 0) {
-                BZ2_bzDecompressEnd(&d.bzip2);
-                d.bzip2 = bz_stream{};
-                d.bzip2_ready = BZ2_bzDecompressInit(&d.bzip2, 0, 0) == BZ_OK;
-                if (!d.bzip2_ready) return -1;
-            }
             d.bzip2.next_in = in;
             d.bzip2.avail_in = static_cast<unsigned>(in_size);
             d.bzip2.next_out = buffer;
@@ -180,7 +178,16 @@ ssize_t unpack_step(decoder& d, compression format, char* buffer, std::size_t ca
             made = capacity - d.bzip2.avail_out;
             if (ret != BZ_OK && ret != BZ_STREAM_END) return damage(d, made);
             taken = in_size - d.bzip2.avail_in;
-            d.stream_ended = ret == BZ_STREAM_END;
+            if (ret == BZ_STREAM_END) {
+                // The next stream of a concatenation needs a fresh decompressor.
+                BZ2_bzDecompressEnd(&d.bzip2);
+                d.bzip2 = bz_stream{};
+                d.bzip2_ready = BZ2_bzDecompressInit(&d.bzip2, 0, 0) == BZ_OK;
+                if (!d.bzip2_ready) return -1;
+                d.stream_ended = true;
+            } else if (taken > 0) {
+                d.stream_ended = false;
+            }
             break;
         }
         case compression::none:

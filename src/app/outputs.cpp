@@ -48,8 +48,8 @@ bool open_outputs(outputs& outs, std::string_view dir, console& con) {
     for (std::size_t i = 0; i < output_count; ++i) {
         do {
             fds[i] = ::open(paths[i].c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-        } while (fds[i] < 0 && errno == EINTR);
-        if (fds[i] < 0) {
+        } while (fds[i] == -1 && errno == EINTR);
+        if (fds[i] == -1) {
             print_line(con, msg_cannot_open, paths[i], msg_name_end);
             for (std::size_t j = 0; j < i; ++j)
                 ::close(fds[j]);

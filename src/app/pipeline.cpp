@@ -77,7 +77,10 @@ chunk* take_free(pipeline_state& state) {
     return c;
 }
 
-void submit(pipeline_state& state, chunk* c) {
+// Hands a filled chunk to the workers, with what the writer and the sorter must know about its end.
+void submit(pipeline_state& state, chunk* c, bool ends_input, bool read_failed) {
+    c->ends_input = ends_input;
+    c->read_failed = read_failed;
     {
         std::lock_guard guard(state.lock);
         c->sequence = state.produced++;
@@ -124,9 +127,7 @@ bool read_one_input(pipeline_state& state, input_stream& input, std::size_t inde
                 const std::size_t feed = bytes.rfind('\n');
                 c->size = feed == std::string_view::npos ? 0 : feed + 1;
             }
-            c->ends_input = true;
-            c->read_failed = failed;
-            submit(state, c);
+            submit(state, c, true, failed);
             return !failed;
         }
         const std::size_t cut = find_last_game_start(std::string_view(c->data.get(), c->size));
@@ -140,9 +141,7 @@ bool read_one_input(pipeline_state& state, input_stream& input, std::size_t inde
         next->size = c->size - cut;
         std::memcpy(next->data.get(), c->data.get() + cut, next->size);
         c->size = cut;
-        c->ends_input = false;
-        c->read_failed = false;
-        submit(state, c);
+        submit(state, c, false, false);
         c = next;
         target = std::max(chunk_bytes, c->size + 1);
     }

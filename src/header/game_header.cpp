@@ -25,11 +25,11 @@ void clear_game_header(game_header& header) {
 }
 
 void hold_line(held_lines& held, std::string_view line) {
-    held.pieces.push_back({line.data(), 0, line.size()});
+    held.pieces.push_back({false, static_cast<std::size_t>(line.data() - held.input), line.size()});
 }
 
 void hold_rewritten_line(held_lines& held, std::string_view line) {
-    held.pieces.push_back({nullptr, held.rewritten.size(), line.size()});
+    held.pieces.push_back({true, held.rewritten.size(), line.size()});
     held.rewritten.append(line);
 }
 
@@ -39,8 +39,8 @@ std::size_t held_count(const held_lines& held) {
 
 std::string_view held_line(const held_lines& held, std::size_t index) {
     const held_lines::piece& piece = held.pieces[index];
-    if (piece.input != nullptr) return {piece.input, piece.size};
-    return std::string_view(held.rewritten).substr(piece.begin, piece.size);
+    if (piece.rewritten) return std::string_view(held.rewritten).substr(piece.begin, piece.size);
+    return {held.input + piece.begin, piece.size};
 }
 
 }  // namespace gs

@@ -29,15 +29,16 @@ struct player_slot {
     bool flagged_human = false;     // a WhiteType "human" tag
 };
 
-// The game's tag lines in order of arrival. A line that tag treatment left as it was is held as a view
-// of the input, which stays in place until the game is written; a rewritten line is kept in rewritten
-// and held by its offset there, since that buffer may move as it grows.
+// The game's tag lines in order of arrival. A line that tag treatment left as it was is held by its place
+// in the input, which stays in place until the game is written; a rewritten line is kept in rewritten
+// and held by its place there (an offset, since that buffer may move as it grows).
 struct held_lines {
     struct piece {
-        const char* input;  // the line in the input, or nullptr for a line in rewritten
-        std::size_t begin;  // offset in rewritten when input is nullptr
+        bool rewritten;     // the line is in rewritten, not in the input
+        std::size_t begin;  // offset from input (or in rewritten)
         std::size_t size;
     };
+    const char* input = nullptr;  // the start of the input that kept lines lie in
     std::string rewritten;
     std::vector<piece> pieces;
 };
@@ -57,7 +58,8 @@ struct game_header {
 // Empties every text and list of the header and zeroes every number and flag, keeping the capacity.
 void clear_game_header(game_header& header);
 
-// Holds a line that lies in the input, which must stay in place until the held lines are written.
+// Holds a line that lies in the input starting at held.input, which must stay in place until the held
+// lines are written.
 void hold_line(held_lines& held, std::string_view line);
 // Holds a copy of a rewritten line.
 void hold_rewritten_line(held_lines& held, std::string_view line);

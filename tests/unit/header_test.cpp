@@ -66,15 +66,17 @@ TEST(PlayerTags, FlagsFromTypeTitleAndIsComp) {
 
 TEST(HeldLines, KeptLinesAreViewsAndRewrittenLinesCopies) {
     held_lines held;
-    const std::string input = "[White \"x\"]";
-    hold_line(held, input);
+    const std::string input = "*\n[White \"x\"]";
+    held.input = input.data();
+    hold_line(held, std::string_view(input).substr(2));
     std::string rewritten = "[Date \"1998.??.??\"]";
     hold_rewritten_line(held, rewritten);
     rewritten = "changed";
     for (int i = 0; i < 100; ++i)
         hold_rewritten_line(held, "[Round \"" + std::to_string(i) + "\"]");  // the buffer moves
     ASSERT_EQ(held_count(held), 102u);
-    EXPECT_EQ(held_line(held, 0).data(), input.data());
+    EXPECT_EQ(held_line(held, 0).data(), input.data() + 2);
+    EXPECT_EQ(held_line(held, 0), "[White \"x\"]");
     EXPECT_EQ(held_line(held, 1), "[Date \"1998.??.??\"]");
     EXPECT_EQ(held_line(held, 101), "[Round \"99\"]");
 }

@@ -276,6 +276,22 @@ namespace {
 
 // The index must give the answer of trying every entry, for any entries and any candidate. Small
 // alphabets make overlapping patterns (the hard case for the substring automaton) common.
+TEST(NameIndex, RecordsTheEndPairsThatCandidatesAreFilteredBy) {
+    const name_list list = make_list({entry("AB", false, false), entry("CDE", false, true), entry("FGH", true, false)});
+    const auto pair = [](char first, char second) {
+        return static_cast<std::size_t>(static_cast<unsigned char>(first)) << 8 | static_cast<unsigned char>(second);
+    };
+    EXPECT_TRUE(list.index.exact_pairs.test(pair('A', 'B')));
+    EXPECT_FALSE(list.index.exact_pairs.test(pair('A', 'A')));
+    EXPECT_TRUE(list.index.prefix_pairs.test(pair('C', 'D')));
+    EXPECT_FALSE(list.index.prefix_pairs.test(pair('C', 'C')));
+    EXPECT_TRUE(list.index.suffix_pairs.test(pair('G', 'H')));
+    EXPECT_FALSE(list.index.suffix_pairs.test(pair('G', 'G')));
+    EXPECT_TRUE(list.index.prefix_lengths.test(3));
+    EXPECT_TRUE(list.index.suffix_lengths.test(3));
+    EXPECT_FALSE(list.index.prefix_lengths.test(2));
+}
+
 TEST(NameIndex, AgreesWithTheScanOnRandomListsAndCandidates) {
     std::mt19937 random(20261208);
     const std::string alphabets[] = {"ab", "abc", "ab\xff\0", "abcdefghij"};
