@@ -74,8 +74,7 @@ void process_slow_line(std::string_view line, std::uint64_t number, const name_l
             ++sorter.games;
             sorter.game_line = number;
         }
-        if (tag_line_is_kept(line)) {
-            capture_kept_tag_line(line, sorter.header);
+        if (capture_if_kept(line, sorter.header)) {
             hold_line(sorter.header.held, line);
         } else {
             sorter.tag_line.assign(line);

@@ -50,18 +50,42 @@ void capture_player_flag(std::string_view line, std::string_view field, player_s
     }
 }
 
+// The tags that tag treatment reads or rewrites; every other tag line passes as it is.
+enum class tag_kind { other, white, black, site, event, date, white_flag, black_flag };
+
+// The kind of a tag by its name, told apart by length first, since most tag lines are of other tags.
+tag_kind kind_of_tag(std::string_view name) {
+    switch (name.size()) {
+        case 4:
+            if (name == "Site") return tag_kind::site;
+            if (name == "Date") return tag_kind::date;
+            break;
+        case 5:
+            if (name == "White") return tag_kind::white;
+            if (name == "Black") return tag_kind::black;
+            if (name == "Event") return tag_kind::event;
+            break;
+        case 9:
+        case 10:
+        case 11:
+            if (name.starts_with("White")) return tag_kind::white_flag;
+            if (name.starts_with("Black")) return tag_kind::black_flag;
+            break;
+        default:
+            break;
+    }
+    return tag_kind::other;
+}
+
 // The capture shared by both paths; Event and Date lines are left to handle_tag_line.
-void capture_plain(std::string_view line, std::string_view name, game_header& header) {
-    if (name == "White") {
-        extract_tag_value(line, name, header.white.name);
-    } else if (name == "Black") {
-        extract_tag_value(line, name, header.black.name);
-    } else if (name == "Site") {
-        extract_tag_value(line, name, header.site);
-    } else if (name.starts_with("White")) {
-        capture_player_flag(line, name.substr(5), header.white);
-    } else if (name.starts_with("Black")) {
-        capture_player_flag(line, name.substr(5), header.black);
+void capture_plain(std::string_view line, std::string_view name, tag_kind kind, game_header& header) {
+    switch (kind) {
+        case tag_kind::white: extract_tag_value(line, name, header.white.name); break;
+        case tag_kind::black: extract_tag_value(line, name, header.black.name); break;
+        case tag_kind::site: extract_tag_value(line, name, header.site); break;
+        case tag_kind::white_flag: capture_player_flag(line, name.substr(5), header.white); break;
+        case tag_kind::black_flag: capture_player_flag(line, name.substr(5), header.black); break;
+        default: break;
     }
 }
 
@@ -99,23 +123,34 @@ void handle_tag_line(std::string& line, game_header& header, std::string& warnin
     remove_all(line, escaped_quote);
     if (line.empty()) return;
     const std::string_view name = tag_name_of(line);
-    if (name == "Event") {
+    const tag_kind kind = kind_of_tag(name);
+    if (kind == tag_kind::event) {
         if (extract_tag_value(line, name, header.event)) extract_event_date(line, header);
-    } else if (name == "Date") {
+    } else if (kind == tag_kind::date) {
         if (starts_with(line, date_line_start)) treat_date_line(line, header, warnings);
     } else {
-        capture_plain(line, name, header);
+        capture_plain(line, name, kind, header);
     }
 }
 
 bool tag_line_is_kept(std::string_view line) {
     if (std::memchr(line.data(), '\\', line.size()) != nullptr) return false;
-    const std::string_view name = tag_name_of(line);
-    return name != "Event" && name != "Date";
+    const tag_kind kind = kind_of_tag(tag_name_of(line));
+    return kind != tag_kind::event && kind != tag_kind::date;
 }
 
 void capture_kept_tag_line(std::string_view line, game_header& header) {
-    capture_plain(line, tag_name_of(line), header);
+    const std::string_view name = tag_name_of(line);
+    capture_plain(line, name, kind_of_tag(name), header);
+}
+
+bool capture_if_kept(std::string_view line, game_header& header) {
+    if (std::memchr(line.data(), '\\', line.size()) != nullptr) return false;
+    const std::string_view name = tag_name_of(line);
+    const tag_kind kind = kind_of_tag(name);
+    if (kind == tag_kind::event || kind == tag_kind::date) return false;
+    capture_plain(line, name, kind, header);
+    return true;
 }
 
 }  // namespace gs

@@ -37,4 +37,7 @@ void handle_tag_line(std::string& line, game_header& header, std::string& warnin
 bool tag_line_is_kept(std::string_view line);
 void capture_kept_tag_line(std::string_view line, game_header& header);
 
+// Both in one: when the line is kept, captures it and returns true; otherwise does nothing.
+bool capture_if_kept(std::string_view line, game_header& header);
+
 }  // namespace gs
