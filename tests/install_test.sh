@@ -21,6 +21,13 @@ if [ -n "$warnings" ]; then
 fi
 LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$prefix/share/man/man1/gamesieve.1" | grep -q "EXIT STATUS"
 
+# The manual and --help name the lists directory of the prefix installed to.
+lists="$prefix/share/gamesieve/lists"
+grep -q "$lists" "$prefix/share/man/man1/gamesieve.1"
+! grep -q "@GAMESIEVE_LISTS_DIR@" "$prefix/share/man/man1/gamesieve.1"
+"$prefix/bin/gamesieve" --help | grep -qF "installed with this program are in $(realpath "$lists")."
+"$prefix/bin/gamesieve" --check-lists --quiet --lists "$lists"
+
 mkdir "$prefix/work"
 cd "$prefix/work"
 cp "$prefix/share/gamesieve/lists/"*.cfg .

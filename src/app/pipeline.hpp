@@ -24,7 +24,7 @@
 
 namespace gs {
 
-inline constexpr std::size_t default_chunk_bytes = std::size_t{1} << 20;
+inline constexpr std::size_t default_chunk_bytes = std::size_t{1} << 19;
 
 struct pipeline_settings {
     unsigned threads = 1;                      // sorting workers

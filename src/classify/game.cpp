@@ -74,6 +74,12 @@ void classify_game(const game_header& header, const name_lists& lists, const cla
                    classifier& scratch, game_verdict& verdict) {
     const player_names names = repaired_names(header);
     game_facts facts = facts_of(header);
+    if (facts.server == server_kind::other) {
+        // Site and Event repeat from game to game as names do, so their answers are kept as well.
+        const bool listed = memo_list_contains(scratch.memo, header.site, list_id::adv_events, lists) ||
+                            memo_list_contains(scratch.memo, header.event, list_id::adv_events, lists);
+        facts.advanced_event = listed ? game_facts::answer::yes : game_facts::answer::no;
+    }
     const judgement white = memo_judge_name(scratch.memo, names.white, facts.server, lists, scratch.forms);
     verdict.white = settle_player(white, header.white, header, lists, options.player_tags, facts);
     const judgement black = memo_judge_name(scratch.memo, names.black, facts.server, lists, scratch.forms);

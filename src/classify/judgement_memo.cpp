@@ -5,8 +5,18 @@
 namespace gs {
 namespace {
 
-std::uint64_t hash_of(std::string_view name, server_kind server) {
-    std::uint64_t hash = 14695981039346656037ull ^ static_cast<std::uint64_t>(server);
+// The answer spaces: the three servers' name judgements, then one per list asked by text.
+constexpr std::uint8_t server_space_count = 3;
+
+std::uint8_t space_of(server_kind server) {
+    return static_cast<std::uint8_t>(server);
+}
+std::uint8_t space_of(list_id id) {
+    return static_cast<std::uint8_t>(server_space_count + static_cast<std::uint8_t>(id));
+}
+
+std::uint64_t hash_of(std::string_view name, std::uint8_t space) {
+    std::uint64_t hash = 14695981039346656037ull ^ space;
     for (char c : name)
         hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
     return hash;
@@ -23,34 +33,47 @@ void empty_memo(judgement_memo& memo) {
     memo.slots_used = 0;
 }
 
-}  // namespace
-
-judgement memo_judge_name(judgement_memo& memo, std::string_view name, server_kind server,
-                          const name_lists& lists, name_forms& forms) {
-    if (name.size() > memo_longest_name) return judge_name(name, server, lists, forms);
+// The kept answer for (text, space), or make's answer, which is then kept.
+template <typename maker>
+judgement remembered(judgement_memo& memo, std::string_view text, std::uint8_t space, maker make) {
+    if (text.size() > memo_longest_name) return make();
     if (!memo.slots) empty_memo(memo);
-    const std::uint64_t hash = hash_of(name, server);
+    const std::uint64_t hash = hash_of(text, space);
     constexpr std::size_t mask = memo_slot_count - 1;
     std::size_t at = static_cast<std::size_t>(hash ^ (hash >> 31)) & mask;
     for (; memo.slots[at].used; at = (at + 1) & mask) {
         const judgement_memo::slot& slot = memo.slots[at];
-        if (slot.hash == hash && slot.server == server && slot.name_size == name.size() &&
-            std::memcmp(memo.arena.get() + slot.name_at, name.data(), name.size()) == 0) {
+        if (slot.hash == hash && slot.space == space && slot.name_size == text.size() &&
+            std::memcmp(memo.arena.get() + slot.name_at, text.data(), text.size()) == 0) {
             return slot.value;
         }
     }
-    const judgement value = judge_name(name, server, lists, forms);
+    const judgement value = make();
     // At most half the slots are used, so a probe always ends; a full table starts again empty.
-    if (memo.slots_used >= memo_slot_count / 2 || memo.arena_used + name.size() > memo_arena_bytes) {
+    if (memo.slots_used >= memo_slot_count / 2 || memo.arena_used + text.size() > memo_arena_bytes) {
         empty_memo(memo);
         at = static_cast<std::size_t>(hash ^ (hash >> 31)) & mask;
     }
-    if (!name.empty()) std::memcpy(memo.arena.get() + memo.arena_used, name.data(), name.size());
-    memo.slots[at] = {hash, static_cast<std::uint32_t>(memo.arena_used), static_cast<std::uint16_t>(name.size()),
-                      server, true, value};
-    memo.arena_used += name.size();
+    if (!text.empty()) std::memcpy(memo.arena.get() + memo.arena_used, text.data(), text.size());
+    memo.slots[at] = {hash, static_cast<std::uint32_t>(memo.arena_used), static_cast<std::uint16_t>(text.size()),
+                      space, true, value};
+    memo.arena_used += text.size();
     ++memo.slots_used;
     return value;
+}
+
+}  // namespace
+
+judgement memo_judge_name(judgement_memo& memo, std::string_view name, server_kind server,
+                          const name_lists& lists, name_forms& forms) {
+    return remembered(memo, name, space_of(server), [&] { return judge_name(name, server, lists, forms); });
+}
+
+bool memo_list_contains(judgement_memo& memo, std::string_view text, list_id id, const name_lists& lists) {
+    const judgement answer = remembered(memo, text, space_of(id), [&] {
+        return judgement{list_contains(text, list_of(lists, id)) ? player_class::computer : player_class::unknown};
+    });
+    return answer.kind == player_class::computer;
 }
 
 }  // namespace gs

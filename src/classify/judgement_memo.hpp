@@ -1,8 +1,9 @@
 // A bounded table of name judgements, so that a name that recurs (real databases repeat their players
-// thousands of times) pays for the list look-ups once.
+// thousands of times) pays for the list look-ups once; it keeps the advanced-event list's answers for Site
+// and Event values too, which repeat as often.
 //
-// A judgement of a name depends only on the name and the game's server, and the lists are fixed for the
-// run, so a kept answer is always right. The table has a fixed number of slots and a fixed arena for the
+// A judgement of a name depends only on the name and the game's server, a list's answer only on the
+// text, and the lists are fixed for the run, so a kept answer is always right. The table has a fixed number of slots and a fixed arena for the
 // names; when either is full it is emptied and fills again, so memory stays bounded and, once its buffers
 // exist, nothing is allocated.
 #pragma once
@@ -16,8 +17,8 @@
 
 namespace gs {
 
-inline constexpr std::size_t memo_slot_count = std::size_t{1} << 14;  // a power of two
-inline constexpr std::size_t memo_arena_bytes = std::size_t{1} << 19;
+inline constexpr std::size_t memo_slot_count = std::size_t{1} << 17;  // a power of two
+inline constexpr std::size_t memo_arena_bytes = std::size_t{1} << 20;
 inline constexpr std::size_t memo_longest_name = 255;  // longer names are judged every time
 
 struct judgement_memo {
@@ -25,7 +26,7 @@ struct judgement_memo {
         std::uint64_t hash = 0;
         std::uint32_t name_at = 0;
         std::uint16_t name_size = 0;
-        server_kind server = server_kind::other;
+        std::uint8_t space = 0;  // what the answer is to: a server's name judgement, or a list's look-up
         bool used = false;
         judgement value;
     };
@@ -38,5 +39,8 @@ struct judgement_memo {
 // The judgement of name on server: the kept one, or judge_name's answer, which is then kept.
 judgement memo_judge_name(judgement_memo& memo, std::string_view name, server_kind server,
                           const name_lists& lists, name_forms& forms);
+
+// Whether text is in the list: the kept answer, or list_contains's, which is then kept.
+bool memo_list_contains(judgement_memo& memo, std::string_view text, list_id id, const name_lists& lists);
 
 }  // namespace gs

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,7 +15,7 @@
 namespace gs {
 
 // The kind of a player, as classification decides it.
-enum class player_class : int {
+enum class player_class : std::uint8_t {
     unknown = 0,
     computer = 1,
     human = 2,

@@ -55,21 +55,24 @@ enum class tag_kind { other, white, black, site, event, date, white_flag, black_
 
 // The kind of a tag by its name, told apart by length first, since most tag lines are of other tags.
 tag_kind kind_of_tag(std::string_view name) {
+    // Comparisons of a fixed number of bytes, which the compiler turns into single loads.
+    const auto is = [&](const char (&word)[5]) { return std::memcmp(name.data(), word, 4) == 0; };
+    const auto starts = [&](const char (&word)[6]) { return std::memcmp(name.data(), word, 5) == 0; };
     switch (name.size()) {
         case 4:
-            if (name == "Site") return tag_kind::site;
-            if (name == "Date") return tag_kind::date;
+            if (is("Site")) return tag_kind::site;
+            if (is("Date")) return tag_kind::date;
             break;
         case 5:
-            if (name == "White") return tag_kind::white;
-            if (name == "Black") return tag_kind::black;
-            if (name == "Event") return tag_kind::event;
+            if (starts("White")) return tag_kind::white;
+            if (starts("Black")) return tag_kind::black;
+            if (starts("Event")) return tag_kind::event;
             break;
         case 9:
         case 10:
         case 11:
-            if (name.starts_with("White")) return tag_kind::white_flag;
-            if (name.starts_with("Black")) return tag_kind::black_flag;
+            if (starts("White")) return tag_kind::white_flag;
+            if (starts("Black")) return tag_kind::black_flag;
             break;
         default:
             break;

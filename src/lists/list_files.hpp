@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,7 +18,7 @@
 namespace gs {
 
 // The twelve lists, in the order in which they are loaded.
-enum class list_id : std::size_t {
+enum class list_id : std::uint8_t {
     humans,
     humans_icc_rest,
     human_events,

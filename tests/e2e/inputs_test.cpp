@@ -206,3 +206,42 @@ TEST(CompressedInput, TextThatMerelyStartsLikeAMagicNumberIsText) {
 
 }  // namespace
 }  // namespace gs::testing
+
+namespace gs::testing {
+namespace {
+
+// The recipe for sorting past one machine: each file of a dump sorted in its own directory (by GNU
+// parallel, on any host), then each output concatenated in the order of the files. It must equal one run
+// over all the files.
+TEST(SortingInPieces, EachFileInItsOwnDirectoryThenConcatenatedEqualsOneRun) {
+    const std::string games = source_file("examples/games.pgn") + source_file("tests/data/online-games.pgn");
+    std::vector<std::string> parts;
+    for (std::size_t at = 0; at < games.size();) {
+        // Cut anywhere, also inside a game's tags, as monthly archives need not be cut at games.
+        const std::size_t size = std::min<std::size_t>(games.size() - at, 50'000 + parts.size() * 7'777);
+        parts.push_back(games.substr(at, size));
+        at += size;
+    }
+    sieve_dir whole;
+    copy_default_lists(whole);
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        names.push_back("part-" + std::to_string(i) + ".pgn");
+        whole.write(names.back(), parts[i]);
+    }
+    ASSERT_EQ(whole.run(names).status, 0);
+
+    std::map<std::string, std::string> concatenated;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        sieve_dir piece;
+        copy_default_lists(piece);
+        piece.write("in.pgn", parts[i]);
+        ASSERT_EQ(piece.run({"-q", "in.pgn"}).status, 0);
+        for (const auto& [name, bytes] : piece.outputs())
+            concatenated[name] += bytes;
+    }
+    EXPECT_EQ(whole.outputs(), concatenated);
+}
+
+}  // namespace
+}  // namespace gs::testing

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
+#include <random>
 #include <regex>
 
 #include "support/sieve_dir.hpp"
@@ -78,20 +80,80 @@ TEST(QuietOption, SilencesTheReadingLinesButNotWarningsOrErrors) {
     EXPECT_EQ(dir.run({"-q", "a.pgn"}).out, "Error: During opening humans.cfg\n");
 }
 
-TEST(ThreadsOption, EveryCountGivesTheSameResult) {
-    const std::string games = source_file("examples/games.pgn");
-    sieve_dir one;
-    copy_default_lists(one);
-    one.write("g.pgn", games);
-    const run_result first = one.run({"-j", "1", "g.pgn"});
-    for (const char* threads : {"2", "7"}) {
+// Inputs whose chunk boundaries can fall anywhere: real games, awkward files, and generated games with
+// giant lines, runs of blank lines inside tag sections, and a file that ends inside a game's tags.
+std::vector<std::pair<std::string, std::string>> sameness_inputs() {
+    std::vector<std::pair<std::string, std::string>> inputs = {
+        {"example", source_file("examples/games.pgn")},
+        {"online", source_file("tests/data/online-games.pgn")},
+    };
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(GAMESIEVE_SOURCE_DIR) + "/tests/data/edge")) {
+        if (entry.path().extension() == ".pgn")
+            inputs.emplace_back(entry.path().filename().string(), source_file("tests/data/edge/" + entry.path().filename().string()));
+    }
+    std::string generated;
+    std::mt19937 random(7);
+    for (int game = 0; game < 400; ++game) {
+        generated += "[Event \"Gen " + std::to_string(game) + "\"]\n";
+        for (unsigned blanks = random() % 4; blanks > 0; --blanks)
+            generated += (random() % 2 != 0) ? "\n" : " \t\r\n";
+        generated += "[White \"" + std::string(game % 7 == 0 ? "Deep Blue" : "Kasparov, G") + "\"]\n";
+        generated += "[Date \"19" + std::to_string(50 + game % 50) + ".1x.0" + std::to_string(game % 9) + "\"]\n";
+        if (game % 50 == 0) generated += "[Annotator \"" + std::string(100'000 + random() % 1000, 'a') + "\"]\n";
+        generated += "\n1. e4 e5 " + std::string(random() % 3 == 0 ? 70'000 : 60, 'x') + " *\n\n";
+    }
+    inputs.emplace_back("generated", generated + "[Event \"Cut\"]\n[White \"Deep Blue\"]\n\n");
+    std::string noise(300'000, '\0');
+    for (char& c : noise) {
+        const unsigned r = random() % 8;
+        c = r == 0 ? '\n' : r == 1 ? '[' : r == 2 ? '"' : r == 3 ? ' ' : static_cast<char>(random());
+    }
+    inputs.emplace_back("noise", noise);
+    return inputs;
+}
+
+TEST(ThreadsOption, EveryCountAndChunkSizeGivesTheSameBytes) {
+    const std::vector<std::vector<std::string>> settings = {
+        {"-j", "2"}, {"-j", "7", "--chunk-bytes", "1"}, {"-j", "2", "--chunk-bytes", "64"},
+        {"-j", "1", "--chunk-bytes", "4096"}, {"-j", "3", "--chunk-bytes", "100000"}};
+    for (const auto& [name, bytes] : sameness_inputs()) {
+        sieve_dir one;
+        copy_default_lists(one);
+        one.write("g.pgn", bytes);
+        const run_result first = one.run({"-j", "1", "g.pgn"});
+        for (const std::vector<std::string>& setting : settings) {
+            sieve_dir dir;
+            copy_default_lists(dir);
+            dir.write("g.pgn", bytes);
+            std::vector<std::string> args = setting;
+            args.push_back("g.pgn");
+            const run_result r = dir.run(args);
+            EXPECT_EQ(r.status, first.status) << name << " " << setting[1];
+            EXPECT_EQ(r.out, first.out) << name << " " << setting[1];
+            EXPECT_TRUE(dir.outputs() == one.outputs()) << name << " " << setting[1];
+        }
+    }
+}
+
+TEST(ThreadsOption, AWriteFailureStopsAtTheSamePointForEveryCount) {
+    std::string games;
+    for (int i = 0; i < 3000; ++i)
+        games += i % 3 == 0 ? "[White \"Deep Blue\"]\n[Black \"Deep Blue\"]\n\n1. e4 *\n\n" : "[White \"X\"]\n\n1. d4 *\n\n";
+    std::optional<std::map<std::string, std::string>> expected;
+    std::string expected_out;
+    for (const char* threads : {"1", "2", "7"}) {
         sieve_dir dir;
-        copy_default_lists(dir);
+        dir.write("computers.cfg", "DEEPBLUE\n");
+        std::filesystem::create_symlink("/dev/full", dir.path() + "/rest_vs_rest.pgn");
         dir.write("g.pgn", games);
-        const run_result r = dir.run({"--threads", threads, "g.pgn"});
-        EXPECT_EQ(r.status, first.status);
-        EXPECT_EQ(r.out, first.out);
-        EXPECT_EQ(dir.outputs(), one.outputs());
+        const run_result r = dir.run({"-j", threads, "--chunk-bytes", "5000", "g.pgn"});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, reading_lines() + "Error: During writing file 'rest_vs_rest.pgn'\n");
+        const auto written = std::map<std::string, std::string>{{"comp_vs_comp.pgn", *dir.read("comp_vs_comp.pgn")}};
+        if (!expected) expected = written;
+        EXPECT_EQ(written, *expected) << threads;
+        // Nothing after the failing chunk: the first chunk's games only.
+        EXPECT_LT(written.at("comp_vs_comp.pgn").size(), 5000u);
     }
 }
 
