@@ -51,8 +51,12 @@ void end_header(chunk_sorter& sorter, const name_lists& lists, const sort_settin
     sorter.in_header = false;
     const auto index = static_cast<std::size_t>(sorter.current);
     std::string& file = result.files[index];
-    for (std::size_t i = 0; i < held_count(header.held); ++i)
-        append_line(file, held_line(header.held, i));
+    if (sorter.section_whole) {
+        file.append(sorter.section_begin, sorter.section_end);
+    } else {
+        for (std::size_t i = 0; i < held_count(header.held); ++i)
+            append_line(file, held_line(header.held, i));
+    }
     ++result.games[index];
     if (settings.explain != nullptr) {
         const std::size_t at = result.explain_text.size();
@@ -62,9 +66,11 @@ void end_header(chunk_sorter& sorter, const name_lists& lists, const sort_settin
 }
 
 // The full treatment of a line that may touch the tag section: a tag line, a line that ends a tag
-// section, or a blank line inside one. line is trimmed at the right.
-void process_slow_line(std::string_view line, std::uint64_t number, const name_lists& lists,
+// section, or a blank line inside one. line is trimmed at the right; next is where the following line
+// starts in the input, when the line was not trimmed and ends in a line feed, and null otherwise.
+void process_slow_line(std::string_view line, const char* next, std::uint64_t number, const name_lists& lists,
                        const sort_settings& settings, chunk_sorter& sorter, chunk_result& result) {
+    // A blank line inside a tag section is dropped; a tag line after it no longer follows the section.
     if (sorter.in_header && line.empty()) return;
     if (is_tag_line(line)) {
         if (!sorter.in_header) {
@@ -73,13 +79,22 @@ void process_slow_line(std::string_view line, std::uint64_t number, const name_l
             sorter.in_header = true;
             ++sorter.games;
             sorter.game_line = number;
+            sorter.section_begin = line.data();
+            sorter.section_end = line.data();
+            sorter.section_whole = true;
         }
         if (capture_if_kept(line, sorter.header)) {
             hold_line(sorter.header.held, line);
+            if (next != nullptr && line.data() == sorter.section_end) {
+                sorter.section_end = next;
+            } else {
+                sorter.section_whole = false;
+            }
         } else {
             sorter.tag_line.assign(line);
             handle_tag_line(sorter.tag_line, sorter.header, result.messages);
             hold_rewritten_line(sorter.header.held, sorter.tag_line);
+            sorter.section_whole = false;
         }
         return;
     }
@@ -128,7 +143,8 @@ void sort_chunk(std::string_view bytes, bool ends_input, const name_lists& lists
         if (!sorter.in_header && !may_be_tag) {
             append_line(result.files[static_cast<std::size_t>(sorter.current)], line);
         } else {
-            process_slow_line(line, number, lists, settings, sorter, result);
+            const char* const next = has_feed && trimmed ? line_end + 1 : nullptr;
+            process_slow_line(line, next, number, lists, settings, sorter, result);
         }
         run = has_feed ? line_end + 1 : line_end;
     };

@@ -14,7 +14,6 @@ constexpr std::string_view unknown_date = "????.??.??";
 constexpr std::string_view unknown_date_line = "[Date \"????.??.??\"]";
 constexpr std::string_view date_line_open = "[Date \"";
 constexpr std::string_view tag_line_close = "\"]";
-constexpr std::string_view server_event_prefix = "ICC";
 
 struct fixed_date {
     std::string_view starts;

@@ -2,10 +2,14 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "header/game_header.hpp"
 
 namespace gs {
+
+// An Event value that starts so is a server's, and may end in the game's date.
+inline constexpr std::string_view server_event_prefix = "ICC";
 
 // Rewrites a Date tag line in place into [Date "YYYY.MM.DD"] with ???? and ?? for unknown parts, and
 // records year, month and day in the header (0 when unknown). A value that starts with one of a few known

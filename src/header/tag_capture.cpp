@@ -115,10 +115,12 @@ bool extract_tag_value(std::string_view line, std::string_view tag, std::string&
     while (rest.starts_with(' '))
         rest.remove_prefix(1);
     if (!consume_prefix(rest, "\"")) return false;
+    // The trailing runs go from the view, so the value is copied once.
+    for (const char closing : {']', ' ', '"'}) {
+        while (rest.ends_with(closing))
+            rest.remove_suffix(1);
+    }
     out.assign(rest);
-    strip_trailing_char(out, ']');
-    strip_trailing_char(out, ' ');
-    strip_trailing_char(out, '"');
     return true;
 }
 
@@ -147,11 +149,61 @@ void capture_kept_tag_line(std::string_view line, game_header& header) {
     capture_plain(line, name, kind_of_tag(name), header);
 }
 
+namespace {
+
+// Reads a date field of width digits (or question marks) into part; false when the field would be
+// written differently (a zero, or digits and question marks mixed).
+bool read_kept_field(std::string_view field, int& part) {
+    bool digits = true;
+    bool unknown = true;
+    int value = 0;
+    for (char c : field) {
+        digits = digits && c >= '0' && c <= '9';
+        unknown = unknown && c == '?';
+        value = value * 10 + (c - '0');
+    }
+    if (unknown) {
+        part = 0;
+        return true;
+    }
+    part = value;
+    return digits && value != 0;
+}
+
+// True when date normalisation would leave a Date line as it is, with the parts it would record:
+// [Date "YYYY.MM.DD"] where each field is all digits and not zero, or all question marks (and, for a
+// wholly unknown date, no server date waits to take its place).
+bool capture_kept_date(std::string_view line, game_header& header) {
+    if (!line.starts_with(date_line_start)) return true;  // not a line that dates treat at all
+    const std::size_t quote = line.find('"');
+    const std::string_view value = line.substr(quote + 1);
+    if (value.size() != 12 || value[4] != '.' || value[7] != '.' || !value.ends_with("\"]")) return false;
+    int year = 0, month = 0, day = 0;
+    if (!read_kept_field(value.substr(0, 4), year) || !read_kept_field(value.substr(5, 2), month) ||
+        !read_kept_field(value.substr(8, 2), day)) {
+        return false;
+    }
+    if (year == 0 && month == 0 && day == 0 && !header.event_date.empty()) return false;
+    header.year = year;
+    header.month = month;
+    header.day = day;
+    return true;
+}
+
+}  // namespace
+
 bool capture_if_kept(std::string_view line, game_header& header) {
     if (std::memchr(line.data(), '\\', line.size()) != nullptr) return false;
     const std::string_view name = tag_name_of(line);
     const tag_kind kind = kind_of_tag(name);
-    if (kind == tag_kind::event || kind == tag_kind::date) return false;
+    if (kind == tag_kind::event) {
+        // Only a server Event gives up its date; any other Event line is only captured.
+        const std::size_t quote = line.find('"');
+        if (line.substr(quote + 1).starts_with(server_event_prefix)) return false;
+        extract_tag_value(line, name, header.event);
+        return true;
+    }
+    if (kind == tag_kind::date) return capture_kept_date(line, header);
     capture_plain(line, name, kind, header);
     return true;
 }

@@ -37,7 +37,9 @@ void handle_tag_line(std::string& line, game_header& header, std::string& warnin
 bool tag_line_is_kept(std::string_view line);
 void capture_kept_tag_line(std::string_view line, game_header& header);
 
-// Both in one: when the line is kept, captures it and returns true; otherwise does nothing.
+// The fast path of tag treatment: when handle_tag_line would leave the line as it is, captures what it
+// would capture and returns true; otherwise does nothing and returns false. Beyond tag_line_is_kept, an
+// Event line that names no server and a Date line already in normal form are kept too.
 bool capture_if_kept(std::string_view line, game_header& header);
 
 }  // namespace gs
