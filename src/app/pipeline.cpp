@@ -58,7 +58,10 @@ struct chunk_queue {
 // The state the reader, the workers and the writer share, under one lock.
 struct pipeline_state {
     std::mutex lock;
-    std::condition_variable changed;
+    // One condition a party waits on, so that a change wakes only those it concerns.
+    std::condition_variable free_ready;  // the reader: a chunk was given back
+    std::condition_variable work_ready;  // the workers: a chunk was read, or the reader finished
+    std::condition_variable done_ready;  // the writer: a chunk was sorted, or the reader finished
     std::vector<std::unique_ptr<chunk>> chunks;
     chunk_queue free;
     chunk_queue work;
@@ -70,7 +73,7 @@ struct pipeline_state {
 
 chunk* take_free(pipeline_state& state) {
     std::unique_lock guard(state.lock);
-    state.changed.wait(guard, [&] { return state.stopping || !state.free.empty(); });
+    state.free_ready.wait(guard, [&] { return state.stopping || !state.free.empty(); });
     if (state.stopping) return nullptr;
     chunk* c = state.free.pop_front();
     c->size = 0;
@@ -86,7 +89,7 @@ void submit(pipeline_state& state, chunk* c, bool ends_input, bool read_failed) 
         c->sequence = state.produced++;
         state.work.push_back(c);
     }
-    state.changed.notify_all();
+    state.work_ready.notify_one();
 }
 
 // Reads one input into chunks; false when the run must end (a read error, or the writer stopped).
@@ -157,7 +160,8 @@ void run_reader(pipeline_state& state, std::vector<input_stream>& inputs, std::s
         std::lock_guard guard(state.lock);
         state.reader_finished = true;
     }
-    state.changed.notify_all();
+    state.work_ready.notify_all();
+    state.done_ready.notify_all();
 }
 
 void run_worker(pipeline_state& state, const name_lists& lists, const sort_settings& settings) {
@@ -166,7 +170,7 @@ void run_worker(pipeline_state& state, const name_lists& lists, const sort_setti
         chunk* c;
         {
             std::unique_lock guard(state.lock);
-            state.changed.wait(guard, [&] { return state.stopping || !state.work.empty() || state.reader_finished; });
+            state.work_ready.wait(guard, [&] { return state.stopping || !state.work.empty() || state.reader_finished; });
             if (state.stopping || state.work.empty()) return;
             c = state.work.pop_front();
         }
@@ -175,7 +179,7 @@ void run_worker(pipeline_state& state, const name_lists& lists, const sort_setti
             std::lock_guard guard(state.lock);
             state.done[c->sequence % state.done.size()] = c;
         }
-        state.changed.notify_all();
+        state.done_ready.notify_one();
     }
 }
 
@@ -236,7 +240,7 @@ bool sort_inputs(std::vector<input_stream>& inputs, const name_lists& lists, con
         {
             std::unique_lock guard(state.lock);
             const std::size_t slot = next % state.done.size();
-            state.changed.wait(guard, [&] {
+            state.done_ready.wait(guard, [&] {
                 return (state.done[slot] != nullptr && state.done[slot]->sequence == next) ||
                        (state.reader_finished && state.produced == next);
             });
@@ -274,7 +278,7 @@ bool sort_inputs(std::vector<input_stream>& inputs, const name_lists& lists, con
             state.free.push_back(c);
             if (failed) state.stopping = true;
         }
-        state.changed.notify_all();
+        state.free_ready.notify_one();
         if (failed) {
             ok = false;
             break;
@@ -284,7 +288,8 @@ bool sort_inputs(std::vector<input_stream>& inputs, const name_lists& lists, con
         std::lock_guard guard(state.lock);
         state.stopping = true;
     }
-    state.changed.notify_all();
+    state.free_ready.notify_all();
+    state.work_ready.notify_all();
     reader.join();
     for (std::thread& t : sorters)
         t.join();
