@@ -1,4 +1,4 @@
-// Reading a file line by line in large blocks.
+// Reading a list file line by line in large blocks (the PGN inputs are read in chunks; see app/input.hpp).
 //
 // A line is everything up to a line feed, whatever its length; the line feed itself is not part of it, and
 // a last line without one is still a line. Carriage returns, NUL bytes and every other byte stay in the
@@ -39,9 +39,6 @@ enum class open_result { ok, cannot_open, cannot_read };
 // Opens path for reading and reads the first block, so that a directory or an unreadable file is refused
 // before anything else happens.
 open_result open_line_reader(line_reader& reader, const char* path);
-
-// Reads from a file descriptor the caller keeps open (standard input, say); reads the first block at once.
-bool attach_line_reader(line_reader& reader, int fd);
 
 // Reads the lines of bytes held in memory, which must outlive the reader.
 void memory_line_reader(line_reader& reader, std::string_view bytes);
