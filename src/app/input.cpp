@@ -38,7 +38,7 @@ ssize_t read_fd(int fd, char* buffer, std::size_t capacity) {
 
 // The compressed bytes read so far and the decompressor of the input's format.
 struct decoder {
-    std::unique_ptr<char[]> packed = std::make_unique<char[]>(packed_block_size);
+    std::unique_ptr<char[]> packed = std::make_unique_for_overwrite<char[]>(packed_block_size);
     std::size_t packed_begin = 0;
     std::size_t packed_end = 0;
     bool packed_eof = false;

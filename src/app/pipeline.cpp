@@ -30,7 +30,7 @@ struct chunk {
 
 void reserve(chunk& c, std::size_t capacity) {
     if (c.capacity >= capacity) return;
-    auto bigger = std::make_unique<char[]>(capacity);
+    auto bigger = std::make_unique_for_overwrite<char[]>(capacity);
     if (c.size > 0) std::memcpy(bigger.get(), c.data.get(), c.size);
     c.data = std::move(bigger);
     c.capacity = capacity;

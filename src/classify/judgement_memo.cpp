@@ -22,15 +22,59 @@ std::uint64_t hash_of(std::string_view name, std::uint8_t space) {
     return hash;
 }
 
+std::size_t first_slot(const judgement_memo& memo, std::uint64_t hash) {
+    return static_cast<std::size_t>(hash ^ (hash >> 31)) & (memo.slot_count - 1);
+}
+
 void empty_memo(judgement_memo& memo) {
     if (!memo.slots) {
-        memo.slots = std::make_unique<judgement_memo::slot[]>(memo_slot_count);
-        memo.arena = std::make_unique<char[]>(memo_arena_bytes);
+        memo.slot_count = memo_first_slot_count;
+        memo.arena_capacity = memo_first_arena_bytes;
+        memo.slots = std::make_unique<judgement_memo::slot[]>(memo.slot_count);
+        memo.arena = std::make_unique_for_overwrite<char[]>(memo.arena_capacity);
     } else {
-        std::fill_n(memo.slots.get(), memo_slot_count, judgement_memo::slot{});
+        std::fill_n(memo.slots.get(), memo.slot_count, judgement_memo::slot{});
     }
     memo.arena_used = 0;
     memo.slots_used = 0;
+}
+
+// Doubles the slots, placing the kept answers anew.
+void grow_slots(judgement_memo& memo) {
+    std::unique_ptr<judgement_memo::slot[]> old = std::move(memo.slots);
+    const std::size_t old_count = memo.slot_count;
+    memo.slot_count *= 2;
+    memo.slots = std::make_unique<judgement_memo::slot[]>(memo.slot_count);
+    for (std::size_t i = 0; i < old_count; ++i) {
+        if (!old[i].used) continue;
+        std::size_t at = first_slot(memo, old[i].hash);
+        while (memo.slots[at].used)
+            at = (at + 1) & (memo.slot_count - 1);
+        memo.slots[at] = old[i];
+    }
+}
+
+// Makes room for one more answer whose text has size bytes: the table grows while it may, and is emptied
+// when it is full at its largest.
+void make_room(judgement_memo& memo, std::size_t size) {
+    if (memo.slots_used >= memo.slot_count / 2) {
+        if (memo.slot_count < memo_slot_count) {
+            grow_slots(memo);
+        } else {
+            empty_memo(memo);
+        }
+    }
+    if (memo.arena_used + size > memo.arena_capacity) {
+        if (memo.arena_capacity < memo_arena_bytes) {
+            const std::size_t capacity = std::min(memo_arena_bytes, std::max(2 * memo.arena_capacity, memo.arena_used + size));
+            auto bigger = std::make_unique_for_overwrite<char[]>(capacity);
+            if (memo.arena_used > 0) std::memcpy(bigger.get(), memo.arena.get(), memo.arena_used);
+            memo.arena = std::move(bigger);
+            memo.arena_capacity = capacity;
+        } else {
+            empty_memo(memo);
+        }
+    }
 }
 
 // The kept answer for (text, space), or make's answer, which is then kept.
@@ -39,9 +83,8 @@ judgement remembered(judgement_memo& memo, std::string_view text, std::uint8_t s
     if (text.size() > memo_longest_name) return make();
     if (!memo.slots) empty_memo(memo);
     const std::uint64_t hash = hash_of(text, space);
-    constexpr std::size_t mask = memo_slot_count - 1;
-    std::size_t at = static_cast<std::size_t>(hash ^ (hash >> 31)) & mask;
-    for (; memo.slots[at].used; at = (at + 1) & mask) {
+    std::size_t at = first_slot(memo, hash);
+    for (; memo.slots[at].used; at = (at + 1) & (memo.slot_count - 1)) {
         const judgement_memo::slot& slot = memo.slots[at];
         if (slot.hash == hash && slot.space == space && slot.name_size == text.size() &&
             std::memcmp(memo.arena.get() + slot.name_at, text.data(), text.size()) == 0) {
@@ -49,11 +92,11 @@ judgement remembered(judgement_memo& memo, std::string_view text, std::uint8_t s
         }
     }
     const judgement value = make();
-    // At most half the slots are used, so a probe always ends; a full table starts again empty.
-    if (memo.slots_used >= memo_slot_count / 2 || memo.arena_used + text.size() > memo_arena_bytes) {
-        empty_memo(memo);
-        at = static_cast<std::size_t>(hash ^ (hash >> 31)) & mask;
-    }
+    // At most half the slots are used, so a probe always ends.
+    make_room(memo, text.size());
+    at = first_slot(memo, hash);
+    while (memo.slots[at].used)
+        at = (at + 1) & (memo.slot_count - 1);
     if (!text.empty()) std::memcpy(memo.arena.get() + memo.arena_used, text.data(), text.size());
     memo.slots[at] = {hash, static_cast<std::uint32_t>(memo.arena_used), static_cast<std::uint16_t>(text.size()),
                       space, true, value};

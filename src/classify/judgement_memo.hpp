@@ -3,9 +3,10 @@
 // and Event values too, which repeat as often.
 //
 // A judgement of a name depends only on the name and the game's server, a list's answer only on the
-// text, and the lists are fixed for the run, so a kept answer is always right. The table has a fixed number of slots and a fixed arena for the
-// names; when either is full it is emptied and fills again, so memory stays bounded and, once its buffers
-// exist, nothing is allocated.
+// text, and the lists are fixed for the run, so a kept answer is always right. The table starts small and
+// doubles as it fills, up to a fixed number of slots and a fixed arena for the texts; when either is full
+// at its largest it is emptied and fills again, so memory stays bounded and, once it has grown, nothing
+// is allocated.
 #pragma once
 
 #include <cstddef>
@@ -17,8 +18,10 @@
 
 namespace gs {
 
-inline constexpr std::size_t memo_slot_count = std::size_t{1} << 17;  // a power of two
-inline constexpr std::size_t memo_arena_bytes = std::size_t{1} << 20;
+inline constexpr std::size_t memo_slot_count = std::size_t{1} << 17;  // the most slots, a power of two
+inline constexpr std::size_t memo_arena_bytes = std::size_t{1} << 20;  // the largest arena
+inline constexpr std::size_t memo_first_slot_count = std::size_t{1} << 10;
+inline constexpr std::size_t memo_first_arena_bytes = std::size_t{1} << 14;
 inline constexpr std::size_t memo_longest_name = 255;  // longer names are judged every time
 
 struct judgement_memo {
@@ -32,6 +35,8 @@ struct judgement_memo {
     };
     std::unique_ptr<slot[]> slots;
     std::unique_ptr<char[]> arena;
+    std::size_t slot_count = 0;  // of slots, a power of two
+    std::size_t arena_capacity = 0;
     std::size_t arena_used = 0;
     std::size_t slots_used = 0;
 };

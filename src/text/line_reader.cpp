@@ -34,7 +34,7 @@ std::string_view unread(const line_reader& reader) {
 // Reads until the block holds at least the byte-order mark's length or the file ends, then skips the mark.
 bool start(line_reader& reader) {
     reader.capacity = read_block_size;
-    reader.block = std::make_unique<char[]>(reader.capacity);
+    reader.block = std::make_unique_for_overwrite<char[]>(reader.capacity);
     while (!reader.at_eof && reader.end < byte_order_mark.size()) {
         if (!refill(reader)) return false;
     }
