@@ -2,9 +2,6 @@
 
 #include <bit>
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "header/tag_capture.hpp"
 #include "text/text.hpp"
@@ -14,25 +11,6 @@ namespace {
 
 bool is_right_blank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-// Bit i is set when block[i] is a line feed, for the 64 bytes of block.
-std::uint64_t line_feed_mask(const char* block) {
-#if defined(__SSE2__)
-    const __m128i feed = _mm_set1_epi8('\n');
-    std::uint64_t mask = 0;
-    for (int part = 0; part < 4; ++part) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * part));
-        const auto bits = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, feed)));
-        mask |= static_cast<std::uint64_t>(bits) << (16 * part);
-    }
-    return mask;
-#else
-    std::uint64_t mask = 0;
-    for (int i = 0; i < 64; ++i)
-        mask |= static_cast<std::uint64_t>(block[i] == '\n') << i;
-    return mask;
-#endif
 }
 
 void append_line(std::string& file, std::string_view line) {

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace gs {
 namespace {
@@ -120,6 +123,28 @@ void remove_rating_braces(std::string& text) {
         if (i < text.size() && text[i] == '}') text.erase(open, i + 1 - open);
     }
     trim_right(text);
+}
+
+std::uint64_t line_feed_mask_bytes(const char* block) {
+    std::uint64_t mask = 0;
+    for (unsigned i = 0; i < 64; ++i)
+        mask |= static_cast<std::uint64_t>(block[i] == '\n') << i;
+    return mask;
+}
+
+std::uint64_t line_feed_mask(const char* block) {
+#if defined(__SSE2__)
+    const __m128i feed = _mm_set1_epi8('\n');
+    std::uint64_t mask = 0;
+    for (unsigned part = 0; part < 4; ++part) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * part));
+        const auto bits = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, feed)));
+        mask |= static_cast<std::uint64_t>(bits) << (16 * part);
+    }
+    return mask;
+#else
+    return line_feed_mask_bytes(block);
+#endif
 }
 
 std::size_t count_char(std::string_view text, char c) {

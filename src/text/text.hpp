@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -61,6 +62,11 @@ void strip_name_punctuation(std::string& text);
 // Looks at the first '{' only: when it is followed by zero or more digits and a '}', that rating group is
 // deleted. trim_right is applied in every case.
 void remove_rating_braces(std::string& text);
+
+// Bit i is set when block[i] is a line feed, for the 64 bytes of block: with SSE2 where the machine has it,
+// otherwise byte by byte (line_feed_mask_bytes, the portable form, which gives the same answer).
+std::uint64_t line_feed_mask(const char* block);
+std::uint64_t line_feed_mask_bytes(const char* block);
 
 // Number of occurrences of c.
 std::size_t count_char(std::string_view text, char c);

@@ -28,6 +28,25 @@ TEST(TrimRight, RemovesTabsLineEndsAndSpacesOnly) {
     EXPECT_EQ(right_trimmed(std::string("ab\0 ", 4)), std::string("ab\0", 3));
 }
 
+TEST(LineFeedMask, BothFormsMarkEveryLineFeedAndNothingElse) {
+    std::mt19937 random(3);
+    for (int round = 0; round < 2000; ++round) {
+        char block[64];
+        std::uint64_t expected = 0;
+        for (unsigned i = 0; i < 64; ++i) {
+            const auto r = random() % 6;
+            block[i] = r == 0 ? '\n' : r == 1 ? '\r' : r == 2 ? '\x8A' : r == 3 ? '\0' : static_cast<char>(random());
+            if (block[i] == '\n') expected |= std::uint64_t{1} << i;
+        }
+        ASSERT_EQ(line_feed_mask(block), expected) << round;
+        ASSERT_EQ(line_feed_mask_bytes(block), expected) << round;
+    }
+    const char all[65] = "\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n"
+                         "\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n";
+    EXPECT_EQ(line_feed_mask(all), ~std::uint64_t{0});
+    EXPECT_EQ(line_feed_mask_bytes(all), ~std::uint64_t{0});
+}
+
 TEST(TrimLeft, KeepsALeadingCarriageReturn) {
     EXPECT_EQ(trimmed_left("\t\n  abc "), "abc ");
     EXPECT_EQ(trimmed_left("\r abc"), "\r abc");
