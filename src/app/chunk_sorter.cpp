@@ -87,7 +87,6 @@ void clear_chunk_result(chunk_result& result) {
         file.clear();
     result.games = {};
     result.messages.clear();
-    result.lines = 0;
     result.explained.clear();
     result.explain_text.clear();
 }
