@@ -19,6 +19,7 @@ struct mistake {
 TEST(CheckLists, ReportsEachKindOfMistakeWithFileAndLine) {
     const std::vector<mistake> mistakes = {
         {"humans.cfg", "# players\nKASPAROV*\n\nKARPOV*\n", "humans.cfg:3: blank line: an empty name matches every player without a name tag"},
+        {"human_events.cfg", "*Olympiad*\n \t\r\n", "human_events.cfg:2: blank line: an empty name matches every player without a name tag"},
         {"computers.cfg", "FRITZ[0-9]*\nDEEPBLUE\nDEEPBLUE\n", "computers.cfg:3: DEEPBLUE repeats line 2"},
         {"computers.cfg", "Deep Blue\n", "computers.cfg:1: Deep Blue can never match: lower-case letters, but names are matched in capitals"},
         {"humans.cfg", "KASPAROV.G*\n", "humans.cfg:1: KASPAROV.G* can never match: '.', but names are matched without blanks and punctuation"},
