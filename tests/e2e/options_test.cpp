@@ -199,6 +199,20 @@ TEST(HelpAndVersion, DescribeTheToolAndSucceed) {
     EXPECT_TRUE(dir.outputs().empty());
 }
 
+TEST(Progress, QuietKeepsATerminalSilent) {
+    sieve_dir dir;
+    if (dir.shell("command -v script > /dev/null") != 0) GTEST_SKIP() << "script(1) is not installed";
+    std::string games;
+    for (int i = 0; i < 200000; ++i)
+        games += program_game;
+    dir.write("a.pgn", games);
+    // script gives the run a terminal for its standard error; a slow run (tiny chunks, one thread) would
+    // show progress within a quarter of a second if --quiet did not keep it off.
+    ASSERT_EQ(dir.shell("script -qc '\"$GAMESIEVE\" -q -j1 --chunk-bytes 200 a.pgn' typescript > /dev/null"), 0);
+    const std::string typescript = dir.read("typescript").value_or("");
+    EXPECT_EQ(typescript.find("MB sorted"), std::string::npos);
+}
+
 TEST(Progress, NothingAppearsWhenStandardErrorIsNotATerminal) {
     sieve_dir dir;
     std::string games;

@@ -188,6 +188,8 @@ TEST(ClassifyGame, RepeatedNamesGiveTheSameAnswerFromTheMemo) {
             }
         }
     }
+    // Each name and server was judged once and kept once: the later rounds were answered from the table.
+    EXPECT_EQ(scratch.memo.slots_used, 4u * 3u);
     // The same name on different servers is kept apart.
     EXPECT_EQ(memo_judge_name(scratch.memo, "Fritz", server_kind::icc, lists, scratch.forms).kind, computer);
     EXPECT_EQ(memo_judge_name(scratch.memo, "Fritz", server_kind::fics, lists, scratch.forms).kind, unknown);

@@ -100,5 +100,19 @@ TEST(HotPath, AllocationsDoNotGrowWithTheInput) {
     EXPECT_EQ(allocations_to_sort_chunk(once, lists, sorter, result), 0);
 }
 
+// Each chunk is sorted on its own: a chunk that stopped inside a tag section (which the cutter never makes,
+// but a caller might) leaves nothing behind for the next one.
+TEST(SortChunk, EveryChunkStartsAfresh) {
+    name_lists lists;
+    chunk_sorter sorter;
+    chunk_result result;
+    sort_chunk("[Event \"A\"]\n", false, lists, {}, sorter, result);
+    EXPECT_EQ(result.files[static_cast<std::size_t>(output_role::rest_vs_rest)], "");
+    sort_chunk("text before any game\n", true, lists, {}, sorter, result);
+    EXPECT_EQ(result.files[static_cast<std::size_t>(output_role::rest_vs_rest)], "text before any game\n");
+    EXPECT_EQ(result.games[static_cast<std::size_t>(output_role::rest_vs_rest)], 0u);
+    EXPECT_EQ(result.lines, 1u);
+}
+
 }  // namespace
 }  // namespace gs
