@@ -12,6 +12,9 @@
 #ifndef GAMESIEVE_VERSION
 #define GAMESIEVE_VERSION "unknown"
 #endif
+#ifndef GAMESIEVE_CONFIGURED_LISTS_DIR
+#define GAMESIEVE_CONFIGURED_LISTS_DIR "/usr/local/share/gamesieve/lists"
+#endif
 #ifndef GAMESIEVE_LISTS_SUBDIR
 #define GAMESIEVE_LISTS_SUBDIR "share/gamesieve/lists"
 #endif
@@ -73,7 +76,14 @@ std::string installed_lists_dir(const char* argv0) {
 void print_help(console& con, const char* argv0) {
     for (std::string_view line : help_lines)
         print_line(con, line);
-    print_line(con, "The lists installed with this program are in ", installed_lists_dir(argv0), ".");
+    const std::string installed = installed_lists_dir(argv0);
+    std::error_code error;
+    if (std::filesystem::is_directory(installed, error)) {
+        print_line(con, "The lists installed with this program are in ", installed, ".");
+    } else {
+        // Run from its build folder: name where an installation to the configured prefix puts them.
+        print_line(con, "Installed, this program finds its lists in ", GAMESIEVE_CONFIGURED_LISTS_DIR, ".");
+    }
 }
 
 void print_version(console& con) {
