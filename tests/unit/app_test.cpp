@@ -124,13 +124,22 @@ TEST(ParseOptions, OptionsAndInputsInAnyOrder) {
     EXPECT_EQ(o->threads, 3u);
     EXPECT_TRUE(o->summary && o->quiet && o->player_tags);
     EXPECT_FALSE(o->help || o->version || o->check_lists);
-    // Parsing again starts afresh.
+    // Parsing again starts afresh, also after a parse that stopped inside a cluster of short options.
     const char* again[] = {"gamesieve", "--check-lists"};
     const std::optional<run_options> p = parse_options(2, again, error);
     ASSERT_TRUE(p);
     EXPECT_TRUE(p->check_lists);
     EXPECT_TRUE(p->inputs.empty());
     EXPECT_FALSE(p->summary);
+    const char* broken[] = {"gamesieve", "b.pgn", "-sxq", "c.pgn"};
+    EXPECT_FALSE(parse_options(4, broken, error));
+    EXPECT_EQ(error, "Error: unknown option '-x' (see gamesieve --help)");
+    const char* after[] = {"gamesieve", "d.pgn", "-j2"};
+    const std::optional<run_options> q = parse_options(3, after, error);
+    ASSERT_TRUE(q) << error;
+    EXPECT_EQ(q->inputs, std::vector<std::string>{"d.pgn"});
+    EXPECT_EQ(q->threads, 2u);
+    EXPECT_FALSE(q->summary || q->quiet);
 }
 
 }  // namespace
