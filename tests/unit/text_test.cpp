@@ -201,6 +201,10 @@ TEST(ReadNumber, ReadsLeadingDigitsAndRefusesOverflow) {
     EXPECT_EQ(read_number(""), 0);
     EXPECT_EQ(read_number("  -12x"), -12);
     EXPECT_EQ(read_number("+7"), 7);
+    // Every blank that a C number reading skips: space, tab, line feed, carriage return, vertical tab, form feed.
+    EXPECT_EQ(read_number("\r 1"), 1);
+    EXPECT_EQ(read_number("\t\n\v\f5"), 5);
+    EXPECT_EQ(read_number("\x01 5"), 0);
     EXPECT_EQ(read_number("0002147483647"), 2147483647);
     EXPECT_EQ(read_number("2147483648"), std::nullopt);
     EXPECT_EQ(read_number(std::string(500, '9')), std::nullopt);
