@@ -105,7 +105,10 @@ TEST(Input, AStreamOpenedAgainStartsAfresh) {
         EXPECT_EQ(input.format, compression::none);
         EXPECT_EQ(read_all(input), text) << round;
     }
+    // Closing the input closes the file it opened.
+    const int opened = input.fd;
     close_input(input);
+    EXPECT_EQ(::fcntl(opened, F_GETFD), -1);
     ::unlink(path);
     EXPECT_EQ(open_input(input, "/nonexistent/x.pgn"), open_result::cannot_open);
     EXPECT_EQ(open_input(input, "/"), open_result::cannot_read);

@@ -55,8 +55,11 @@ TEST(PlayerTags, FlagsFromTypeTitleAndIsComp) {
     EXPECT_TRUE(other.black.flagged_computer);
     EXPECT_TRUE(other.white.flagged_computer);
     game_header none;
+    // Values of the right length but other letters flag nothing either.
     for (const char* line : {"[WhiteTitle \"GM\"]", "[BlackIsComp \"No\"]", "[WhiteType \"programs\"]",
-                             "[WhiteElo \"2800\"]", "[WhiteTypo \"program\"]"}) {
+                             "[WhiteElo \"2800\"]", "[WhiteTypo \"program\"]", "[WhiteType \"machine\"]",
+                             "[WhiteType \"robot\"]", "[WhiteTitle \"BOB\"]",
+                             "[BlackIsComp \"Yep\"]"}) {
         capture_kept_tag_line(line, none);
     }
     EXPECT_FALSE(none.white.flagged_computer || none.white.flagged_human || none.black.flagged_computer);
