@@ -72,14 +72,6 @@ list_contents read_located(const list_file& file, std::string_view dir) {
     return contents;
 }
 
-std::string shown(const name_entry& entry) {
-    std::string text;
-    if (entry.leading_star) text.push_back('*');
-    text.append(entry.text);
-    if (entry.trailing_star) text.push_back('*');
-    return text;
-}
-
 // True when every name that a matches is matched by b as well.
 bool covers(const name_entry& b, const name_entry& a) {
     if (b.leading_star && b.trailing_star) return contains(a.text, b.text);
@@ -179,17 +171,17 @@ void check_one_list(checker& check, const list_contents& list, bool word_mode) {
         const name_entry& entry = at.entry;
         if (entry.text.empty()) continue;  // reported as a blank line, or a lone star on purpose
         if (const auto fault = form_fault(entry, form, word_mode))
-            check.report(list, at.line, shown(entry) + " can never match: " + *fault);
+            check.report(list, at.line, shown_entry(entry) + " can never match: " + *fault);
         if (contains(entry.text, "*"))
-            check.report(list, at.line, shown(entry) + " has a '*' inside, which is taken literally");
+            check.report(list, at.line, shown_entry(entry) + " has a '*' inside, which is taken literally");
         const std::optional<std::size_t> cover = index.first_cover(entry, i);
         if (!cover) continue;
         const located_entry& by = list.entries[*cover];
         if (same_entry(by.entry, entry)) {
-            if (*cover < i) check.report(list, at.line, shown(entry) + " repeats line " + std::to_string(by.line));
+            if (*cover < i) check.report(list, at.line, shown_entry(entry) + " repeats line " + std::to_string(by.line));
         } else if (by.line != at.line) {
             check.report(list, at.line,
-                         shown(entry) + " is covered by " + shown(by.entry) + " (line " + std::to_string(by.line) + ")");
+                         shown_entry(entry) + " is covered by " + shown_entry(by.entry) + " (line " + std::to_string(by.line) + ")");
         }
     }
 }
@@ -216,7 +208,7 @@ void check_across(checker& check, const list_contents& a, const list_contents& b
         if (const auto cover = index_a.first_cover(at.entry, std::nullopt)) {
             const located_entry& by = a.entries[*cover];
             check.report(b, at.line,
-                         shown(at.entry) + " is covered by " + shown(by.entry) + " of " + a.path + ":" +
+                         shown_entry(at.entry) + " is covered by " + shown_entry(by.entry) + " of " + a.path + ":" +
                              std::to_string(by.line));
         }
     }

@@ -26,15 +26,6 @@ void append_cell(std::string& out, std::string_view text) {
         out.push_back(c == '\t' || c == '\n' || c == '\r' ? ' ' : c);
 }
 
-// The entry as it stands in its file, stars included.
-std::string shown_entry(const name_entry& entry) {
-    std::string shown;
-    if (entry.leading_star) shown.push_back('*');
-    shown.append(entry.text);
-    if (entry.trailing_star) shown.push_back('*');
-    return shown;
-}
-
 // "<file>: <entry>" for the first entry of the list that candidate matches.
 std::string list_reason(list_id id, std::string_view candidate, const name_lists& lists) {
     const name_list& list = list_of(lists, id);

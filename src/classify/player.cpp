@@ -26,19 +26,6 @@ bool starts_with_any(std::string_view text, const std::array<std::string_view, n
     return false;
 }
 
-char upper_of(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// True when text in capitals equals word, which is in capitals already.
-bool equals_in_capitals(std::string_view text, std::string_view word) {
-    if (text.size() != word.size()) return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (upper_of(text[i]) != word[i]) return false;
-    }
-    return true;
-}
-
 struct look_up {
     list_id list;
     player_class kind;
@@ -98,10 +85,10 @@ server_kind detect_server_kind(std::string_view event, std::string_view site) {
 
 bool is_marked_computer(std::string_view name) {
     for (std::string_view start : computer_name_starts) {
-        if (name.size() >= start.size() && equals_in_capitals(name.substr(0, start.size()), start)) return true;
+        if (name.size() >= start.size() && equals_ignoring_case(name.substr(0, start.size()), start)) return true;
     }
     for (std::string_view end : computer_name_ends) {
-        if (name.size() >= end.size() && equals_in_capitals(name.substr(name.size() - end.size()), end)) {
+        if (name.size() >= end.size() && equals_ignoring_case(name.substr(name.size() - end.size()), end)) {
             return true;
         }
     }
@@ -112,7 +99,7 @@ bool is_bye_name(std::string_view name) {
     std::size_t matched = 0;
     for (char c : name) {
         if (is_name_punctuation(c)) continue;
-        if (matched == bye_name.size() || upper_of(c) != bye_name[matched]) return false;
+        if (matched == bye_name.size() || upper_ascii(c) != bye_name[matched]) return false;
         ++matched;
     }
     return matched == bye_name.size();

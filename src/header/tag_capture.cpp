@@ -21,18 +21,6 @@ constexpr std::string_view human_type = "human";
 constexpr std::string_view bot_title = "BOT";
 constexpr std::string_view computer_yes = "yes";
 
-bool equals_ignoring_case(std::string_view text, std::string_view word) {
-    if (text.size() != word.size()) return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        char w = word[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (w >= 'A' && w <= 'Z') w = static_cast<char>(w - 'A' + 'a');
-        if (c != w) return false;
-    }
-    return true;
-}
-
 // Records what a Type, Title or IsComp tag says about the player. The value is read from the line
 // without a copy: after the opening quote, up to the first '"'.
 void capture_player_flag(std::string_view line, std::string_view field, player_slot& slot) {

@@ -30,6 +30,14 @@ std::optional<std::size_t> list_find_entry(std::string_view candidate, const nam
     return std::nullopt;
 }
 
+std::string shown_entry(const name_entry& entry) {
+    std::string shown;
+    if (entry.leading_star) shown.push_back('*');
+    shown.append(entry.text);
+    if (entry.trailing_star) shown.push_back('*');
+    return shown;
+}
+
 void index_name_list(name_list& list) {
     build_name_index(list.index, list.entries);
 }

@@ -33,6 +33,9 @@ void index_name_list(name_list& list);
 // candidate. A pure query: the same answer for the same text, whatever was asked before.
 bool list_contains(std::string_view candidate, const name_list& list);
 
+// The entry as it stands in a list file, stars included ("*FRITZ*"), for reports.
+std::string shown_entry(const name_entry& entry);
+
 // The position of the first entry that the candidate (trimmed at the right) matches, by trying the
 // entries in order; for reports that name the entry, not for the sorting loop.
 std::optional<std::size_t> list_find_entry(std::string_view candidate, const name_list& list);

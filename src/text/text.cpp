@@ -104,6 +104,18 @@ void remove_all(std::string& text, std::string_view pattern) {
     text.resize(kept);
 }
 
+char upper_ascii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool equals_ignoring_case(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (upper_ascii(a[i]) != upper_ascii(b[i])) return false;
+    }
+    return true;
+}
+
 void upper_ascii(std::string& text) {
     for (char& c : text) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');

@@ -48,6 +48,10 @@ void remove_all(std::string& text, std::string_view pattern);
 
 // Maps 'a'..'z' to 'A'..'Z'; every other byte stays.
 void upper_ascii(std::string& text);
+char upper_ascii(char c);
+
+// True when the texts are equal once their ASCII letters are in capitals.
+bool equals_ignoring_case(std::string_view a, std::string_view b);
 
 // The characters that a name loses when it is matched without blanks and punctuation.
 inline constexpr std::string_view name_punctuation = " \"#$'()-./<>@]_`~";

@@ -124,6 +124,10 @@ TEST(UpperAscii, MapsOnlyAsciiLetters) {
     std::string text = "abz AZ \xe4\xfc{1}";
     upper_ascii(text);
     EXPECT_EQ(text, "ABZ AZ \xe4\xfc{1}");
+    EXPECT_TRUE(equals_ignoring_case("Program", "pROGRAM"));
+    EXPECT_FALSE(equals_ignoring_case("program", "programs"));
+    EXPECT_FALSE(equals_ignoring_case("\xe4", "\xc4"));  // only ASCII letters are case-mapped
+    EXPECT_FALSE(equals_ignoring_case("[", "{"));
 }
 
 TEST(StripNamePunctuation, DeletesExactlyTheSeventeenCharacters) {
