@@ -178,10 +178,12 @@ void check_one_list(checker& check, const list_contents& list, bool word_mode) {
         if (!cover) continue;
         const located_entry& by = list.entries[*cover];
         if (same_entry(by.entry, entry)) {
-            if (*cover < i) check.report(list, at.line, shown_entry(entry) + " repeats line " + std::to_string(by.line));
+            if (*cover < i)
+                check.report(list, at.line, shown_entry(entry) + " repeats line " + std::to_string(by.line));
         } else if (by.line != at.line) {
             check.report(list, at.line,
-                         shown_entry(entry) + " is covered by " + shown_entry(by.entry) + " (line " + std::to_string(by.line) + ")");
+                         shown_entry(entry) + " is covered by " + shown_entry(by.entry) + " (line " +
+                             std::to_string(by.line) + ")");
         }
     }
 }
@@ -208,8 +210,8 @@ void check_across(checker& check, const list_contents& a, const list_contents& b
         if (const auto cover = index_a.first_cover(at.entry, std::nullopt)) {
             const located_entry& by = a.entries[*cover];
             check.report(b, at.line,
-                         shown_entry(at.entry) + " is covered by " + shown_entry(by.entry) + " of " + a.path + ":" +
-                             std::to_string(by.line));
+                         shown_entry(at.entry) + " is covered by " + shown_entry(by.entry) + " of " + a.path +
+                             ":" + std::to_string(by.line));
         }
     }
 }

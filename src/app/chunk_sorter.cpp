@@ -13,11 +13,47 @@ bool is_right_blank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-void append_line(std::string& file, std::string_view line) {
-    // A huge line grows the buffer once to its size, not once for the line and again for its newline.
-    if (file.capacity() < file.size() + line.size() + 1) file.reserve(file.size() + line.size() + 1);
-    file.append(line);
-    file.push_back('\n');
+// A line that sorting changed is copied into the result's own bytes up to this length; a longer one is
+// written from the chunk, followed by its line feed from the own bytes.
+constexpr std::size_t longest_copied_line = 256;
+
+void add_piece(chunk_result& result, output_role role, bool own, std::size_t begin, std::size_t size) {
+    const auto index = static_cast<std::size_t>(role);
+    std::vector<output_piece>& pieces = result.pieces[index];
+    result.bytes[index] += size;
+    // A piece that continues the output's last piece where it lies joins it.
+    if (!pieces.empty() && pieces.back().own == own && pieces.back().begin + pieces.back().size == begin) {
+        pieces.back().size += size;
+    } else {
+        pieces.push_back({own, begin, size});
+    }
+}
+
+// Writes the bytes [from, to) of the chunk as they stand.
+void put_input(chunk_result& result, output_role role, const char* chunk, const char* from, const char* to) {
+    if (to > from) {
+        add_piece(result, role, false, static_cast<std::size_t>(from - chunk),
+                  static_cast<std::size_t>(to - from));
+    }
+}
+
+// Writes text, which lies elsewhere, through the own bytes.
+void put_copy(chunk_result& result, output_role role, std::string_view text) {
+    if (text.empty()) return;
+    const std::size_t at = result.own.size();
+    result.own.append(text);
+    add_piece(result, role, true, at, text.size());
+}
+
+// Writes a line of the chunk that lost its trailing blanks (or its line feed, at the end of an input),
+// and a line feed.
+void put_line(chunk_result& result, output_role role, const char* chunk, std::string_view line) {
+    if (line.size() > longest_copied_line) {
+        put_input(result, role, chunk, line.data(), line.data() + line.size());
+    } else {
+        put_copy(result, role, line);
+    }
+    put_copy(result, role, "\n");
 }
 
 // Classifies the game whose tag section is complete, routes it and writes its held tag lines.
@@ -27,15 +63,17 @@ void end_header(chunk_sorter& sorter, const name_lists& lists, const sort_settin
     classify_game(header, lists, settings.classify, sorter.scratch, sorter.verdict);
     sorter.current = sorter.verdict.output;
     sorter.in_header = false;
-    const auto index = static_cast<std::size_t>(sorter.current);
-    std::string& file = result.files[index];
+    const char* const chunk = header.held.input;
     if (sorter.section_whole) {
-        file.append(sorter.section_begin, sorter.section_end);
+        put_input(result, sorter.current, chunk, sorter.section_begin, sorter.section_end);
     } else {
-        for (std::size_t i = 0; i < held_count(header.held); ++i)
-            append_line(file, held_line(header.held, i));
+        // Tag lines are short, and some of these were rewritten: they are copied.
+        for (std::size_t i = 0; i < held_count(header.held); ++i) {
+            put_copy(result, sorter.current, held_line(header.held, i));
+            put_copy(result, sorter.current, "\n");
+        }
     }
-    ++result.games[index];
+    ++result.games[static_cast<std::size_t>(sorter.current)];
     if (settings.explain != nullptr) {
         const std::size_t at = result.explain_text.size();
         settings.explain(header, sorter.verdict, lists, result.explain_text);
@@ -77,22 +115,31 @@ void process_slow_line(std::string_view line, const char* next, std::uint64_t nu
         return;
     }
     if (sorter.in_header) end_header(sorter, lists, settings, result);
-    append_line(result.files[static_cast<std::size_t>(sorter.current)], line);
+    put_line(result, sorter.current, sorter.header.held.input, line);
 }
 
 }  // namespace
 
 void clear_chunk_result(chunk_result& result) {
-    for (std::string& file : result.files)
-        file.clear();
+    for (std::vector<output_piece>& pieces : result.pieces)
+        pieces.clear();
+    result.bytes = {};
+    result.own.clear();
     result.games = {};
     result.messages.clear();
     result.explained.clear();
     result.explain_text.clear();
 }
 
-void sort_chunk(std::string_view bytes, bool ends_input, const name_lists& lists, const sort_settings& settings,
-                chunk_sorter& sorter, chunk_result& result) {
+std::string output_text(const chunk_result& result, std::string_view chunk, std::size_t index) {
+    std::string text;
+    for (const output_piece& piece : result.pieces[index])
+        text.append((piece.own ? std::string_view(result.own) : chunk).substr(piece.begin, piece.size));
+    return text;
+}
+
+void sort_chunk(std::string_view bytes, bool ends_input, const name_lists& lists,
+                const sort_settings& settings, chunk_sorter& sorter, chunk_result& result) {
     clear_chunk_result(result);
     sorter.in_header = false;
     sorter.current = output_role::rest_vs_rest;
@@ -105,9 +152,7 @@ void sort_chunk(std::string_view bytes, bool ends_input, const name_lists& lists
     // run that is copied to the current output in one go.
     const char* run = begin;
     std::uint64_t number = 0;
-    const auto flush_run = [&](const char* upto) {
-        if (upto > run) result.files[static_cast<std::size_t>(sorter.current)].append(run, upto);
-    };
+    const auto flush_run = [&](const char* upto) { put_input(result, sorter.current, begin, run, upto); };
     // One line, [line_begin, line_end), followed by a line feed unless it is the last of an input.
     const auto handle = [&](const char* line_begin, const char* line_end, bool has_feed) {
         ++number;
@@ -118,7 +163,7 @@ void sort_chunk(std::string_view bytes, bool ends_input, const name_lists& lists
         const std::string_view line =
             trimmed_right(std::string_view(line_begin, static_cast<std::size_t>(line_end - line_begin)));
         if (!sorter.in_header && !may_be_tag) {
-            append_line(result.files[static_cast<std::size_t>(sorter.current)], line);
+            put_line(result, sorter.current, begin, line);
         } else {
             const char* const next = has_feed && trimmed ? line_end + 1 : nullptr;
             process_slow_line(line, next, number, lists, settings, sorter, result);
@@ -126,7 +171,8 @@ void sort_chunk(std::string_view bytes, bool ends_input, const name_lists& lists
         run = has_feed ? line_end + 1 : line_end;
     };
 
-    // The line feeds are found a block of 64 bytes at a time, as a bit mask, rather than by a search per line.
+    // The line feeds are found a block of 64 bytes at a time, as a bit mask, rather than by a search per
+    // line.
     const char* line_begin = begin;
     const char* scanned = begin;
     for (; end - scanned >= 64; scanned += 64) {
@@ -137,7 +183,8 @@ void sort_chunk(std::string_view bytes, bool ends_input, const name_lists& lists
         }
     }
     while (scanned < end) {
-        const auto* feed = static_cast<const char*>(std::memchr(scanned, '\n', static_cast<std::size_t>(end - scanned)));
+        const auto* feed =
+            static_cast<const char*>(std::memchr(scanned, '\n', static_cast<std::size_t>(end - scanned)));
         if (feed == nullptr) break;
         handle(line_begin, feed, true);
         line_begin = feed + 1;

@@ -26,8 +26,8 @@ namespace gs {
 
 // Appends the explanation of a classified game after its number and line: White, Black, each player's
 // kind and what decided it, and the output file, tab-separated.
-using explain_writer = void (*)(const game_header& header, const game_verdict& verdict, const name_lists& lists,
-                                std::string& out);
+using explain_writer = void (*)(const game_header& header, const game_verdict& verdict,
+                                const name_lists& lists, std::string& out);
 
 // One game's line of the explanation report, without its first two fields (the game's number and the
 // line where it starts), which only the writer can number; numbers here count from 1 within the chunk.
@@ -38,18 +38,33 @@ struct explained_game {
     std::size_t text_size;
 };
 
-// What sorting a chunk produced: the bytes for each output, the console messages (date warnings), and
-// the counts that the summary and the explanation report need.
+// A piece of an output's bytes: a stretch of the chunk itself, which most lines leave as they are and
+// which so is written from where it lies, with no copy; or a stretch of the result's own bytes, where the
+// lines that sorting changed are kept.
+struct output_piece {
+    bool own;
+    std::size_t begin;  // offset in the chunk, or in own
+    std::size_t size;   // never 0
+};
+
+// What sorting a chunk produced: the pieces of each output in order, the console messages (date
+// warnings), and the counts that the summary and the explanation report need.
 struct chunk_result {
-    std::array<std::string, output_count> files;
+    std::array<std::vector<output_piece>, output_count> pieces;
+    std::array<std::uint64_t, output_count> bytes{};  // of each output's pieces
+    std::string own;
     std::array<std::uint64_t, output_count> games{};
     std::string messages;
-    std::uint64_t lines = 0;  // lines of the chunk
+    std::uint64_t lines = 0;                // lines of the chunk
     std::vector<explained_game> explained;  // filled when explaining
     std::string explain_text;
 };
 
 void clear_chunk_result(chunk_result& result);
+
+// The bytes of one output of a sorted chunk, gathered from its pieces (for tests and checks: the writer
+// writes the pieces where they lie).
+std::string output_text(const chunk_result& result, std::string_view chunk, std::size_t index);
 
 // The state of one sorter, kept from chunk to chunk so that its buffers are reused.
 struct chunk_sorter {
@@ -73,11 +88,12 @@ struct sort_settings {
     explain_writer explain = nullptr;  // when set, every game's verdict is recorded for the report
 };
 
-// Sorts the lines of bytes into result (cleared first). bytes must start at an input's start or at a game
+// Sorts the lines of bytes into result (cleared first), whose pieces then refer to bytes, which must
+// stay in place until they are written. bytes must start at an input's start or at a game
 // start; its last line may lack its newline only when ends_input. When ends_input, a tag section still
 // held at the end is classified, routed and written, so the last game of an input that ends inside its
 // tags is not lost.
-void sort_chunk(std::string_view bytes, bool ends_input, const name_lists& lists, const sort_settings& settings,
-                chunk_sorter& sorter, chunk_result& result);
+void sort_chunk(std::string_view bytes, bool ends_input, const name_lists& lists,
+                const sort_settings& settings, chunk_sorter& sorter, chunk_result& result);
 
 }  // namespace gs

@@ -18,8 +18,9 @@ std::size_t find_last_game_start(std::string_view bytes) {
     while (true) {
         const std::size_t line_start = line_end == 0 ? 0 : [&] {
             const void* feed = memrchr(bytes.data(), '\n', line_end);
-            return feed == nullptr ? std::size_t{0}
-                                   : static_cast<std::size_t>(static_cast<const char*>(feed) - bytes.data()) + 1;
+            return feed == nullptr
+                       ? std::size_t{0}
+                       : static_cast<std::size_t>(static_cast<const char*>(feed) - bytes.data()) + 1;
         }();
         const std::string_view line = trimmed_right(bytes.substr(line_start, line_end - line_start));
         if (!line.empty()) {

@@ -18,7 +18,8 @@ bool write_explain_header(std::FILE* file);
 // Appends, after the game and line columns that the writer numbers: White, Black, White's kind and what
 // decided it, Black's kind and what decided it, and the output file, tab-separated, with a newline. A tab
 // or newline inside a name is shown as a blank so that the columns stay whole.
-void explain_game(const game_header& header, const game_verdict& verdict, const name_lists& lists, std::string& out);
+void explain_game(const game_header& header, const game_verdict& verdict, const name_lists& lists,
+                  std::string& out);
 
 // What decided a judgement, in words; a list rule names the file and its matching entry.
 std::string describe_judgement(const judgement& j, std::string_view judged_name, const game_header& header,

@@ -19,7 +19,10 @@ constexpr std::size_t packed_block_size = 256 * 1024;
 constexpr std::size_t unpacked_step_size = 128 * 1024;
 
 constexpr std::string_view zstd_magic = "\x28\xB5\x2F\xFD";
-constexpr std::string_view xz_magic = std::string_view("\xFD" "7zXZ\0", 6);
+constexpr std::string_view xz_magic = std::string_view(
+    "\xFD"
+    "7zXZ\0",
+    6);
 constexpr std::string_view gzip_magic = "\x1F\x8B\x08";  // with the deflate method
 constexpr std::string_view bzip2_magic = "BZh";
 // After "BZh" and the block size digit: the magic of a first block, or of the end of an empty stream.
@@ -259,7 +262,8 @@ open_result open_input(input_stream& input, const std::string& path) {
     // Read until the head is full or the input ends, so that a short first read from a pipe cannot hide
     // the magic bytes.
     while (input.head_size < head_capacity) {
-        const ssize_t got = read_fd(input.fd, input.head.get() + input.head_size, head_capacity - input.head_size);
+        const ssize_t got =
+            read_fd(input.fd, input.head.get() + input.head_size, head_capacity - input.head_size);
         if (got < 0) return open_result::cannot_read;
         if (got == 0) break;
         input.head_size += static_cast<std::size_t>(got);

@@ -28,7 +28,7 @@ compression detect_compression(std::string_view head);
 struct decoder;  // the state of one decompressor
 
 struct input_stream {
-    std::string path;  // as given on the command line
+    std::string path;         // as given on the command line
     std::string_view memory;  // the bytes of an input held in memory (fd is then -1)
     std::size_t memory_used = 0;
     int fd = -1;

@@ -57,18 +57,37 @@ std::optional<run_options> parse_options(int argc, const char* const* argv, std:
         const int c = getopt_long(argc, args, short_options, long_options, nullptr);
         if (c == -1) break;
         switch (c) {
-            case 'l': options.lists_dir = optarg; break;
-            case 'o': options.output_dir = optarg; break;
-            case 's': options.summary = true; break;
-            case 'q': options.quiet = true; break;
-            case 'h': options.help = true; break;
-            case 'V': options.version = true; break;
-            case opt_check_lists: options.check_lists = true; break;
-            case opt_explain: options.explain_path = optarg; break;
-            case opt_player_tags: options.player_tags = true; break;
+            case 'l':
+                options.lists_dir = optarg;
+                break;
+            case 'o':
+                options.output_dir = optarg;
+                break;
+            case 's':
+                options.summary = true;
+                break;
+            case 'q':
+                options.quiet = true;
+                break;
+            case 'h':
+                options.help = true;
+                break;
+            case 'V':
+                options.version = true;
+                break;
+            case opt_check_lists:
+                options.check_lists = true;
+                break;
+            case opt_explain:
+                options.explain_path = optarg;
+                break;
+            case opt_player_tags:
+                options.player_tags = true;
+                break;
             case 'j':
                 if (!read_count(optarg, options.threads)) {
-                    error = "Error: --threads needs a positive number, not '" + std::string(optarg) + "'" + see_help;
+                    error = "Error: --threads needs a positive number, not '" + std::string(optarg) + "'" +
+                            see_help;
                     return std::nullopt;
                 }
                 break;

@@ -19,8 +19,8 @@ struct run_options {
     bool version = false;
     bool check_lists = false;
     bool player_tags = false;
-    unsigned threads = 0;          // 0: one per core
-    std::size_t chunk_bytes = 0;   // 0: the default; a hidden option for tests
+    unsigned threads = 0;         // 0: one per core
+    std::size_t chunk_bytes = 0;  // 0: the default; a hidden option for tests
 };
 
 // Parses the command line with getopt_long. On a mistake (an unknown option, a missing or bad value)

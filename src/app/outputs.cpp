@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include <cerrno>
+#include <climits>
 
 namespace gs {
 namespace {
@@ -17,13 +18,33 @@ void report_failure(output_channel& channel, console& con) {
     print_line(con, msg_cannot_write, channel.path, msg_name_end);
 }
 
-bool write_all(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t done = ::write(fd, data, size);
+// Writes every byte of the pieces, however many there are and however little each call takes.
+bool write_all(int fd, std::span<iovec> pieces) {
+    iovec* piece = pieces.data();
+    std::size_t left = pieces.size();
+    while (left > 0 && piece->iov_len == 0) {
+        ++piece;
+        --left;
+    }
+    while (left > 0) {
+        const auto batch = static_cast<int>(std::min<std::size_t>(left, IOV_MAX));
+        const ssize_t done = ::writev(fd, piece, batch);
         if (done < 0 && errno == EINTR) continue;
         if (done <= 0) return false;
-        data += done;
-        size -= static_cast<std::size_t>(done);
+        auto written = static_cast<std::size_t>(done);
+        while (left > 0 && written >= piece->iov_len) {
+            written -= piece->iov_len;
+            ++piece;
+            --left;
+        }
+        if (written > 0) {
+            piece->iov_base = static_cast<char*>(piece->iov_base) + written;
+            piece->iov_len -= written;
+        }
+        while (left > 0 && piece->iov_len == 0) {
+            ++piece;
+            --left;
+        }
     }
     return true;
 }
@@ -72,9 +93,14 @@ void attach_outputs(outputs& outs, const std::array<int, output_count>& fds) {
 }
 
 bool write_output(outputs& outs, std::size_t index, std::string_view bytes, console& con) {
+    iovec piece{const_cast<char*>(bytes.data()), bytes.size()};
+    return write_output(outs, index, std::span(&piece, 1), con);
+}
+
+bool write_output(outputs& outs, std::size_t index, std::span<iovec> pieces, console& con) {
     output_channel& channel = outs.channels[index];
     if (channel.failed) return false;
-    if (!write_all(channel.fd, bytes.data(), bytes.size())) {
+    if (!write_all(channel.fd, pieces)) {
         report_failure(channel, con);
         return false;
     }

@@ -1,12 +1,16 @@
 // The five output files.
 //
 // Each output is opened for appending (created when absent) and receives the sorted lines in large
-// blocks, one write per output and chunk of input. Every write and close is checked: a failure prints
-// "Error: During writing file '<name>'" once for that output and makes the run end with status 1.
+// blocks: each chunk of input's pieces of an output in one gathering write (or a few, for very many pieces).
+// Every write and close is checked: a failure prints "Error: During writing file '<name>'" once for that
+// output and makes the run end with status 1.
 #pragma once
+
+#include <sys/uio.h>
 
 #include <array>
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -42,6 +46,9 @@ void attach_outputs(outputs& outs, const std::array<int, output_count>& fds);
 
 // Appends bytes to one output. False when that output has failed, now or before.
 bool write_output(outputs& outs, std::size_t index, std::string_view bytes, console& con);
+// Appends the bytes of the pieces, in order, to one output; the pieces are used up as they are written.
+// False when that output has failed, now or before.
+bool write_output(outputs& outs, std::size_t index, std::span<iovec> pieces, console& con);
 
 // Closes the five outputs in order, also after a failure of one of them. False when any output failed,
 // now or before.

@@ -21,8 +21,8 @@ struct chunk {
     std::unique_ptr<char[]> data;
     std::size_t capacity = 0;
     std::size_t size = 0;
-    std::size_t input = 0;    // which input the bytes come from
-    bool ends_input = false;  // the last chunk of its input
+    std::size_t input = 0;     // which input the bytes come from
+    bool ends_input = false;   // the last chunk of its input
     bool read_failed = false;  // the input failed after these bytes
     std::uint64_t sequence = 0;
     chunk_result result;
@@ -170,11 +170,13 @@ void run_worker(pipeline_state& state, const name_lists& lists, const sort_setti
         chunk* c;
         {
             std::unique_lock guard(state.lock);
-            state.work_ready.wait(guard, [&] { return state.stopping || !state.work.empty() || state.reader_finished; });
+            state.work_ready.wait(
+                guard, [&] { return state.stopping || !state.work.empty() || state.reader_finished; });
             if (state.stopping || state.work.empty()) return;
             c = state.work.pop_front();
         }
-        sort_chunk(std::string_view(c->data.get(), c->size), c->ends_input, lists, settings, sorter, c->result);
+        sort_chunk(std::string_view(c->data.get(), c->size), c->ends_input, lists, settings, sorter,
+                   c->result);
         {
             std::lock_guard guard(state.lock);
             state.done[c->sequence % state.done.size()] = c;
@@ -190,8 +192,19 @@ void release_oversized(chunk& c, std::size_t chunk_bytes) {
         c.data.reset();
         c.capacity = 0;
     }
-    for (std::string& file : c.result.files) {
-        if (file.capacity() > limit) std::string().swap(file);
+    if (c.result.own.capacity() > limit) std::string().swap(c.result.own);
+    for (std::vector<output_piece>& pieces : c.result.pieces) {
+        if (pieces.capacity() * sizeof(output_piece) > limit) std::vector<output_piece>().swap(pieces);
+    }
+}
+
+// Where the pieces of one output of a sorted chunk lie, for a gathering write.
+void gather_pieces(const chunk_result& result, const char* chunk_data, std::size_t index,
+                   std::vector<iovec>& vectors) {
+    vectors.clear();
+    for (const output_piece& piece : result.pieces[index]) {
+        const char* const base = piece.own ? result.own.data() : chunk_data;
+        vectors.push_back({const_cast<char*>(base + piece.begin), piece.size});
     }
 }
 
@@ -232,6 +245,7 @@ bool sort_inputs(std::vector<input_stream>& inputs, const name_lists& lists, con
         sorters.emplace_back(run_worker, std::ref(state), std::cref(lists), std::cref(settings));
 
     bool ok = true;
+    std::vector<iovec> vectors;  // one output's pieces of the chunk being written
     std::uint64_t games_written = 0;
     std::uint64_t lines_before = 0;
     std::size_t current_input = 0;
@@ -252,9 +266,12 @@ bool sort_inputs(std::vector<input_stream>& inputs, const name_lists& lists, con
         if (!result.messages.empty()) print_text(con, result.messages);
         bool written = true;
         for (std::size_t i = 0; i < output_count; ++i) {
-            if (!result.files[i].empty() && !write_output(outs, i, result.files[i], con)) written = false;
+            if (!result.pieces[i].empty()) {
+                gather_pieces(result, c->data.get(), i, vectors);
+                if (!write_output(outs, i, vectors, con)) written = false;
+            }
             counts.games[i] += result.games[i];
-            counts.bytes[i] += result.files[i].size();
+            counts.bytes[i] += result.bytes[i];
         }
         counts.input_bytes += c->size;
         if (c->input != current_input) {

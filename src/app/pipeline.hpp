@@ -27,7 +27,7 @@ namespace gs {
 inline constexpr std::size_t default_chunk_bytes = std::size_t{1} << 19;
 
 struct pipeline_settings {
-    unsigned threads = 1;                      // sorting workers
+    unsigned threads = 1;                           // sorting workers
     std::size_t chunk_bytes = default_chunk_bytes;  // the size a chunk is cut at, before it is cut at a game
 };
 

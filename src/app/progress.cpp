@@ -36,8 +36,8 @@ void show_progress(progress_meter& meter, std::uint64_t bytes_done) {
     meter.last_shown = now;
     const double seconds = elapsed_seconds(meter);
     std::fprintf(meter.stream, "%s%.1f MB sorted, %.1f MB/s, %.1f s", erase_line.data(),
-                 static_cast<double>(bytes_done) / bytes_per_megabyte, megabytes_per_second(bytes_done, seconds),
-                 seconds);
+                 static_cast<double>(bytes_done) / bytes_per_megabyte,
+                 megabytes_per_second(bytes_done, seconds), seconds);
     std::fflush(meter.stream);
     meter.shown = true;
 }

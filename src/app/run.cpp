@@ -147,9 +147,9 @@ int sort_run(const run_options& options, const name_lists& lists, console& con, 
 
     progress_meter meter = start_progress(status, !options.quiet);
     run_counts counts;
-    const bool sorted = sort_inputs(inputs, lists, settings, pipeline, outs, con,
-                                    report.file != nullptr ? &report : nullptr, counts,
-                                    [&](const run_counts& now) { show_progress(meter, now.input_bytes); });
+    const bool sorted =
+        sort_inputs(inputs, lists, settings, pipeline, outs, con, report.file != nullptr ? &report : nullptr,
+                    counts, [&](const run_counts& now) { show_progress(meter, now.input_bytes); });
     end_progress(meter);
     const bool closed = close_outputs(outs, con);
     bool reported = true;

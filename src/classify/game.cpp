@@ -46,7 +46,8 @@ bool is_correspondence_event(std::string_view event) {
     return false;
 }
 
-void resolve_by_opponent(judgement& self, judgement& other, const game_header& header, const name_lists& lists) {
+void resolve_by_opponent(judgement& self, judgement& other, const game_header& header,
+                         const name_lists& lists) {
     using enum player_class;
     if (list_contains(header.event, list_of(lists, list_id::comp_events))) {
         self = {computer, judged_by::comp_event, list_id::comp_events};
@@ -74,15 +75,21 @@ void classify_game(const game_header& header, const name_lists& lists, const cla
                    classifier& scratch, game_verdict& verdict) {
     const player_names names = repaired_names(header);
     game_facts facts = facts_of(header);
-    if (facts.server == server_kind::other) {
-        // Site and Event repeat from game to game as names do, so their answers are kept as well.
-        const bool listed = memo_list_contains(scratch.memo, header.site, list_id::adv_events, lists) ||
-                            memo_list_contains(scratch.memo, header.event, list_id::adv_events, lists);
+    // Site and Event repeat from game to game as names do, so their answers are kept as well.
+    const bool ask_events = facts.server == server_kind::other;
+    const memo_hashes hashes = memo_prefetch(
+        scratch.memo, {names.white, names.black, facts.server, ask_events, header.site, header.event});
+    if (ask_events) {
+        const bool listed =
+            memo_list_contains(scratch.memo, header.site, list_id::adv_events, lists, hashes.site) ||
+            memo_list_contains(scratch.memo, header.event, list_id::adv_events, lists, hashes.event);
         facts.advanced_event = listed ? game_facts::answer::yes : game_facts::answer::no;
     }
-    const judgement white = memo_judge_name(scratch.memo, names.white, facts.server, lists, scratch.forms);
+    const judgement white =
+        memo_judge_name(scratch.memo, names.white, facts.server, lists, scratch.forms, hashes.white);
     verdict.white = settle_player(white, header.white, header, lists, options.player_tags, facts);
-    const judgement black = memo_judge_name(scratch.memo, names.black, facts.server, lists, scratch.forms);
+    const judgement black =
+        memo_judge_name(scratch.memo, names.black, facts.server, lists, scratch.forms, hashes.black);
     verdict.black = settle_player(black, header.black, header, lists, options.player_tags, facts);
 
     judgement& w = verdict.white;

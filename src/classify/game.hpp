@@ -57,7 +57,8 @@ void classify_game(const game_header& header, const name_lists& lists, const cla
 // Settles self, whose kind depends on the opponent: listed computer or human events first, then the era
 // (no computer played a human-only event before 1950, nor a computer before 1970, as far as these games
 // go), then correspondence play, and otherwise the opponent's kind. Two such players make two computers.
-void resolve_by_opponent(judgement& self, judgement& other, const game_header& header, const name_lists& lists);
+void resolve_by_opponent(judgement& self, judgement& other, const game_header& header,
+                         const name_lists& lists);
 
 // True when the Event value names correspondence play ("corr ", "Corr.", "cr ", "Korr." and the like).
 bool is_correspondence_event(std::string_view event);

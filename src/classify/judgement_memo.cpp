@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include <xmmintrin.h>
+
 namespace gs {
 namespace {
 
@@ -66,7 +68,8 @@ void make_room(judgement_memo& memo, std::size_t size) {
     }
     if (memo.arena_used + size > memo.arena_capacity) {
         if (memo.arena_capacity < memo_arena_bytes) {
-            const std::size_t capacity = std::min(memo_arena_bytes, std::max(2 * memo.arena_capacity, memo.arena_used + size));
+            const std::size_t capacity =
+                std::min(memo_arena_bytes, std::max(2 * memo.arena_capacity, memo.arena_used + size));
             auto bigger = std::make_unique_for_overwrite<char[]>(capacity);
             if (memo.arena_used > 0) std::memcpy(bigger.get(), memo.arena.get(), memo.arena_used);
             memo.arena = std::move(bigger);
@@ -77,12 +80,23 @@ void make_room(judgement_memo& memo, std::size_t size) {
     }
 }
 
+// Starts loading the first slot that the text's answer may be in.
+void prefetch_slot(const judgement_memo& memo, std::uint64_t hash) {
+    _mm_prefetch(reinterpret_cast<const char*>(&memo.slots[first_slot(memo, hash)]), _MM_HINT_T0);
+}
+
+// Starts loading the text kept in the first slot of hash, once that slot has arrived.
+void prefetch_text(const judgement_memo& memo, std::uint64_t hash) {
+    const judgement_memo::slot& slot = memo.slots[first_slot(memo, hash)];
+    if (slot.used) _mm_prefetch(memo.arena.get() + slot.name_at, _MM_HINT_T0);
+}
+
 // The kept answer for (text, space), or make's answer, which is then kept.
 template <typename maker>
-judgement remembered(judgement_memo& memo, std::string_view text, std::uint8_t space, maker make) {
+judgement remembered(judgement_memo& memo, std::string_view text, std::uint8_t space, std::uint64_t hash,
+                     maker make) {
     if (text.size() > memo_longest_name) return make();
     if (!memo.slots) empty_memo(memo);
-    const std::uint64_t hash = hash_of(text, space);
     std::size_t at = first_slot(memo, hash);
     for (; memo.slots[at].used; at = (at + 1) & (memo.slot_count - 1)) {
         const judgement_memo::slot& slot = memo.slots[at];
@@ -98,8 +112,12 @@ judgement remembered(judgement_memo& memo, std::string_view text, std::uint8_t s
     while (memo.slots[at].used)
         at = (at + 1) & (memo.slot_count - 1);
     if (!text.empty()) std::memcpy(memo.arena.get() + memo.arena_used, text.data(), text.size());
-    memo.slots[at] = {hash, static_cast<std::uint32_t>(memo.arena_used), static_cast<std::uint16_t>(text.size()),
-                      space, true, value};
+    memo.slots[at] = {hash,
+                      static_cast<std::uint32_t>(memo.arena_used),
+                      static_cast<std::uint16_t>(text.size()),
+                      space,
+                      true,
+                      value};
     memo.arena_used += text.size();
     ++memo.slots_used;
     return value;
@@ -107,16 +125,56 @@ judgement remembered(judgement_memo& memo, std::string_view text, std::uint8_t s
 
 }  // namespace
 
+memo_hashes memo_prefetch(const judgement_memo& memo, const memo_queries& queries) {
+    // A text too long to be kept is never looked up in the table, so its hash is not needed.
+    const auto hash = [](std::string_view text, std::uint8_t space) {
+        return text.size() > memo_longest_name ? 0 : hash_of(text, space);
+    };
+    memo_hashes hashes{hash(queries.white, space_of(queries.server)),
+                       hash(queries.black, space_of(queries.server))};
+    if (queries.ask_events) {
+        hashes.site = hash(queries.site, space_of(list_id::adv_events));
+        hashes.event = hash(queries.event, space_of(list_id::adv_events));
+    }
+    if (!memo.slots) return hashes;
+    // The slots first, then, once they have arrived, the texts they keep.
+    prefetch_slot(memo, hashes.white);
+    prefetch_slot(memo, hashes.black);
+    if (queries.ask_events) {
+        prefetch_slot(memo, hashes.site);
+        prefetch_slot(memo, hashes.event);
+    }
+    prefetch_text(memo, hashes.white);
+    prefetch_text(memo, hashes.black);
+    if (queries.ask_events) {
+        prefetch_text(memo, hashes.site);
+        prefetch_text(memo, hashes.event);
+    }
+    return hashes;
+}
+
+judgement memo_judge_name(judgement_memo& memo, std::string_view name, server_kind server,
+                          const name_lists& lists, name_forms& forms, std::uint64_t hash) {
+    return remembered(memo, name, space_of(server), hash,
+                      [&] { return judge_name(name, server, lists, forms); });
+}
+
 judgement memo_judge_name(judgement_memo& memo, std::string_view name, server_kind server,
                           const name_lists& lists, name_forms& forms) {
-    return remembered(memo, name, space_of(server), [&] { return judge_name(name, server, lists, forms); });
+    return memo_judge_name(memo, name, server, lists, forms, hash_of(name, space_of(server)));
+}
+
+bool memo_list_contains(judgement_memo& memo, std::string_view text, list_id id, const name_lists& lists,
+                        std::uint64_t hash) {
+    const judgement answer = remembered(memo, text, space_of(id), hash, [&] {
+        return judgement{list_contains(text, list_of(lists, id)) ? player_class::computer
+                                                                 : player_class::unknown};
+    });
+    return answer.kind == player_class::computer;
 }
 
 bool memo_list_contains(judgement_memo& memo, std::string_view text, list_id id, const name_lists& lists) {
-    const judgement answer = remembered(memo, text, space_of(id), [&] {
-        return judgement{list_contains(text, list_of(lists, id)) ? player_class::computer : player_class::unknown};
-    });
-    return answer.kind == player_class::computer;
+    return memo_list_contains(memo, text, id, lists, hash_of(text, space_of(id)));
 }
 
 }  // namespace gs

@@ -18,7 +18,7 @@
 
 namespace gs {
 
-inline constexpr std::size_t memo_slot_count = std::size_t{1} << 17;  // the most slots, a power of two
+inline constexpr std::size_t memo_slot_count = std::size_t{1} << 17;   // the most slots, a power of two
 inline constexpr std::size_t memo_arena_bytes = std::size_t{1} << 20;  // the largest arena
 inline constexpr std::size_t memo_first_slot_count = std::size_t{1} << 10;
 inline constexpr std::size_t memo_first_arena_bytes = std::size_t{1} << 14;
@@ -41,11 +41,41 @@ struct judgement_memo {
     std::size_t slots_used = 0;
 };
 
-// The judgement of name on server: the kept one, or judge_name's answer, which is then kept.
+// The texts that one game's classification looks up: the players' names on the game's server, and,
+// when asked, Site and Event in the advanced-event list.
+struct memo_queries {
+    std::string_view white;
+    std::string_view black;
+    server_kind server = server_kind::other;
+    bool ask_events = false;
+    std::string_view site;
+    std::string_view event;
+};
+
+// The hashes of a game's queries, computed once for the prefetch and the look-ups.
+struct memo_hashes {
+    std::uint64_t white = 0;
+    std::uint64_t black = 0;
+    std::uint64_t site = 0;
+    std::uint64_t event = 0;
+};
+
+// Starts loading the places where the answers to a game's queries are kept and returns the queries'
+// hashes for the look-ups. The table is larger than a core's cache, so each look-up would otherwise wait
+// for memory on its own; this way they wait together. Changes nothing that can be seen.
+memo_hashes memo_prefetch(const judgement_memo& memo, const memo_queries& queries);
+
+// The judgement of name on server: the kept one, or judge_name's answer, which is then kept. hash, when
+// given, is the name's hash from memo_prefetch for that server.
 judgement memo_judge_name(judgement_memo& memo, std::string_view name, server_kind server,
                           const name_lists& lists, name_forms& forms);
+judgement memo_judge_name(judgement_memo& memo, std::string_view name, server_kind server,
+                          const name_lists& lists, name_forms& forms, std::uint64_t hash);
 
-// Whether text is in the list: the kept answer, or list_contains's, which is then kept.
+// Whether text is in the list: the kept answer, or list_contains's, which is then kept. hash, when given,
+// is the text's hash from memo_prefetch for that list.
 bool memo_list_contains(judgement_memo& memo, std::string_view text, list_id id, const name_lists& lists);
+bool memo_list_contains(judgement_memo& memo, std::string_view text, list_id id, const name_lists& lists,
+                        std::uint64_t hash);
 
 }  // namespace gs

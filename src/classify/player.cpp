@@ -85,7 +85,8 @@ server_kind detect_server_kind(std::string_view event, std::string_view site) {
 
 bool is_marked_computer(std::string_view name) {
     for (std::string_view start : computer_name_starts) {
-        if (name.size() >= start.size() && equals_ignoring_case(name.substr(0, start.size()), start)) return true;
+        if (name.size() >= start.size() && equals_ignoring_case(name.substr(0, start.size()), start))
+            return true;
     }
     for (std::string_view end : computer_name_ends) {
         if (name.size() >= end.size() && equals_ignoring_case(name.substr(name.size() - end.size()), end)) {

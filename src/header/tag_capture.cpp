@@ -44,8 +44,8 @@ enum class tag_kind { other, white, black, site, event, date, white_flag, black_
 // The kind of a tag by its name, told apart by length first, since most tag lines are of other tags.
 tag_kind kind_of_tag(std::string_view name) {
     // Comparisons of a fixed number of bytes, which the compiler turns into single loads.
-    const auto is = [&](const char (&word)[5]) { return std::memcmp(name.data(), word, 4) == 0; };
-    const auto starts = [&](const char (&word)[6]) { return std::memcmp(name.data(), word, 5) == 0; };
+    const auto is = [&](const char(&word)[5]) { return std::memcmp(name.data(), word, 4) == 0; };
+    const auto starts = [&](const char(&word)[6]) { return std::memcmp(name.data(), word, 5) == 0; };
     switch (name.size()) {
         case 4:
             if (is("Site")) return tag_kind::site;
@@ -71,12 +71,23 @@ tag_kind kind_of_tag(std::string_view name) {
 // The capture shared by both paths; Event and Date lines are left to handle_tag_line.
 void capture_plain(std::string_view line, std::string_view name, tag_kind kind, game_header& header) {
     switch (kind) {
-        case tag_kind::white: extract_tag_value(line, name, header.white.name); break;
-        case tag_kind::black: extract_tag_value(line, name, header.black.name); break;
-        case tag_kind::site: extract_tag_value(line, name, header.site); break;
-        case tag_kind::white_flag: capture_player_flag(line, name.substr(5), header.white); break;
-        case tag_kind::black_flag: capture_player_flag(line, name.substr(5), header.black); break;
-        default: break;
+        case tag_kind::white:
+            extract_tag_value(line, name, header.white.name);
+            break;
+        case tag_kind::black:
+            extract_tag_value(line, name, header.black.name);
+            break;
+        case tag_kind::site:
+            extract_tag_value(line, name, header.site);
+            break;
+        case tag_kind::white_flag:
+            capture_player_flag(line, name.substr(5), header.white);
+            break;
+        case tag_kind::black_flag:
+            capture_player_flag(line, name.substr(5), header.black);
+            break;
+        default:
+            break;
     }
 }
 

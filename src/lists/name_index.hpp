@@ -2,11 +2,11 @@
 // candidate's length, not on the number of entries.
 //
 // Exact, prefix and suffix entries live in open-addressing hash tables keyed by a byte hash; one pass over
-// at most the first (or last) longest_indexed_text bytes of the candidate computes the hash of every prefix (or suffix), and
-// only the lengths that some entry has are probed, and only when the candidate's first (or last) two
-// bytes begin (or end) some entry. Entries with a star at both ends form an Aho-Corasick
-// automaton, which finds any of them in one pass over the candidate. An entry with empty text and a star
-// matches everything and is kept as a flag.
+// at most the first (or last) longest_indexed_text bytes of the candidate computes the hash of every prefix
+// (or suffix), and only the lengths that some entry has are probed, and only when the candidate's first (or
+// last) two bytes begin (or end) some entry. Entries with a star at both ends form an Aho-Corasick automaton,
+// which finds any of them in one pass over the candidate. An entry with empty text and a star matches
+// everything and is kept as a flag.
 #pragma once
 
 #include <bitset>
@@ -69,7 +69,6 @@ struct substring_automaton {
     std::uint32_t class_count = 0;
     unsigned char class_of[256] = {};
 };
-
 
 struct name_index {
     std::size_t indexed_entries = 0;  // the entries this index was built from

@@ -12,7 +12,7 @@ namespace gs {
 
 struct console {
     std::FILE* stream = stdout;  // null for a console that discards what it is given
-    bool failed = false;  // set by the first write or flush that failed, and never cleared
+    bool failed = false;         // set by the first write or flush that failed, and never cleared
 };
 
 // Writes the pieces one after the other, then a newline, and flushes.

@@ -19,7 +19,8 @@ void write_lists(const sieve_dir& dir) {
 }
 
 // The outputs of sorting each file on its own, one run after another, in a fresh directory.
-std::map<std::string, std::string> sorted_one_by_one(const std::vector<std::pair<std::string, std::string>>& files) {
+std::map<std::string, std::string> sorted_one_by_one(
+    const std::vector<std::pair<std::string, std::string>>& files) {
     sieve_dir dir;
     write_lists(dir);
     for (const auto& [name, bytes] : files) {
@@ -34,7 +35,10 @@ TEST(SeveralInputs, SortLikeEachFileOnItsOwnOneAfterAnother) {
     // its first game, which must go to rest_vs_rest.pgn and not join the first file's last game.
     const std::vector<std::pair<std::string, std::string>> files = {
         {"a.pgn", program_game + "[Event \"F\"]\n[White \"Deep Blue\"]\n[Black \"Kasparov\"]\n"},
-        {"b.pgn", "\xEF\xBB\xBF" "A comment line\n\n1. c4 *\n\n" + human_game + "[Date \"1998.1x.05\"]\n\n*\n"},
+        {"b.pgn",
+         "\xEF\xBB\xBF"
+         "A comment line\n\n1. c4 *\n\n" +
+             human_game + "[Date \"1998.1x.05\"]\n\n*\n"},
         {"c.pgn", ""},
         {"d.pgn", program_game},
     };
@@ -54,8 +58,9 @@ TEST(SeveralInputs, TheSameFileTwiceIsSortedTwice) {
     write_lists(dir);
     dir.write("a.pgn", program_game);
     EXPECT_EQ(dir.run({"a.pgn", "./a.pgn"}).status, 0);
-    EXPECT_EQ(dir.read("comp_vs_comp.pgn"), "[Event \"E\"]\n[White \"Deep Blue\"]\n[Black \"Fritz 3\"]\n1. e4 *\n\n"
-                                             "[Event \"E\"]\n[White \"Deep Blue\"]\n[Black \"Fritz 3\"]\n1. e4 *\n\n");
+    EXPECT_EQ(dir.read("comp_vs_comp.pgn"),
+              "[Event \"E\"]\n[White \"Deep Blue\"]\n[Black \"Fritz 3\"]\n1. e4 *\n\n"
+              "[Event \"E\"]\n[White \"Deep Blue\"]\n[Black \"Fritz 3\"]\n1. e4 *\n\n");
 }
 
 TEST(StandardInput, DashReadsStandardInputAmongOtherInputs) {
@@ -84,17 +89,23 @@ struct self_case {
 
 TEST(OwnOutputAsInput, IsRefusedBeforeAnythingIsWritten) {
     const std::vector<self_case> cases = {
-        {"cp a.pgn rest_vs_rest.pgn", {"rest_vs_rest.pgn"},
+        {"cp a.pgn rest_vs_rest.pgn",
+         {"rest_vs_rest.pgn"},
          "Error: rest_vs_rest.pgn is also the output file 'rest_vs_rest.pgn'"},
-        {"cp a.pgn advanced.pgn", {"a.pgn", "./advanced.pgn"},
+        {"cp a.pgn advanced.pgn",
+         {"a.pgn", "./advanced.pgn"},
          "Error: ./advanced.pgn is also the output file 'advanced.pgn'"},
-        {"cp a.pgn comp_vs_comp.pgn && ln comp_vs_comp.pgn hard.pgn", {"hard.pgn"},
+        {"cp a.pgn comp_vs_comp.pgn && ln comp_vs_comp.pgn hard.pgn",
+         {"hard.pgn"},
          "Error: hard.pgn is also the output file 'comp_vs_comp.pgn'"},
-        {"cp a.pgn comp_vs_human.pgn && ln -s comp_vs_human.pgn soft.pgn", {"soft.pgn"},
+        {"cp a.pgn comp_vs_human.pgn && ln -s comp_vs_human.pgn soft.pgn",
+         {"soft.pgn"},
          "Error: soft.pgn is also the output file 'comp_vs_human.pgn'"},
-        {"mkdir out && cp a.pgn out/comp_vs_rest.pgn", {"-o", "out", "out/comp_vs_rest.pgn"},
+        {"mkdir out && cp a.pgn out/comp_vs_rest.pgn",
+         {"-o", "out", "out/comp_vs_rest.pgn"},
          "Error: out/comp_vs_rest.pgn is also the output file 'out/comp_vs_rest.pgn'"},
-        {"cp a.pgn rest_vs_rest.pgn", {"-"},  // standard input redirected from the output
+        {"cp a.pgn rest_vs_rest.pgn",
+         {"-"},  // standard input redirected from the output
          "Error: - is also the output file 'rest_vs_rest.pgn'"},
     };
     for (const self_case& c : cases) {
@@ -200,8 +211,9 @@ TEST(CompressedInput, TextThatMerelyStartsLikeAMagicNumberIsText) {
     sieve_dir dir;
     dir.write("a.pgn", "BZh9 is not bzip2\n" + program_game);
     EXPECT_EQ(dir.run({"a.pgn"}).status, 0);
-    EXPECT_EQ(dir.read("rest_vs_rest.pgn"), "BZh9 is not bzip2\n[Event \"E\"]\n[White \"Deep Blue\"]\n"
-                                            "[Black \"Fritz 3\"]\n1. e4 *\n\n");
+    EXPECT_EQ(dir.read("rest_vs_rest.pgn"),
+              "BZh9 is not bzip2\n[Event \"E\"]\n[White \"Deep Blue\"]\n"
+              "[Black \"Fritz 3\"]\n1. e4 *\n\n");
 }
 
 }  // namespace

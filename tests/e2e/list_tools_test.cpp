@@ -18,20 +18,30 @@ struct mistake {
 
 TEST(CheckLists, ReportsEachKindOfMistakeWithFileAndLine) {
     const std::vector<mistake> mistakes = {
-        {"humans.cfg", "# players\nKASPAROV*\n\nKARPOV*\n", "humans.cfg:3: blank line: an empty name matches every player without a name tag"},
-        {"human_events.cfg", "*Olympiad*\n \t\r\n", "human_events.cfg:2: blank line: an empty name matches every player without a name tag"},
+        {"humans.cfg", "# players\nKASPAROV*\n\nKARPOV*\n",
+         "humans.cfg:3: blank line: an empty name matches every player without a name tag"},
+        {"human_events.cfg", "*Olympiad*\n \t\r\n",
+         "human_events.cfg:2: blank line: an empty name matches every player without a name tag"},
         {"computers.cfg", "FRITZ[0-9]*\nDEEPBLUE\nDEEPBLUE\n", "computers.cfg:3: DEEPBLUE repeats line 2"},
-        {"computers.cfg", "Deep Blue\n", "computers.cfg:1: Deep Blue can never match: lower-case letters, but names are matched in capitals"},
-        {"humans.cfg", "KASPAROV.G*\n", "humans.cfg:1: KASPAROV.G* can never match: '.', but names are matched without blanks and punctuation"},
-        {"humans_fics.cfg", "alice bob\tcarol\n", "humans_fics.cfg:1: bob\tcarol can never match: a blank inside an account name"},
-        {"computers.cfg", "DEEP*BLUE\n", "computers.cfg:1: DEEP*BLUE has a '*' inside, which is taken literally"},
-        {"computers.cfg", "STOCKFISH*\nSTOCKFISH16\n", "computers.cfg:2: STOCKFISH16 is covered by STOCKFISH* (line 1)"},
-        {"comp_events.cfg", "*Computer*\nWorld Computer Ch\n", "comp_events.cfg:2: World Computer Ch is covered by *Computer* (line 1)"},
+        {"computers.cfg", "Deep Blue\n",
+         "computers.cfg:1: Deep Blue can never match: lower-case letters, but names are matched in capitals"},
+        {"humans.cfg", "KASPAROV.G*\n",
+         "humans.cfg:1: KASPAROV.G* can never match: '.', but names are matched without blanks and "
+         "punctuation"},
+        {"humans_fics.cfg", "alice bob\tcarol\n",
+         "humans_fics.cfg:1: bob\tcarol can never match: a blank inside an account name"},
+        {"computers.cfg", "DEEP*BLUE\n",
+         "computers.cfg:1: DEEP*BLUE has a '*' inside, which is taken literally"},
+        {"computers.cfg", "STOCKFISH*\nSTOCKFISH16\n",
+         "computers.cfg:2: STOCKFISH16 is covered by STOCKFISH* (line 1)"},
+        {"comp_events.cfg", "*Computer*\nWorld Computer Ch\n",
+         "comp_events.cfg:2: World Computer Ch is covered by *Computer* (line 1)"},
         {"humans.cfg", "RYBKA,JAN\n", "humans.cfg:1: RYBKA,JAN is covered by RYBKA* of computers.cfg:1"},
     };
     for (const mistake& m : mistakes) {
         sieve_dir dir;
-        if (std::string_view(m.file) != "computers.cfg" && std::string_view(m.report).find("RYBKA") != std::string_view::npos)
+        if (std::string_view(m.file) != "computers.cfg" &&
+            std::string_view(m.report).find("RYBKA") != std::string_view::npos)
             dir.write("computers.cfg", "RYBKA*\n");
         dir.write(m.file, m.lines);
         const run_result r = dir.run({"--check-lists"});
@@ -70,22 +80,24 @@ TEST(Explain, OneLinePerGameWithWhatDecidedEachPlayer) {
     dir.write("computers_when_opponent_is.cfg", "GENIUS\n");
     dir.write("comp_events.cfg", "*Aegon*\n");
     dir.write("computers_icc.cfg", "Fritz\n");
-    dir.write("a.pgn", "text before\n[White \"Deep Blue\"]\n[Black \"Kasparov, G\"]\n\n1. e4 *\n\n"
-                       "[Event \"Aegon 1994\"]\n[White \"Genius\"]\n[Black \"Bye\"]\n\n*\n\n"
-                       "[Site \"ICC\"]\n[White \"Fritz {2650}\"]\n[Black \"Comp: X\ty\"]\n\n*\n");
+    dir.write("a.pgn",
+              "text before\n[White \"Deep Blue\"]\n[Black \"Kasparov, G\"]\n\n1. e4 *\n\n"
+              "[Event \"Aegon 1994\"]\n[White \"Genius\"]\n[Black \"Bye\"]\n\n*\n\n"
+              "[Site \"ICC\"]\n[White \"Fritz {2650}\"]\n[Black \"Comp: X\ty\"]\n\n*\n");
     dir.write("b.pgn", "[White \"Nobody\"]\n[Black \"Genius\"]\n\n*\n");
     const run_result r = dir.run({"--explain", "why.tsv", "-j", "2", "--chunk-bytes", "8", "a.pgn", "b.pgn"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(dir.read("why.tsv"),
-              "game\tline\twhite\tblack\twhite_kind\twhite_decided_by\tblack_kind\tblack_decided_by\toutput\n"
-              "1\t2\tDeep Blue\tKasparov, G\tcomputer\tcomputers.cfg: DEEPBLUE*\thuman\thumans.cfg: KASPAROV*\t"
-              "comp_vs_human.pgn\n"
-              "2\t7\tGenius\tBye\tcomputer\topponent rule: comp_events.cfg: *Aegon*\tcomputer\t"
-              "opponent rule: comp_events.cfg: *Aegon*\tcomp_vs_comp.pgn\n"
-              "3\t13\tFritz {2650}\tComp: X y\tcomputer\tcomputers_icc.cfg: Fritz\tcomputer\tname marker\t"
-              "comp_vs_comp.pgn\n"
-              "4\t1\tNobody\tGenius\tundetermined\tno rule\tundetermined\topponent rule: the opponent's kind\t"
-              "rest_vs_rest.pgn\n");
+    EXPECT_EQ(
+        dir.read("why.tsv"),
+        "game\tline\twhite\tblack\twhite_kind\twhite_decided_by\tblack_kind\tblack_decided_by\toutput\n"
+        "1\t2\tDeep Blue\tKasparov, G\tcomputer\tcomputers.cfg: DEEPBLUE*\thuman\thumans.cfg: KASPAROV*\t"
+        "comp_vs_human.pgn\n"
+        "2\t7\tGenius\tBye\tcomputer\topponent rule: comp_events.cfg: *Aegon*\tcomputer\t"
+        "opponent rule: comp_events.cfg: *Aegon*\tcomp_vs_comp.pgn\n"
+        "3\t13\tFritz {2650}\tComp: X y\tcomputer\tcomputers_icc.cfg: Fritz\tcomputer\tname marker\t"
+        "comp_vs_comp.pgn\n"
+        "4\t1\tNobody\tGenius\tundetermined\tno rule\tundetermined\topponent rule: the opponent's kind\t"
+        "rest_vs_rest.pgn\n");
     dir.write("c.pgn", "[White \"Bye\"]\n[Black \"Deep Blue\"]\n\n*\n");
     EXPECT_EQ(dir.run({"--explain", "bye.tsv", "c.pgn"}).status, 0);
     EXPECT_TRUE(dir.read("bye.tsv")->ends_with(
@@ -93,9 +105,10 @@ TEST(Explain, OneLinePerGameWithWhatDecidedEachPlayer) {
         "comp_vs_comp.pgn\n"));
     // The report is made anew by each run, and may not be an input or an output.
     EXPECT_EQ(dir.run({"--explain", "why.tsv", "b.pgn"}).status, 0);
-    EXPECT_EQ(dir.read("why.tsv")->substr(dir.read("why.tsv")->find('\n') + 1),
-              "1\t1\tNobody\tGenius\tundetermined\tno rule\tundetermined\topponent rule: the opponent's kind\t"
-              "rest_vs_rest.pgn\n");
+    EXPECT_EQ(
+        dir.read("why.tsv")->substr(dir.read("why.tsv")->find('\n') + 1),
+        "1\t1\tNobody\tGenius\tundetermined\tno rule\tundetermined\topponent rule: the opponent's kind\t"
+        "rest_vs_rest.pgn\n");
     const run_result same = dir.run({"--explain", "b.pgn", "b.pgn"});
     EXPECT_EQ(same.status, 1);
     EXPECT_EQ(same.out, reading_lines() + "Error: b.pgn is also an input file\n");
@@ -115,7 +128,8 @@ TEST(PlayerTags, DecideAPlayersKindOnlyWhenAskedFor) {
         "[Event \"Rated blitz game\"]\n[Site \"https://lichess.org/abcdefgh\"]\n[White \"maia9\"]\n"
         "[Black \"someone\"]\n[WhiteTitle \"BOT\"]\n[WhiteElo \"1700\"]\n\n1. d4 d5 *\n\n";
     const std::string fics =
-        "[Event \"FICS rated blitz game\"]\n[Site \"FICS, San Jose, California USA\"]\n[White \"GuestABCD\"]\n"
+        "[Event \"FICS rated blitz game\"]\n[Site \"FICS, San Jose, California USA\"]\n[White "
+        "\"GuestABCD\"]\n"
         "[Black \"Sillycomp\"]\n[BlackIsComp \"Yes\"]\n\n1. c4 *\n\n";
     sieve_dir plain;
     plain.write("a.pgn", standard + lichess + fics);
@@ -126,9 +140,7 @@ TEST(PlayerTags, DecideAPlayersKindOnlyWhenAskedFor) {
     sieve_dir tagged;
     tagged.write("a.pgn", standard + lichess + fics);
     EXPECT_EQ(tagged.run({"--player-tags", "a.pgn"}).status, 0);
-    const auto without_blank = [](std::string game) {
-        return game.erase(game.find("\n\n") + 1, 1);
-    };
+    const auto without_blank = [](std::string game) { return game.erase(game.find("\n\n") + 1, 1); };
     EXPECT_EQ(tagged.read("comp_vs_human.pgn"), without_blank(standard));
     EXPECT_EQ(tagged.read("comp_vs_rest.pgn"), without_blank(lichess) + without_blank(fics));
     EXPECT_EQ(tagged.read("rest_vs_rest.pgn"), "");
@@ -142,18 +154,30 @@ TEST(ShippedLists, JudgeRealNamesRight) {
         const char* against_human;  // the output of a game against Kasparov
     };
     const std::vector<judged> names = {
-        {"Koivisto, Mikko", "rest_vs_rest.pgn"},   {"Rybka, Jan", "rest_vs_rest.pgn"},
-        {"Ferretti, Marco", "rest_vs_rest.pgn"},   {"Zappacosta, Andrea", "rest_vs_rest.pgn"},
-        {"Cyrus Lakdawala", "rest_vs_rest.pgn"},   {"Faile, Pierre", "rest_vs_rest.pgn"},
-        {"Computerfreak", "rest_vs_rest.pgn"},     {"Rodentia", "rest_vs_rest.pgn"},
-        {"chess345", "rest_vs_rest.pgn"},          {"Garry Kasparov", "rest_vs_rest.pgn"},
-        {"Magnus Carlsen", "rest_vs_rest.pgn"},    {"Nunn John D M (ENG)", "rest_vs_rest.pgn"},
-        {"TASC R30", "comp_vs_human.pgn"},         {"ChessSystem R30", "comp_vs_human.pgn"},
-        {"Rex Chess", "comp_vs_human.pgn"},        {"Greenblatt Programm", "comp_vs_human.pgn"},
-        {"Obsidian 12.0", "comp_vs_human.pgn"},    {"Caissa 1.8", "comp_vs_human.pgn"},
-        {"Torch 2", "comp_vs_human.pgn"},          {"PlentyChess 2.1", "comp_vs_human.pgn"},
-        {"Dragon 3.3 by Komodo", "comp_vs_human.pgn"}, {"Komodo Dragon 3.3", "comp_vs_human.pgn"},
-        {"Stockfish 16.1", "comp_vs_human.pgn"},   {"Lc0 v0.31", "comp_vs_human.pgn"},
+        {"Koivisto, Mikko", "rest_vs_rest.pgn"},
+        {"Rybka, Jan", "rest_vs_rest.pgn"},
+        {"Ferretti, Marco", "rest_vs_rest.pgn"},
+        {"Zappacosta, Andrea", "rest_vs_rest.pgn"},
+        {"Cyrus Lakdawala", "rest_vs_rest.pgn"},
+        {"Faile, Pierre", "rest_vs_rest.pgn"},
+        {"Computerfreak", "rest_vs_rest.pgn"},
+        {"Rodentia", "rest_vs_rest.pgn"},
+        {"chess345", "rest_vs_rest.pgn"},
+        {"Garry Kasparov", "rest_vs_rest.pgn"},
+        {"Magnus Carlsen", "rest_vs_rest.pgn"},
+        {"Nunn John D M (ENG)", "rest_vs_rest.pgn"},
+        {"TASC R30", "comp_vs_human.pgn"},
+        {"ChessSystem R30", "comp_vs_human.pgn"},
+        {"Rex Chess", "comp_vs_human.pgn"},
+        {"Greenblatt Programm", "comp_vs_human.pgn"},
+        {"Obsidian 12.0", "comp_vs_human.pgn"},
+        {"Caissa 1.8", "comp_vs_human.pgn"},
+        {"Torch 2", "comp_vs_human.pgn"},
+        {"PlentyChess 2.1", "comp_vs_human.pgn"},
+        {"Dragon 3.3 by Komodo", "comp_vs_human.pgn"},
+        {"Komodo Dragon 3.3", "comp_vs_human.pgn"},
+        {"Stockfish 16.1", "comp_vs_human.pgn"},
+        {"Lc0 v0.31", "comp_vs_human.pgn"},
     };
     sieve_dir dir;
     copy_default_lists(dir);
@@ -170,8 +194,9 @@ TEST(ShippedLists, JudgeRealNamesRight) {
         EXPECT_TRUE(line.ends_with(std::string("\t") + j.against_human)) << line;
     }
     // A person's name is never judged a program, even against one.
-    dir.write("b.pgn", "[White \"Rybka, Jan\"]\n[Black \"Stockfish 16\"]\n\n*\n\n"
-                       "[White \"Koivisto, Mikko\"]\n[Black \"Stockfish 16\"]\n\n*\n");
+    dir.write("b.pgn",
+              "[White \"Rybka, Jan\"]\n[Black \"Stockfish 16\"]\n\n*\n\n"
+              "[White \"Koivisto, Mikko\"]\n[Black \"Stockfish 16\"]\n\n*\n");
     ASSERT_EQ(dir.run({"b.pgn"}).status, 0);
     EXPECT_EQ(dir.read("comp_vs_comp.pgn"), "");
 }

@@ -56,17 +56,19 @@ TEST(SummaryOption, CountsGamesAndBytesPerOutput) {
     const run_result r = dir.run({"-s", "a.pgn"});
     EXPECT_EQ(r.status, 0);
     const std::string summary = r.out.substr(reading_lines().size());
-    const std::regex expected(
-        "comp_vs_comp.pgn +2 games +" + std::to_string(2 * program_game_out.size()) + " bytes\n"
-        "comp_vs_human.pgn +0 games +0 bytes\n"
-        "comp_vs_rest.pgn +0 games +0 bytes\n"
-        "rest_vs_rest.pgn +1 games +19 bytes\n"
-        "advanced.pgn +0 games +0 bytes\n"
-        "total +3 games +" + std::to_string(dir.read("a.pgn")->size()) +
-        " bytes read in [0-9.]+ s \\([0-9.]+ MB/s\\)\n");
+    const std::regex expected("comp_vs_comp.pgn +2 games +" + std::to_string(2 * program_game_out.size()) +
+                              " bytes\n"
+                              "comp_vs_human.pgn +0 games +0 bytes\n"
+                              "comp_vs_rest.pgn +0 games +0 bytes\n"
+                              "rest_vs_rest.pgn +1 games +19 bytes\n"
+                              "advanced.pgn +0 games +0 bytes\n"
+                              "total +3 games +" +
+                              std::to_string(dir.read("a.pgn")->size()) +
+                              " bytes read in [0-9.]+ s \\([0-9.]+ MB/s\\)\n");
     EXPECT_TRUE(std::regex_match(summary, expected)) << summary;
     // A failed run prints no summary.
-    EXPECT_EQ(dir.run({"-s", "a.pgn", "absent.pgn"}).out, reading_lines() + "Error: During opening absent.pgn\n");
+    EXPECT_EQ(dir.run({"-s", "a.pgn", "absent.pgn"}).out,
+              reading_lines() + "Error: During opening absent.pgn\n");
 }
 
 TEST(QuietOption, SilencesTheReadingLinesButNotWarningsOrErrors) {
@@ -87,9 +89,11 @@ std::vector<std::pair<std::string, std::string>> sameness_inputs() {
         {"example", source_file("examples/games.pgn")},
         {"online", source_file("tests/data/online-games.pgn")},
     };
-    for (const auto& entry : std::filesystem::directory_iterator(std::string(GAMESIEVE_SOURCE_DIR) + "/tests/data/edge")) {
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::string(GAMESIEVE_SOURCE_DIR) + "/tests/data/edge")) {
         if (entry.path().extension() == ".pgn")
-            inputs.emplace_back(entry.path().filename().string(), source_file("tests/data/edge/" + entry.path().filename().string()));
+            inputs.emplace_back(entry.path().filename().string(),
+                                source_file("tests/data/edge/" + entry.path().filename().string()));
     }
     std::string generated;
     std::mt19937 random(7);
@@ -98,8 +102,10 @@ std::vector<std::pair<std::string, std::string>> sameness_inputs() {
         for (unsigned blanks = random() % 4; blanks > 0; --blanks)
             generated += (random() % 2 != 0) ? "\n" : " \t\r\n";
         generated += "[White \"" + std::string(game % 7 == 0 ? "Deep Blue" : "Kasparov, G") + "\"]\n";
-        generated += "[Date \"19" + std::to_string(50 + game % 50) + ".1x.0" + std::to_string(game % 9) + "\"]\n";
-        if (game % 50 == 0) generated += "[Annotator \"" + std::string(100'000 + random() % 1000, 'a') + "\"]\n";
+        generated +=
+            "[Date \"19" + std::to_string(50 + game % 50) + ".1x.0" + std::to_string(game % 9) + "\"]\n";
+        if (game % 50 == 0)
+            generated += "[Annotator \"" + std::string(100'000 + random() % 1000, 'a') + "\"]\n";
         generated += "\n1. e4 e5 " + std::string(random() % 3 == 0 ? 70'000 : 60, 'x') + " *\n\n";
     }
     inputs.emplace_back("generated", generated + "[Event \"Cut\"]\n[White \"Deep Blue\"]\n\n");
@@ -113,9 +119,11 @@ std::vector<std::pair<std::string, std::string>> sameness_inputs() {
 }
 
 TEST(ThreadsOption, EveryCountAndChunkSizeGivesTheSameBytes) {
-    const std::vector<std::vector<std::string>> settings = {
-        {"-j", "2"}, {"-j", "7", "--chunk-bytes", "1"}, {"-j", "2", "--chunk-bytes", "64"},
-        {"-j", "1", "--chunk-bytes", "4096"}, {"-j", "3", "--chunk-bytes", "100000"}};
+    const std::vector<std::vector<std::string>> settings = {{"-j", "2"},
+                                                            {"-j", "7", "--chunk-bytes", "1"},
+                                                            {"-j", "2", "--chunk-bytes", "64"},
+                                                            {"-j", "1", "--chunk-bytes", "4096"},
+                                                            {"-j", "3", "--chunk-bytes", "100000"}};
     for (const auto& [name, bytes] : sameness_inputs()) {
         sieve_dir one;
         copy_default_lists(one);
@@ -138,7 +146,8 @@ TEST(ThreadsOption, EveryCountAndChunkSizeGivesTheSameBytes) {
 TEST(ThreadsOption, AWriteFailureStopsAtTheSamePointForEveryCount) {
     std::string games;
     for (int i = 0; i < 3000; ++i)
-        games += i % 3 == 0 ? "[White \"Deep Blue\"]\n[Black \"Deep Blue\"]\n\n1. e4 *\n\n" : "[White \"X\"]\n\n1. d4 *\n\n";
+        games += i % 3 == 0 ? "[White \"Deep Blue\"]\n[Black \"Deep Blue\"]\n\n1. e4 *\n\n"
+                            : "[White \"X\"]\n\n1. d4 *\n\n";
     std::optional<std::map<std::string, std::string>> expected;
     std::string expected_out;
     for (const char* threads : {"1", "2", "7"}) {
@@ -149,7 +158,8 @@ TEST(ThreadsOption, AWriteFailureStopsAtTheSamePointForEveryCount) {
         const run_result r = dir.run({"-j", threads, "--chunk-bytes", "5000", "g.pgn"});
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.out, reading_lines() + "Error: During writing file 'rest_vs_rest.pgn'\n");
-        const auto written = std::map<std::string, std::string>{{"comp_vs_comp.pgn", *dir.read("comp_vs_comp.pgn")}};
+        const auto written =
+            std::map<std::string, std::string>{{"comp_vs_comp.pgn", *dir.read("comp_vs_comp.pgn")}};
         if (!expected) expected = written;
         EXPECT_EQ(written, *expected) << threads;
         // Nothing after the failing chunk: the first chunk's games only.
@@ -166,7 +176,8 @@ TEST(Mistakes, AreNamedInOneLineAndNothingHappens) {
         {{"-sx", "a.pgn"}, "Error: unknown option '-x' (see gamesieve --help)\n"},
         {{"a.pgn", "--lists"}, "Error: option '--lists' needs a value (see gamesieve --help)\n"},
         {{"-j", "0", "a.pgn"}, "Error: --threads needs a positive number, not '0' (see gamesieve --help)\n"},
-        {{"-j", "two", "a.pgn"}, "Error: --threads needs a positive number, not 'two' (see gamesieve --help)\n"},
+        {{"-j", "two", "a.pgn"},
+         "Error: --threads needs a positive number, not 'two' (see gamesieve --help)\n"},
         {{"-s"}, "Error: no input file (see gamesieve --help)\n"},
     };
     for (const auto& [args, message] : cases) {
@@ -184,17 +195,18 @@ TEST(HelpAndVersion, DescribeTheToolAndSucceed) {
     sieve_dir dir(/*with_lists=*/false);
     const run_result help = dir.run({"--help"});
     EXPECT_EQ(help.status, 0);
-    for (const char* part : {"Usage: gamesieve [options] <pgnfile>...", "--lists DIR", "--output-dir DIR", "--summary",
-                             "--quiet", "--threads N", "--help", "--version", "--explain FILE", "--check-lists",
-                             "--player-tags", "comp_vs_comp.pgn", "comp_vs_human.pgn", "comp_vs_rest.pgn",
-                             "advanced.pgn", "rest_vs_rest.pgn", "gamesieve -s games.pgn.zst",
-                             "share/gamesieve/lists"}) {
+    for (const char* part :
+         {"Usage: gamesieve [options] <pgnfile>...", "--lists DIR", "--output-dir DIR", "--summary",
+          "--quiet", "--threads N", "--help", "--version", "--explain FILE", "--check-lists", "--player-tags",
+          "comp_vs_comp.pgn", "comp_vs_human.pgn", "comp_vs_rest.pgn", "advanced.pgn", "rest_vs_rest.pgn",
+          "gamesieve -s games.pgn.zst", "share/gamesieve/lists"}) {
         EXPECT_NE(help.out.find(part), std::string::npos) << part;
     }
     EXPECT_EQ(dir.run({"-h"}).out, help.out);
     const run_result version = dir.run({"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_TRUE(std::regex_match(version.out, std::regex("gamesieve [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << version.out;
+    EXPECT_TRUE(std::regex_match(version.out, std::regex("gamesieve [0-9]+\\.[0-9]+\\.[0-9]+\n")))
+        << version.out;
     EXPECT_EQ(dir.run({"-V"}).out, version.out);
     EXPECT_TRUE(dir.outputs().empty());
 }
@@ -208,7 +220,8 @@ TEST(Progress, QuietKeepsATerminalSilent) {
     dir.write("a.pgn", games);
     // script gives the run a terminal for its standard error; a slow run (tiny chunks, one thread) would
     // show progress within a quarter of a second if --quiet did not keep it off.
-    ASSERT_EQ(dir.shell("script -qc '\"$GAMESIEVE\" -q -j1 --chunk-bytes 200 a.pgn' typescript > /dev/null"), 0);
+    ASSERT_EQ(dir.shell("script -qc '\"$GAMESIEVE\" -q -j1 --chunk-bytes 200 a.pgn' typescript > /dev/null"),
+              0);
     const std::string typescript = dir.read("typescript").value_or("");
     EXPECT_EQ(typescript.find("MB sorted"), std::string::npos);
 }

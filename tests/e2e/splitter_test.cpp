@@ -42,7 +42,8 @@ TEST(Splitter, TagLineShape) {
     // the blank line; any other line is written with the blank line after it.
     for (const char* line : {"[Event_1 \"x\"]", "[Ev2 \"x\"]", "[ Event \"x\"]", "[", "[Event\t\"x\"]",
                              "[Event x\"]", " [Event \"x\"]", "[\xC9v \"x\"]"}) {
-        EXPECT_EQ(sorted(std::string("*\n") + line + "\n\n*\n"), std::string("*\n") + line + "\n\n*\n") << line;
+        EXPECT_EQ(sorted(std::string("*\n") + line + "\n\n*\n"), std::string("*\n") + line + "\n\n*\n")
+            << line;
     }
     for (const char* line : {"[Event \"x\"]", "[ \"x\"]", "[\"y\"]", "[eVeNt   \"x", "[Event \"A"}) {
         EXPECT_EQ(sorted(std::string("*\n") + line + "\n\n*\n"), std::string("*\n") + line + "\n*\n") << line;

@@ -97,7 +97,8 @@ bool matches_at(const game& g, const std::vector<std::string_view>& file, std::s
 
 }  // namespace
 
-accounting check_accounting(std::string_view input, const std::array<std::string_view, output_count>& outputs) {
+accounting check_accounting(std::string_view input,
+                            const std::array<std::string_view, output_count>& outputs) {
     accounting result;
     const auto fail = [&](std::string fault) {
         result.ok = false;

@@ -24,6 +24,7 @@ struct accounting {
 };
 
 // outputs in the order of output_file_names.
-accounting check_accounting(std::string_view input, const std::array<std::string_view, output_count>& outputs);
+accounting check_accounting(std::string_view input,
+                            const std::array<std::string_view, output_count>& outputs);
 
 }  // namespace gs::testing

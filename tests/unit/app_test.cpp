@@ -56,15 +56,15 @@ TEST(FindLastGameStart, ATagLineAfterANonTagLineConfirmedByCompleteLines) {
     };
     const std::vector<row> rows = {
         {"", 0},
-        {"[Event \"A\"]\n", 0},                            // the input's start is never a cut
-        {"*\n[Event \"A\"]\n", 2},                         // a tag line after moves
-        {"*\n\n \r\n[Event \"A\"]\n", 6},                  // blank lines between do not count
-        {"*\n[Event \"A\"]\n[Site \"B\"]\n", 2},           // the section's first tag line
-        {"*\n[Event \"A\"]\n\n[Site \"B\"]\n", 2},         // a blank line inside a section does not end it
-        {"*\n[Event \"A\"]", 0},                           // an incomplete last line is not looked at
-        {"*\n[Event \"A\"]\n*\n[Event \"B\"]\n*\n", 16},   // the last game start
-        {"[Ev2 \"A\"]\n[Event \"B\"]\n", 10},              // a line of another shape is a non-tag line
-        {"*\n[Event\t\"A\"]\n", 0},                        // not a tag line
+        {"[Event \"A\"]\n", 0},                           // the input's start is never a cut
+        {"*\n[Event \"A\"]\n", 2},                        // a tag line after moves
+        {"*\n\n \r\n[Event \"A\"]\n", 6},                 // blank lines between do not count
+        {"*\n[Event \"A\"]\n[Site \"B\"]\n", 2},          // the section's first tag line
+        {"*\n[Event \"A\"]\n\n[Site \"B\"]\n", 2},        // a blank line inside a section does not end it
+        {"*\n[Event \"A\"]", 0},                          // an incomplete last line is not looked at
+        {"*\n[Event \"A\"]\n*\n[Event \"B\"]\n*\n", 16},  // the last game start
+        {"[Ev2 \"A\"]\n[Event \"B\"]\n", 10},             // a line of another shape is a non-tag line
+        {"*\n[Event\t\"A\"]\n", 0},                       // not a tag line
     };
     for (const row& r : rows)
         EXPECT_EQ(find_last_game_start(r.bytes), r.expected) << r.bytes;
@@ -72,11 +72,17 @@ TEST(FindLastGameStart, ATagLineAfterANonTagLineConfirmedByCompleteLines) {
 
 TEST(DetectCompression, ByMagicBytesOnly) {
     EXPECT_EQ(detect_compression("\x28\xB5\x2F\xFD..."), compression::zstd);
-    EXPECT_EQ(detect_compression(std::string_view("\xFD" "7zXZ\0..", 8)), compression::xz);
+    EXPECT_EQ(detect_compression(std::string_view("\xFD"
+                                                  "7zXZ\0..",
+                                                  8)),
+              compression::xz);
     EXPECT_EQ(detect_compression("\x1F\x8B\x08..."), compression::gzip);
     EXPECT_EQ(detect_compression("BZh91AY&SY...."), compression::bzip2);
     EXPECT_EQ(detect_compression("BZh9\x17\x72\x45\x38\x50\x90...."), compression::bzip2);
-    for (const char* text : {"", "[Event", "\x28\xB5\x2F", "\x1F\x8B\x07", "BZh9", "BZh0" "1AY&SY", "BZh91AY&SX"})
+    for (const char* text : {"", "[Event", "\x28\xB5\x2F", "\x1F\x8B\x07", "BZh9",
+                             "BZh0"
+                             "1AY&SY",
+                             "BZh91AY&SX"})
         EXPECT_EQ(detect_compression(text), compression::none) << text;
 }
 
@@ -116,8 +122,9 @@ TEST(Input, AStreamOpenedAgainStartsAfresh) {
 
 TEST(ParseOptions, OptionsAndInputsInAnyOrder) {
     std::string error;
-    const char* argv[] = {"gamesieve", "a.pgn", "-s", "--lists", "L", "-", "-j3", "--output-dir=O", "-q",
-                          "--player-tags", "--explain", "e.tsv", "--", "-b.pgn"};
+    const char* argv[] = {"gamesieve", "a.pgn",          "-s", "--lists",       "L",         "-",
+                          "-j3",       "--output-dir=O", "-q", "--player-tags", "--explain", "e.tsv",
+                          "--",        "-b.pgn"};
     const std::optional<run_options> o = parse_options(14, argv, error);
     ASSERT_TRUE(o) << error;
     EXPECT_EQ(o->inputs, (std::vector<std::string>{"a.pgn", "-", "-b.pgn"}));

@@ -200,11 +200,13 @@ TEST(ClassifyGame, TheMemoStaysRightWhenItFillsUp) {
     for (std::size_t i = 0; i < memo_slot_count; ++i) {
         const std::string name = (i % 2 == 0 ? "Deep Blue " : "Nobody ") + std::to_string(i);
         const player_class expected = i % 2 == 0 ? computer : unknown;
-        ASSERT_EQ(memo_judge_name(scratch.memo, name, server_kind::other, lists, scratch.forms).kind, expected);
+        ASSERT_EQ(memo_judge_name(scratch.memo, name, server_kind::other, lists, scratch.forms).kind,
+                  expected);
     }
     EXPECT_LE(scratch.memo.slots_used, memo_slot_count / 2);
     EXPECT_EQ(scratch.memo.slot_count, memo_slot_count);  // it grew to its largest, and no further
-    EXPECT_EQ(memo_judge_name(scratch.memo, "Deep Blue 0", server_kind::other, lists, scratch.forms).kind, computer);
+    EXPECT_EQ(memo_judge_name(scratch.memo, "Deep Blue 0", server_kind::other, lists, scratch.forms).kind,
+              computer);
 }
 
 struct game {

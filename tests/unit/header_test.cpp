@@ -18,9 +18,8 @@ std::string value_of(const std::string& line, const std::string& tag) {
 TEST(IsTagLine, BracketLettersSpacesQuote) {
     for (const char* line : {"[Event \"x\"]", "[\"", "[ \"", "[Ab   \"", "[zZ\"junk"})
         EXPECT_TRUE(is_tag_line(line)) << line;
-    for (const char* line :
-         {"", "[", "[Event", "[Event ", "[Ev2 \"x\"]", "[Ev_t \"x\"]", "[Event\t\"x\"]", " [Event \"x\"]",
-          "[Event x\"", "(Event \"x\")", "[Ev\xE9nt \"x\"]"}) {
+    for (const char* line : {"", "[", "[Event", "[Event ", "[Ev2 \"x\"]", "[Ev_t \"x\"]", "[Event\t\"x\"]",
+                             " [Event \"x\"]", "[Event x\"", "(Event \"x\")", "[Ev\xE9nt \"x\"]"}) {
         EXPECT_FALSE(is_tag_line(line)) << line;
     }
     EXPECT_EQ(tag_name_of("[WhiteElo \"1\"]"), "WhiteElo");
@@ -58,8 +57,7 @@ TEST(PlayerTags, FlagsFromTypeTitleAndIsComp) {
     // Values of the right length but other letters flag nothing either.
     for (const char* line : {"[WhiteTitle \"GM\"]", "[BlackIsComp \"No\"]", "[WhiteType \"programs\"]",
                              "[WhiteElo \"2800\"]", "[WhiteTypo \"program\"]", "[WhiteType \"machine\"]",
-                             "[WhiteType \"robot\"]", "[WhiteTitle \"BOB\"]",
-                             "[BlackIsComp \"Yep\"]"}) {
+                             "[WhiteType \"robot\"]", "[WhiteTitle \"BOB\"]", "[BlackIsComp \"Yep\"]"}) {
         capture_kept_tag_line(line, none);
     }
     EXPECT_FALSE(none.white.flagged_computer || none.white.flagged_human || none.black.flagged_computer);

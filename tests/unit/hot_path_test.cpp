@@ -106,10 +106,13 @@ TEST(SortChunk, EveryChunkStartsAfresh) {
     name_lists lists;
     chunk_sorter sorter;
     chunk_result result;
-    sort_chunk("[Event \"A\"]\n", false, lists, {}, sorter, result);
-    EXPECT_EQ(result.files[static_cast<std::size_t>(output_role::rest_vs_rest)], "");
-    sort_chunk("text before any game\n", true, lists, {}, sorter, result);
-    EXPECT_EQ(result.files[static_cast<std::size_t>(output_role::rest_vs_rest)], "text before any game\n");
+    const std::size_t rest = static_cast<std::size_t>(output_role::rest_vs_rest);
+    const std::string_view first = "[Event \"A\"]\n";
+    sort_chunk(first, false, lists, {}, sorter, result);
+    EXPECT_EQ(output_text(result, first, rest), "");
+    const std::string_view second = "text before any game\n";
+    sort_chunk(second, true, lists, {}, sorter, result);
+    EXPECT_EQ(output_text(result, second, rest), "text before any game\n");
     EXPECT_EQ(result.games[static_cast<std::size_t>(output_role::rest_vs_rest)], 0u);
     EXPECT_EQ(result.lines, 1u);
 }

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "lists/list_files.hpp"
-#include "text/line_reader.hpp"
-#include "text/text.hpp"
 #include "lists/name_list.hpp"
 #include "support/capture.hpp"
+#include "text/line_reader.hpp"
+#include "text/text.hpp"
 
 namespace gs {
 namespace {
@@ -249,7 +249,7 @@ TEST(LoadNameList, ALineLongerThanTheReadBlockIsOneLine) {
     EXPECT_EQ(list.entries.front().text, "first");
     EXPECT_EQ(list.entries.back().text, "last");
     EXPECT_EQ(list.entries[1].text, "w" + std::to_string(list.entries.size() - 3));  // the line's last word
-    EXPECT_EQ(out.text(), "");  // quiet: no Reading line
+    EXPECT_EQ(out.text(), "");                                                       // quiet: no Reading line
 }
 
 TEST(LoadNameList, MissingFileIsAnnouncedThenReported) {
@@ -277,9 +277,11 @@ namespace {
 // The index must give the answer of trying every entry, for any entries and any candidate. Small
 // alphabets make overlapping patterns (the hard case for the substring automaton) common.
 TEST(NameIndex, RecordsTheEndPairsThatCandidatesAreFilteredBy) {
-    const name_list list = make_list({entry("AB", false, false), entry("CDE", false, true), entry("FGH", true, false)});
+    const name_list list =
+        make_list({entry("AB", false, false), entry("CDE", false, true), entry("FGH", true, false)});
     const auto pair = [](char first, char second) {
-        return static_cast<std::size_t>(static_cast<unsigned char>(first)) << 8 | static_cast<unsigned char>(second);
+        return static_cast<std::size_t>(static_cast<unsigned char>(first)) << 8 |
+               static_cast<unsigned char>(second);
     };
     EXPECT_TRUE(list.index.exact_pairs.test(pair('A', 'B')));
     EXPECT_FALSE(list.index.exact_pairs.test(pair('A', 'A')));

@@ -35,14 +35,19 @@ TEST(LineFeedMask, BothFormsMarkEveryLineFeedAndNothingElse) {
         std::uint64_t expected = 0;
         for (unsigned i = 0; i < 64; ++i) {
             const auto r = random() % 6;
-            block[i] = r == 0 ? '\n' : r == 1 ? '\r' : r == 2 ? '\x8A' : r == 3 ? '\0' : static_cast<char>(random());
+            block[i] = r == 0   ? '\n'
+                       : r == 1 ? '\r'
+                       : r == 2 ? '\x8A'
+                       : r == 3 ? '\0'
+                                : static_cast<char>(random());
             if (block[i] == '\n') expected |= std::uint64_t{1} << i;
         }
         ASSERT_EQ(line_feed_mask(block), expected) << round;
         ASSERT_EQ(line_feed_mask_bytes(block), expected) << round;
     }
-    const char all[65] = "\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n"
-                         "\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n";
+    const char all[65] =
+        "\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n"
+        "\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n\n";
     EXPECT_EQ(line_feed_mask(all), ~std::uint64_t{0});
     EXPECT_EQ(line_feed_mask_bytes(all), ~std::uint64_t{0});
 }
@@ -205,7 +210,8 @@ TEST(ReadNumber, ReadsLeadingDigitsAndRefusesOverflow) {
     EXPECT_EQ(read_number(""), 0);
     EXPECT_EQ(read_number("  -12x"), -12);
     EXPECT_EQ(read_number("+7"), 7);
-    // Every blank that a C number reading skips: space, tab, line feed, carriage return, vertical tab, form feed.
+    // Every blank that a C number reading skips: space, tab, line feed, carriage return, vertical tab, form
+    // feed.
     EXPECT_EQ(read_number("\r 1"), 1);
     EXPECT_EQ(read_number("\t\n\v\f5"), 5);
     EXPECT_EQ(read_number("\x01 5"), 0);
