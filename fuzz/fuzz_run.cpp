@@ -1,10 +1,7 @@
 // Fuzz target: a whole run over the input bytes, with a fixed set of lists. On every input it checks that
 // the outputs account for every line and every game of it, and that sorting with three workers and tiny
-// chunks (so that chunk boundaries fall everywhere) gives exactly the outputs and messages of one worker
-// with one chunk.
-#include <sys/mman.h>
-#include <unistd.h>
-
+// chunks (so that chunk boundaries fall everywhere), writing in turn, gives exactly the outputs and
+// messages of one worker with one chunk and a writer thread.
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -14,6 +11,7 @@
 #include "app/pipeline.hpp"
 #include "support/accounting.hpp"
 #include "support/capture.hpp"
+#include "support/memory_sort.hpp"
 
 namespace {
 
@@ -38,53 +36,6 @@ gs::name_lists make_lists(gs::console& con) {
     return lists;
 }
 
-std::string contents(int fd) {
-    std::string bytes;
-    char block[65536];
-    for (off_t at = 0;;) {
-        const ssize_t n = ::pread(fd, block, sizeof block, at);
-        if (n <= 0) break;
-        bytes.append(block, static_cast<std::size_t>(n));
-        at += n;
-    }
-    return bytes;
-}
-
-struct sorted {
-    std::array<std::string, gs::output_count> files;
-    std::string messages;
-};
-
-sorted sort_in_memory(std::string_view input, const gs::name_lists& lists, unsigned threads,
-                      std::size_t chunk_bytes) {
-    std::array<int, gs::output_count> files{}, handed{};
-    for (std::size_t i = 0; i < gs::output_count; ++i) {
-        files[i] = ::memfd_create("output", 0);
-        handed[i] = ::dup(files[i]);
-        if (files[i] < 0 || handed[i] < 0) std::abort();
-    }
-    gs::outputs outs;
-    gs::attach_outputs(outs, handed);
-    std::vector<gs::input_stream> inputs(1);
-    gs::open_memory_input(inputs[0], input, "input");
-    gs::pipeline_settings pipeline;
-    pipeline.threads = threads;
-    pipeline.chunk_bytes = chunk_bytes;
-    gs::run_counts counts;
-    gs::testing::captured_console con;
-    const bool ok = gs::sort_inputs(inputs, lists, {}, pipeline, outs, con.con, nullptr, counts, {});
-    // Input that starts like a compressed stream may fail to decompress; plain text never fails.
-    if (!ok && inputs[0].format == gs::compression::none) std::abort();
-    if (!gs::close_outputs(outs, con.con)) std::abort();
-    sorted result;
-    for (std::size_t i = 0; i < gs::output_count; ++i) {
-        result.files[i] = contents(files[i]);
-        ::close(files[i]);
-    }
-    result.messages = con.text();
-    return result;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -93,8 +44,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     if (gs::detect_compression(input.substr(0, 16)) != gs::compression::none) return 0;
 
-    const sorted whole = sort_in_memory(input, lists, 1, std::size_t{1} << 20);
-    const sorted pieces = sort_in_memory(input, lists, 3, 1 + size % 17);
+    // One worker with a writer thread of its own, and three workers that write in turn.
+    const gs::testing::memory_sort whole =
+        gs::testing::sort_in_memory(input, lists, {1, gs::writer_mode::own_thread, std::size_t{1} << 20});
+    const gs::testing::memory_sort pieces =
+        gs::testing::sort_in_memory(input, lists, {3, gs::writer_mode::workers, 1 + size % 17});
+    // Plain text always sorts, and memory files always take what is written.
+    if (!whole.ok || !pieces.ok || !whole.closed || !pieces.closed) std::abort();
     if (whole.files != pieces.files || whole.messages != pieces.messages) {
         std::fprintf(stderr, "one worker and three workers with small chunks disagree\n");
         std::abort();

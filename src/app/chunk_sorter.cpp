@@ -115,7 +115,11 @@ void process_slow_line(std::string_view line, const char* next, std::uint64_t nu
         return;
     }
     if (sorter.in_header) end_header(sorter, lists, settings, result);
-    put_line(result, sorter.current, sorter.header.held.input, line);
+    if (next != nullptr) {
+        put_input(result, sorter.current, sorter.header.held.input, line.data(), next);  // as it stands
+    } else {
+        put_line(result, sorter.current, sorter.header.held.input, line);
+    }
 }
 
 }  // namespace

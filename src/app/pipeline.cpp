@@ -61,14 +61,36 @@ struct pipeline_state {
     // One condition a party waits on, so that a change wakes only those it concerns.
     std::condition_variable free_ready;  // the reader: a chunk was given back
     std::condition_variable work_ready;  // the workers: a chunk was read, or the reader finished
-    std::condition_variable done_ready;  // the writer: a chunk was sorted, or the reader finished
+    std::condition_variable
+        done_ready;  // the writer: a chunk was sorted, all are written, or the run stopped
     std::vector<std::unique_ptr<chunk>> chunks;
     chunk_queue free;
     chunk_queue work;
     std::vector<chunk*> done;  // the sorted chunk of sequence s waits in done[s % size]
     std::uint64_t produced = 0;
+    std::uint64_t written = 0;  // chunks written, in input order
     bool reader_finished = false;
-    bool stopping = false;  // the writer has failed: everyone ends
+    bool workers_write =
+        false;              // the worker that sorts the next chunk writes it, rather than a writer thread
+    bool writing = false;   // a thread is writing chunks
+    bool stopping = false;  // the run has failed: everyone ends
+    bool failed = false;
+};
+
+// What the writer keeps from chunk to chunk: the outputs and the report, and the counts that number the
+// report's games and lines.
+struct chunk_writer {
+    outputs& outs;
+    console& con;
+    explain_report* report;
+    run_counts& counts;
+    const progress_callback& progress;
+    const std::vector<input_stream>& inputs;
+    std::size_t chunk_bytes;
+    std::vector<iovec> vectors;  // one output's pieces of the chunk being written
+    std::uint64_t games_written = 0;
+    std::uint64_t lines_before = 0;
+    std::size_t current_input = 0;
 };
 
 chunk* take_free(pipeline_state& state) {
@@ -164,27 +186,6 @@ void run_reader(pipeline_state& state, std::vector<input_stream>& inputs, std::s
     state.done_ready.notify_all();
 }
 
-void run_worker(pipeline_state& state, const name_lists& lists, const sort_settings& settings) {
-    chunk_sorter sorter;
-    while (true) {
-        chunk* c;
-        {
-            std::unique_lock guard(state.lock);
-            state.work_ready.wait(
-                guard, [&] { return state.stopping || !state.work.empty() || state.reader_finished; });
-            if (state.stopping || state.work.empty()) return;
-            c = state.work.pop_front();
-        }
-        sort_chunk(std::string_view(c->data.get(), c->size), c->ends_input, lists, settings, sorter,
-                   c->result);
-        {
-            std::lock_guard guard(state.lock);
-            state.done[c->sequence % state.done.size()] = c;
-        }
-        state.done_ready.notify_one();
-    }
-}
-
 // A chunk that a huge game made large gives its memory back, so that the pool does not keep it.
 void release_oversized(chunk& c, std::size_t chunk_bytes) {
     const std::size_t limit = 4 * chunk_bytes + (std::size_t{1} << 16);
@@ -222,6 +223,100 @@ bool write_explained(std::FILE* file, const chunk_result& result, std::uint64_t 
     return true;
 }
 
+// Writes one sorted chunk: its messages, its outputs' pieces, its report lines and its read error, and
+// counts it. True when the run must stop after it (a failed write, or the input failed after it).
+bool write_chunk(chunk_writer& w, chunk& c) {
+    const chunk_result& result = c.result;
+    if (!result.messages.empty()) print_text(w.con, result.messages);
+    bool written = true;
+    for (std::size_t i = 0; i < output_count; ++i) {
+        if (!result.pieces[i].empty()) {
+            gather_pieces(result, c.data.get(), i, w.vectors);
+            if (!write_output(w.outs, i, w.vectors, w.con)) written = false;
+        }
+        w.counts.games[i] += result.games[i];
+        w.counts.bytes[i] += result.bytes[i];
+    }
+    w.counts.input_bytes += c.size;
+    if (c.input != w.current_input) {
+        w.current_input = c.input;
+        w.lines_before = 0;
+    }
+    if (w.report != nullptr && !write_explained(w.report->file, result, w.games_written, w.lines_before)) {
+        w.report->failed = true;
+        print_line(w.con, msg_cannot_write_report, w.report->path, "'");
+        written = false;
+    }
+    for (std::uint64_t g : result.games)
+        w.games_written += g;
+    w.lines_before += result.lines;
+    if (c.read_failed) print_line(w.con, msg_during_reading, w.inputs[c.input].path);
+    if (w.progress) w.progress(w.counts);
+    release_oversized(c, w.chunk_bytes);
+    return c.read_failed || !written;
+}
+
+// Writes the sorted chunks that are next in input order, one after another, while they are there; the
+// caller holds the lock through guard, which is released while a chunk is written. Only one thread
+// writes at a time: another that finds the writing taken leaves its chunk for the writer to find.
+void write_ready_chunks(pipeline_state& state, chunk_writer& w, std::unique_lock<std::mutex>& guard) {
+    if (state.writing) return;
+    state.writing = true;
+    while (!state.stopping) {
+        const std::size_t slot = state.written % state.done.size();
+        chunk* c = state.done[slot];
+        if (c == nullptr || c->sequence != state.written) break;
+        state.done[slot] = nullptr;
+        guard.unlock();
+        const bool stop = write_chunk(w, *c);
+        guard.lock();
+        state.free.push_back(c);
+        ++state.written;
+        if (stop) {
+            state.failed = true;
+            state.stopping = true;
+        }
+        state.free_ready.notify_one();
+    }
+    state.writing = false;
+    if (state.stopping || (state.reader_finished && state.written == state.produced))
+        state.done_ready.notify_all();
+}
+
+bool next_chunk_sorted(const pipeline_state& state) {
+    const chunk* c = state.done[state.written % state.done.size()];
+    return c != nullptr && c->sequence == state.written;
+}
+
+bool all_written(const pipeline_state& state) {
+    return state.reader_finished && state.written == state.produced && !state.writing;
+}
+
+void run_worker(pipeline_state& state, const name_lists& lists, const sort_settings& settings,
+                chunk_writer& w) {
+    chunk_sorter sorter;
+    while (true) {
+        chunk* c;
+        {
+            std::unique_lock guard(state.lock);
+            state.work_ready.wait(
+                guard, [&] { return state.stopping || !state.work.empty() || state.reader_finished; });
+            if (state.stopping || state.work.empty()) return;
+            c = state.work.pop_front();
+        }
+        sort_chunk(std::string_view(c->data.get(), c->size), c->ends_input, lists, settings, sorter,
+                   c->result);
+        std::unique_lock guard(state.lock);
+        state.done[c->sequence % state.done.size()] = c;
+        if (state.workers_write) {
+            write_ready_chunks(state, w, guard);
+        } else {
+            guard.unlock();
+            state.done_ready.notify_one();
+        }
+    }
+}
+
 }  // namespace
 
 bool sort_inputs(std::vector<input_stream>& inputs, const name_lists& lists, const sort_settings& settings,
@@ -239,67 +334,30 @@ bool sort_inputs(std::vector<input_stream>& inputs, const name_lists& lists, con
     }
     state.done.assign(in_flight, nullptr);
 
+    // A writer thread of its own pays while a core would otherwise be idle; when every core has a worker,
+    // the workers take turns writing instead, so that no thread waits for a core.
+    state.workers_write =
+        pipeline.writer == writer_mode::workers ||
+        (pipeline.writer == writer_mode::automatic && workers >= std::thread::hardware_concurrency());
+    chunk_writer writer{outs, con, report, counts, progress, inputs, chunk_bytes, {}, 0, 0, 0};
     std::thread reader(run_reader, std::ref(state), std::ref(inputs), chunk_bytes);
     std::vector<std::thread> sorters;
     for (unsigned i = 0; i < workers; ++i)
-        sorters.emplace_back(run_worker, std::ref(state), std::cref(lists), std::cref(settings));
-
-    bool ok = true;
-    std::vector<iovec> vectors;  // one output's pieces of the chunk being written
-    std::uint64_t games_written = 0;
-    std::uint64_t lines_before = 0;
-    std::size_t current_input = 0;
-    for (std::uint64_t next = 0;; ++next) {
-        chunk* c;
-        {
-            std::unique_lock guard(state.lock);
-            const std::size_t slot = next % state.done.size();
+        sorters.emplace_back(run_worker, std::ref(state), std::cref(lists), std::cref(settings),
+                             std::ref(writer));
+    bool ok;
+    {
+        // The calling thread is the writer, or, when the workers write, waits for them to finish.
+        std::unique_lock guard(state.lock);
+        while (true) {
             state.done_ready.wait(guard, [&] {
-                return (state.done[slot] != nullptr && state.done[slot]->sequence == next) ||
-                       (state.reader_finished && state.produced == next);
+                return state.stopping || all_written(state) ||
+                       (!state.workers_write && next_chunk_sorted(state));
             });
-            c = state.done[slot];
-            if (c == nullptr || c->sequence != next) break;
-            state.done[slot] = nullptr;
+            if (state.stopping || all_written(state)) break;
+            write_ready_chunks(state, writer, guard);
         }
-        const chunk_result& result = c->result;
-        if (!result.messages.empty()) print_text(con, result.messages);
-        bool written = true;
-        for (std::size_t i = 0; i < output_count; ++i) {
-            if (!result.pieces[i].empty()) {
-                gather_pieces(result, c->data.get(), i, vectors);
-                if (!write_output(outs, i, vectors, con)) written = false;
-            }
-            counts.games[i] += result.games[i];
-            counts.bytes[i] += result.bytes[i];
-        }
-        counts.input_bytes += c->size;
-        if (c->input != current_input) {
-            current_input = c->input;
-            lines_before = 0;
-        }
-        if (report != nullptr && !write_explained(report->file, result, games_written, lines_before)) {
-            report->failed = true;
-            print_line(con, msg_cannot_write_report, report->path, "'");
-            written = false;
-        }
-        for (std::uint64_t g : result.games)
-            games_written += g;
-        lines_before += result.lines;
-        if (c->read_failed) print_line(con, msg_during_reading, inputs[c->input].path);
-        if (progress) progress(counts);
-        const bool failed = c->read_failed || !written;
-        release_oversized(*c, chunk_bytes);
-        {
-            std::lock_guard guard(state.lock);
-            state.free.push_back(c);
-            if (failed) state.stopping = true;
-        }
-        state.free_ready.notify_one();
-        if (failed) {
-            ok = false;
-            break;
-        }
+        ok = !state.failed;
     }
     {
         std::lock_guard guard(state.lock);

@@ -5,11 +5,14 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <climits>
+
 #include "app/chunker.hpp"
 #include "app/input.hpp"
 #include "app/options.hpp"
 #include "app/outputs.hpp"
 #include "support/capture.hpp"
+#include "support/memory_sort.hpp"
 
 namespace gs {
 namespace {
@@ -47,6 +50,100 @@ TEST(Outputs, AFailedWriteIsReportedOnce) {
     EXPECT_EQ(output_paths("dir")[3], "dir/rest_vs_rest.pgn");
     EXPECT_EQ(output_paths("dir/")[4], "dir/advanced.pgn");
     EXPECT_EQ(output_paths("")[0], "comp_vs_comp.pgn");
+}
+
+// A chunk's pieces of an output are written with gathering writes of at most IOV_MAX pieces each.
+TEST(Outputs, PiecesAreWrittenWholeAndInOrderHoweverManyThereAre) {
+    testing::captured_console con;
+    std::array<int, output_count> fds{};
+    for (int& fd : fds)
+        fd = ::memfd_create("output", 0);
+    outputs outs;
+    attach_outputs(outs, fds);
+    std::string source, expected;
+    for (int i = 0; i < 3 * IOV_MAX; ++i)
+        source += std::to_string(i) + (i % 7 == 0 ? std::string(5000, '.') : "") + "\n";
+    std::vector<iovec> pieces;
+    std::size_t at = 0;
+    for (std::size_t size = 0; at < source.size(); size = (size + 13) % 211) {
+        const std::size_t take = std::min(size, source.size() - at);  // some pieces are empty
+        pieces.push_back({source.data() + at, take});
+        at += take;
+    }
+    ASSERT_GT(pieces.size(), std::size_t{2 * IOV_MAX});
+    EXPECT_TRUE(write_output(outs, 2, pieces, con.con));
+    std::string written(source.size() + 1, '\0');
+    EXPECT_EQ(::pread(fds[2], written.data(), written.size(), 0), static_cast<ssize_t>(source.size()));
+    written.resize(source.size());
+    EXPECT_TRUE(written == source);
+    EXPECT_TRUE(close_outputs(outs, con.con));
+    EXPECT_EQ(con.text(), "");
+}
+
+// Games that take every path of the sorter: lines before the first game, warnings, rewritten tag lines,
+// CR LF line ends, a long line with trailing blanks, and games for several outputs.
+std::string games_of_every_kind() {
+    const std::string games =
+        "[Event \"ICC 5 0 u 10/23/98\"]\n[Site \"Internet Chess Club\"]\n[Date \"????.??.??\"]\n"
+        "[White \"Fritz {2650}\"]\n[Black \"Smith\"]\n\n1. e4 e5 2. Nf3 *\n\n"
+        "[Event \"Match \\\"1997\\\"\"]\r\n[Date \"1997-5-11\"]\r\n[White \"Deep Blue\"]\r\n"
+        "[Black \"Kasparov, G\"]\r\n\r\n1. d4 d5 1/2-1/2\r\n\r\n"
+        "[Event \"Blitz\"]\n[Date \"1998.1x.05\"]\n[White \"Genius\"]\n\n[Black \"Deep Blue 2\"]\n\n"
+        "1. c4 " +
+        std::string(400, 'x') + "  \n*\n\n";
+    std::string all = "a line before any game\n";
+    for (int i = 0; i < 60; ++i)
+        all += games;
+    return all;
+}
+
+// The sorted chunks are written by a writer thread or by the workers in turn: the outputs, the messages
+// and the outcome are the same either way, for any number of workers and any chunk size, and when an
+// output fails, the run stops at the same chunk.
+TEST(Pipeline, EveryWriterGivesTheSameOutputsMessagesAndOutcome) {
+    testing::captured_console out;
+    name_lists lists;
+    ASSERT_TRUE(add_list_lines("DEEPBLUE*\n", list_of(lists, list_id::computers), false, out.con));
+    ASSERT_TRUE(add_list_lines("KASPAROV*\n", list_of(lists, list_id::humans), false, out.con));
+    ASSERT_TRUE(
+        add_list_lines("GENIUS\n", list_of(lists, list_id::computers_when_opponent_is), false, out.con));
+    ASSERT_TRUE(add_list_lines("Fritz\n", list_of(lists, list_id::computers_icc), true, out.con));
+    const std::string input = games_of_every_kind();
+    using enum writer_mode;
+
+    const testing::memory_sort reference = testing::sort_in_memory(input, lists, {1, own_thread, 1 << 20});
+    EXPECT_TRUE(reference.ok && reference.closed);
+    EXPECT_NE(reference.messages, "");
+    for (std::size_t i = 0; i < output_count; ++i) {
+        if (i != static_cast<std::size_t>(output_role::advanced)) {
+            EXPECT_NE(reference.files[i], "") << output_file_names[i];
+        }
+    }
+    for (const writer_mode writer : {own_thread, workers, automatic}) {
+        for (const unsigned threads : {1u, 3u}) {
+            for (const std::size_t chunk : {std::size_t{1}, std::size_t{97}, std::size_t{4096}}) {
+                const testing::memory_sort sorted =
+                    testing::sort_in_memory(input, lists, {threads, writer, chunk});
+                EXPECT_TRUE(sorted.ok && sorted.closed);
+                EXPECT_TRUE(sorted.files == reference.files) << threads << " " << chunk;
+                EXPECT_EQ(sorted.messages, reference.messages);
+            }
+        }
+    }
+
+    const std::size_t human = static_cast<std::size_t>(output_role::comp_vs_human);
+    const testing::memory_sort failed = testing::sort_in_memory(input, lists, {1, own_thread, 2000}, {human});
+    EXPECT_FALSE(failed.ok);
+    EXPECT_FALSE(failed.closed);
+    EXPECT_LT(failed.files[static_cast<std::size_t>(output_role::comp_vs_comp)].size(),
+              reference.files[static_cast<std::size_t>(output_role::comp_vs_comp)].size());
+    for (const unsigned threads : {1u, 3u}) {
+        const testing::memory_sort sorted =
+            testing::sort_in_memory(input, lists, {threads, workers, 2000}, {human});
+        EXPECT_FALSE(sorted.ok);
+        EXPECT_TRUE(sorted.files == failed.files);
+        EXPECT_EQ(sorted.messages, failed.messages);
+    }
 }
 
 TEST(FindLastGameStart, ATagLineAfterANonTagLineConfirmedByCompleteLines) {

@@ -117,5 +117,54 @@ TEST(SortChunk, EveryChunkStartsAfresh) {
     EXPECT_EQ(result.lines, 1u);
 }
 
+// Lines that sorting leaves as they are are written from the chunk, not copied; pieces that continue each
+// other are joined, and none is empty.
+TEST(SortChunk, UnchangedLinesAreNotCopied) {
+    name_lists lists;
+    const std::string tags = "[Event \"A\"]\n[White \"x\"]\n[Black \"y\"]\n";
+    const std::string game = tags + "\n1. e4 *\n\n";
+    std::string plain;
+    for (int i = 0; i < 50; ++i)
+        plain += game;
+    std::string crlf;
+    for (char c : plain)
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    const std::string long_line = "1. e4 " + std::string(1000, 'x');
+    const std::string trimmed = game + long_line + "  \n";
+
+    chunk_sorter sorter;
+    chunk_result result;
+    const std::size_t rest = static_cast<std::size_t>(output_role::rest_vs_rest);
+    const auto own_bytes = [&] {
+        std::size_t own = 0;
+        for (const std::vector<output_piece>& pieces : result.pieces) {
+            for (std::size_t i = 0; i < pieces.size(); ++i) {
+                EXPECT_GT(pieces[i].size, 0u);
+                if (pieces[i].own) own += pieces[i].size;
+                if (i > 0 && pieces[i].own == pieces[i - 1].own) {
+                    EXPECT_NE(pieces[i - 1].begin + pieces[i - 1].size, pieces[i].begin) << i;
+                }
+            }
+        }
+        return own;
+    };
+    sort_chunk(plain, true, lists, {}, sorter, result);
+    EXPECT_EQ(own_bytes(), 0u);
+    // The blank line after each tag section is dropped, so the first section is one piece and each
+    // movetext runs on with the next game's tags.
+    EXPECT_EQ(result.pieces[rest].size(), 50u + 1u);
+    EXPECT_EQ(result.bytes[rest], plain.size() - 50);
+    const std::string sorted = output_text(result, plain, rest);
+    EXPECT_EQ(sorted.size(), result.bytes[rest]);
+
+    sort_chunk(crlf, true, lists, {}, sorter, result);
+    EXPECT_EQ(own_bytes(), sorted.size());  // every line lost its carriage return: all are copied
+    EXPECT_EQ(output_text(result, crlf, rest), sorted);
+
+    sort_chunk(trimmed, true, lists, {}, sorter, result);
+    EXPECT_EQ(own_bytes(), 1u);  // a long line is written from the chunk; only its line feed is copied
+    EXPECT_EQ(output_text(result, trimmed, rest), tags + "1. e4 *\n\n" + long_line + "\n");
+}
+
 }  // namespace
 }  // namespace gs
