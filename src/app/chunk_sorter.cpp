@@ -88,7 +88,8 @@ void process_slow_line(std::string_view line, const char* next, std::uint64_t nu
                        const sort_settings& settings, chunk_sorter& sorter, chunk_result& result) {
     // A blank line inside a tag section is dropped; a tag line after it no longer follows the section.
     if (sorter.in_header && line.empty()) return;
-    if (is_tag_line(line)) {
+    std::string_view name;
+    if (read_tag_line(line, name)) {
         if (!sorter.in_header) {
             clear_game_header(sorter.header);
             sorter.current = output_role::rest_vs_rest;
@@ -99,7 +100,7 @@ void process_slow_line(std::string_view line, const char* next, std::uint64_t nu
             sorter.section_end = line.data();
             sorter.section_whole = true;
         }
-        if (capture_if_kept(line, sorter.header)) {
+        if (capture_if_kept(line, name, sorter.header)) {
             hold_line(sorter.header.held, line);
             if (next != nullptr && line.data() == sorter.section_end) {
                 sorter.section_end = next;

@@ -17,11 +17,44 @@ std::uint8_t space_of(list_id id) {
     return static_cast<std::uint8_t>(server_space_count + static_cast<std::uint8_t>(id));
 }
 
-std::uint64_t hash_of(std::string_view name, std::uint8_t space) {
-    std::uint64_t hash = 14695981039346656037ull ^ space;
-    for (char c : name)
-        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-    return hash;
+// Eight bytes from p, in the machine's order.
+std::uint64_t load_word(const char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+std::uint32_t load_half(const char* p) {
+    std::uint32_t half;
+    std::memcpy(&half, p, sizeof half);
+    return half;
+}
+
+std::uint64_t mix(std::uint64_t hash, std::uint64_t word) {
+    constexpr std::uint64_t multiplier = 0x9e3779b97f4a7c15ull;
+    hash = (hash ^ word) * multiplier;
+    return hash ^ (hash >> 29);
+}
+
+// A hash of the text and the space that reads eight bytes at a time (names are short, so a byte at a
+// time would be a long chain of multiplications); the last word overlaps the one before it rather than
+// reading past the text. The length takes part, so that the overlap cannot make two texts alike.
+std::uint64_t hash_of(std::string_view text, std::uint8_t space) {
+    const char* const p = text.data();
+    const std::size_t size = text.size();
+    std::uint64_t hash = mix(0x243f6a8885a308d3ull ^ space, size);
+    if (size >= 8) {
+        std::size_t at = 0;
+        for (; at + 8 <= size; at += 8)
+            hash = mix(hash, load_word(p + at));
+        if (at < size) hash = mix(hash, load_word(p + size - 8));
+    } else if (size >= 4) {
+        hash = mix(hash, load_half(p) | std::uint64_t{load_half(p + size - 4)} << 32);
+    } else if (size > 0) {
+        const auto byte = [&](std::size_t i) { return std::uint64_t{static_cast<unsigned char>(p[i])}; };
+        hash = mix(hash, byte(0) | byte(size / 2) << 8 | byte(size - 1) << 16);
+    }
+    return mix(hash, hash >> 32);
 }
 
 std::size_t first_slot(const judgement_memo& memo, std::uint64_t hash) {

@@ -1,5 +1,6 @@
 #include "header/tag_capture.hpp"
 
+#include <array>
 #include <cstring>
 
 #include "header/dates.hpp"
@@ -11,8 +12,16 @@ namespace {
 constexpr std::string_view escaped_quote = "\\\"";
 constexpr std::string_view date_line_start = "[Date ";
 
+// The ASCII letters, as a table: a tag name is scanned with one load per byte.
+constexpr std::array<bool, 256> ascii_letters = [] {
+    std::array<bool, 256> table{};
+    for (int c = 'A'; c <= 'Z'; ++c)
+        table[static_cast<std::size_t>(c)] = table[static_cast<std::size_t>(c - 'A' + 'a')] = true;
+    return table;
+}();
+
 bool is_ascii_letter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    return ascii_letters[static_cast<unsigned char>(c)];
 }
 
 // The values of the player-type tags that servers set, compared without regard to case.
@@ -68,17 +77,34 @@ tag_kind kind_of_tag(std::string_view name) {
     return tag_kind::other;
 }
 
-// The capture shared by both paths; Event and Date lines are left to handle_tag_line.
+// The value of a tag line whose tag name is name, read as extract_tag_value reads it; the line is known to
+// be a tag line, so the quote after the name and its spaces is not looked for again.
+std::string_view value_of_tag_line(std::string_view line, std::string_view name) {
+    std::size_t at = 1 + name.size();
+    while (line[at] == ' ')
+        ++at;
+    const char* const begin = line.data() + at + 1;
+    const char* end = line.data() + line.size();
+    while (end > begin && end[-1] == ']')
+        --end;
+    while (end > begin && end[-1] == ' ')
+        --end;
+    while (end > begin && end[-1] == '"')
+        --end;
+    return {begin, static_cast<std::size_t>(end - begin)};
+}
+
+// The capture shared by both paths from a tag line; Event and Date lines are left to the callers.
 void capture_plain(std::string_view line, std::string_view name, tag_kind kind, game_header& header) {
     switch (kind) {
         case tag_kind::white:
-            extract_tag_value(line, name, header.white.name);
+            header.white.name.assign(value_of_tag_line(line, name));
             break;
         case tag_kind::black:
-            extract_tag_value(line, name, header.black.name);
+            header.black.name.assign(value_of_tag_line(line, name));
             break;
         case tag_kind::site:
-            extract_tag_value(line, name, header.site);
+            header.site.assign(value_of_tag_line(line, name));
             break;
         case tag_kind::white_flag:
             capture_player_flag(line, name.substr(5), header.white);
@@ -101,11 +127,19 @@ std::string_view tag_name_of(std::string_view line) {
 }
 
 bool is_tag_line(std::string_view line) {
+    std::string_view name;
+    return read_tag_line(line, name);
+}
+
+bool read_tag_line(std::string_view line, std::string_view& name) {
     if (line.empty() || line[0] != '[') return false;
-    std::size_t i = 1 + tag_name_of(line).size();
+    const std::string_view letters = tag_name_of(line);
+    std::size_t i = 1 + letters.size();
     while (i < line.size() && line[i] == ' ')
         ++i;
-    return i < line.size() && line[i] == '"';
+    if (i >= line.size() || line[i] != '"') return false;
+    name = letters;
+    return true;
 }
 
 bool extract_tag_value(std::string_view line, std::string_view tag, std::string& out) {
@@ -132,20 +166,11 @@ void handle_tag_line(std::string& line, game_header& header, std::string& warnin
         if (extract_tag_value(line, name, header.event)) extract_event_date(line, header);
     } else if (kind == tag_kind::date) {
         if (starts_with(line, date_line_start)) treat_date_line(line, header, warnings);
-    } else {
+    } else if (is_tag_line(line) || kind == tag_kind::white_flag || kind == tag_kind::black_flag) {
+        // A value is read only from a tag line (this takes any line); the player-type tags look for
+        // their quote themselves.
         capture_plain(line, name, kind, header);
     }
-}
-
-bool tag_line_is_kept(std::string_view line) {
-    if (std::memchr(line.data(), '\\', line.size()) != nullptr) return false;
-    const tag_kind kind = kind_of_tag(tag_name_of(line));
-    return kind != tag_kind::event && kind != tag_kind::date;
-}
-
-void capture_kept_tag_line(std::string_view line, game_header& header) {
-    const std::string_view name = tag_name_of(line);
-    capture_plain(line, name, kind_of_tag(name), header);
 }
 
 namespace {
@@ -192,14 +217,18 @@ bool capture_kept_date(std::string_view line, game_header& header) {
 }  // namespace
 
 bool capture_if_kept(std::string_view line, game_header& header) {
+    std::string_view name;
+    return read_tag_line(line, name) && capture_if_kept(line, name, header);
+}
+
+bool capture_if_kept(std::string_view line, std::string_view name, game_header& header) {
     if (std::memchr(line.data(), '\\', line.size()) != nullptr) return false;
-    const std::string_view name = tag_name_of(line);
     const tag_kind kind = kind_of_tag(name);
     if (kind == tag_kind::event) {
         // Only a server Event gives up its date; any other Event line is only captured.
         const std::size_t quote = line.find('"');
         if (line.substr(quote + 1).starts_with(server_event_prefix)) return false;
-        extract_tag_value(line, name, header.event);
+        header.event.assign(value_of_tag_line(line, name));
         return true;
     }
     if (kind == tag_kind::date) return capture_kept_date(line, header);

@@ -15,6 +15,8 @@ namespace gs {
 
 // True for a line of the shape '[', ASCII letters, spaces, '"'; what follows the quote is not examined.
 bool is_tag_line(std::string_view line);
+// is_tag_line, which also sets name to the tag name of a tag line (and leaves it alone otherwise).
+bool read_tag_line(std::string_view line, std::string_view& name);
 
 // The tag name of a line that starts with '[': the ASCII letters after it (possibly none).
 std::string_view tag_name_of(std::string_view line);
@@ -32,14 +34,12 @@ bool extract_tag_value(std::string_view line, std::string_view tag, std::string&
 // one line each with its newline.
 void handle_tag_line(std::string& line, game_header& header, std::string& warnings);
 
-// True when handle_tag_line would leave the line as it is: it holds no backslash and is neither an Event
-// nor a Date line. Such a line needs no copy; capture_kept_tag_line captures it where it lies.
-bool tag_line_is_kept(std::string_view line);
-void capture_kept_tag_line(std::string_view line, game_header& header);
-
 // The fast path of tag treatment: when handle_tag_line would leave the line as it is, captures what it
-// would capture and returns true; otherwise does nothing and returns false. Beyond tag_line_is_kept, an
-// Event line that names no server and a Date line already in normal form are kept too.
+// would capture and returns true, so that the line needs no copy; otherwise does nothing and returns
+// false. Kept are the lines with no backslash that are neither Event nor Date lines, an Event line that
+// names no server, and a Date line already in normal form. A line that is no
+// tag line is not kept. The second form is for a line that read_tag_line found to be a tag line of name.
 bool capture_if_kept(std::string_view line, game_header& header);
+bool capture_if_kept(std::string_view line, std::string_view name, game_header& header);
 
 }  // namespace gs

@@ -26,17 +26,71 @@ TEST(IsTagLine, BracketLettersSpacesQuote) {
     EXPECT_EQ(tag_name_of("[ \"1\"]"), "");
 }
 
-TEST(TagLineIsKept, OnlyLinesThatTreatmentLeavesAlone) {
-    for (const char* line : {"[White \"x\"]", "[Round \"1\"]", "[EventDate \"1998\"]", "[DateX \"1.2\"]"}) {
-        EXPECT_TRUE(tag_line_is_kept(line)) << line;
+// A line is kept (captured where it lies, with no copy) exactly when treating it would leave it as it
+// was, and the kept line's capture is the treatment's.
+TEST(CaptureIfKept, OnlyLinesThatTreatmentLeavesAloneAndCapturedAlike) {
+    struct row {
+        const char* line;
+        bool kept;
+    };
+    const std::vector<row> rows = {
+        {"[White \"Smith, J\"]", true},
+        {"[Black \"x \"]", true},
+        {"[Site \"Oakham\"]", true},
+        {"[Round \"1\"]", true},
+        {"[EventDate \"1998\"]", true},
+        {"[DateX \"1.2\"]", true},
+        {"[Event   \"Open ]\"]", true},
+        {"[Date \"1998.05.11\"]", true},
+        {"[Date \"1998.??.??\"]", true},
+        {"[Date\"1998\"]", true},
+        {"[WhiteType \"program\"]", true},
+        {"[BlackTitle \"BOT\"]", true},
+        {"[Event \"ICC 5 0 u 10/23/98\"]", false},
+        {"[Date \"1998\"]", false},
+        {"[Date \"1998.00.11\"]", false},
+        {"[Date \"1998.5.11\"]", false},
+        {"[Date \"19?8.05.11\"]", false},
+        {"[White \"a\\\"b\"]", false},
+        {"[Round \"1\\\\\"]", false},
+        {"White \"x\"", false},
+        {"[Round 1]", false},
+    };
+    for (const row& r : rows) {
+        game_header kept_header;
+        EXPECT_EQ(capture_if_kept(r.line, kept_header), r.kept) << r.line;
+        if (!r.kept) continue;
+        std::string treated = r.line;
+        game_header header;
+        std::string warnings;
+        handle_tag_line(treated, header, warnings);
+        EXPECT_EQ(treated, r.line);
+        EXPECT_EQ(warnings, "");
+        EXPECT_EQ(kept_header.white.name, header.white.name) << r.line;
+        EXPECT_EQ(kept_header.black.name, header.black.name) << r.line;
+        EXPECT_EQ(kept_header.site, header.site) << r.line;
+        EXPECT_EQ(kept_header.event, header.event) << r.line;
+        EXPECT_EQ(kept_header.year * 10000 + kept_header.month * 100 + kept_header.day,
+                  header.year * 10000 + header.month * 100 + header.day)
+            << r.line;
+        EXPECT_EQ(kept_header.white.flagged_computer, header.white.flagged_computer) << r.line;
+        EXPECT_EQ(kept_header.black.flagged_computer, header.black.flagged_computer) << r.line;
+    }
+    // Treatment takes any line, and reads a value only from a tag line.
+    for (const char* line : {"[Site", "[White", "[Black ", "[Site x \"y\"]", "[White\"", "[Black \""}) {
         std::string copy = line;
         game_header header;
         std::string warnings;
         handle_tag_line(copy, header, warnings);
-        EXPECT_EQ(copy, line);
+        EXPECT_EQ(header.site + header.white.name + header.black.name, "") << line;
     }
-    for (const char* line : {"[Event \"x\"]", "[Date \"1998\"]", "[White \"a\\\"b\"]", "[Date\"x\"]"})
-        EXPECT_FALSE(tag_line_is_kept(line)) << line;
+    // An unknown date gives way to a server date waiting from the Event line, so it is not kept then.
+    game_header header;
+    std::string warnings;
+    std::string event = "[Event \"ICC 5 0 u 10/23/98\"]";
+    handle_tag_line(event, header, warnings);
+    EXPECT_FALSE(capture_if_kept("[Date \"????.??.??\"]", header));
+    EXPECT_TRUE(capture_if_kept("[Date \"1998.10.23\"]", header));
 }
 
 TEST(PlayerTags, FlagsFromTypeTitleAndIsComp) {
@@ -49,8 +103,8 @@ TEST(PlayerTags, FlagsFromTypeTitleAndIsComp) {
     EXPECT_TRUE(header.black.flagged_human);
     EXPECT_FALSE(header.black.flagged_computer);
     game_header other;
-    capture_kept_tag_line("[BlackTitle \"BOT\"]", other);
-    capture_kept_tag_line("[WhiteIsComp \"Yes\"]", other);
+    EXPECT_TRUE(capture_if_kept("[BlackTitle \"BOT\"]", other));
+    EXPECT_TRUE(capture_if_kept("[WhiteIsComp \"Yes\"]", other));
     EXPECT_TRUE(other.black.flagged_computer);
     EXPECT_TRUE(other.white.flagged_computer);
     game_header none;
@@ -58,7 +112,7 @@ TEST(PlayerTags, FlagsFromTypeTitleAndIsComp) {
     for (const char* line : {"[WhiteTitle \"GM\"]", "[BlackIsComp \"No\"]", "[WhiteType \"programs\"]",
                              "[WhiteElo \"2800\"]", "[WhiteTypo \"program\"]", "[WhiteType \"machine\"]",
                              "[WhiteType \"robot\"]", "[WhiteTitle \"BOB\"]", "[BlackIsComp \"Yep\"]"}) {
-        capture_kept_tag_line(line, none);
+        EXPECT_TRUE(capture_if_kept(line, none));
     }
     EXPECT_FALSE(none.white.flagged_computer || none.white.flagged_human || none.black.flagged_computer);
     clear_game_header(header);
