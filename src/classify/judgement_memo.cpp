@@ -7,14 +7,20 @@
 namespace gs {
 namespace {
 
-// The answer spaces: the three servers' name judgements, then one per list asked by text.
+// The answer spaces: the three servers' name judgements, the two servers' account judgements by the
+// unrated form, then one per list asked by text.
 constexpr std::uint8_t server_space_count = 3;
+constexpr std::uint8_t account_space_count = 2;
 
 std::uint8_t space_of(server_kind server) {
     return static_cast<std::uint8_t>(server);
 }
+std::uint8_t account_space_of(server_kind server) {
+    return static_cast<std::uint8_t>(server_space_count + (server == server_kind::icc ? 0 : 1));
+}
 std::uint8_t space_of(list_id id) {
-    return static_cast<std::uint8_t>(server_space_count + static_cast<std::uint8_t>(id));
+    return static_cast<std::uint8_t>(server_space_count + account_space_count +
+                                     static_cast<std::uint8_t>(id));
 }
 
 // Eight bytes from p, in the machine's order.
@@ -188,6 +194,15 @@ memo_hashes memo_prefetch(const judgement_memo& memo, const memo_queries& querie
 
 judgement memo_judge_name(judgement_memo& memo, std::string_view name, server_kind server,
                           const name_lists& lists, name_forms& forms, std::uint64_t hash) {
+    if (server != server_kind::other && name.find('{') != std::string_view::npos) {
+        // An account seen with many ratings is kept once, by its name without the rating group; the
+        // rules that read the name as written come first, as in judge_name.
+        if (judgement written; judge_written_name(name, written)) return written;
+        const std::string_view unrated = unrated_name(name, forms);
+        const std::uint8_t space = account_space_of(server);
+        return remembered(memo, unrated, space, hash_of(unrated, space),
+                          [&] { return judge_account(unrated, server, lists); });
+    }
     return remembered(memo, name, space_of(server), hash,
                       [&] { return judge_name(name, server, lists, forms); });
 }

@@ -60,15 +60,21 @@ void judge_by(std::string_view text, const std::array<look_up, n>& rows, const n
     }
 }
 
-// The account name without its rating group; a name without a brace is only trimmed, with no copy.
-std::string_view unrated_form(std::string_view name, name_forms& forms) {
+}  // namespace
+
+std::string_view unrated_name(std::string_view name, name_forms& forms) {
     if (name.find('{') == std::string_view::npos) return trimmed_right(name);
     forms.unrated.assign(name);
     remove_rating_braces(forms.unrated);
     return forms.unrated;
 }
 
-}  // namespace
+judgement judge_account(std::string_view unrated, server_kind server, const name_lists& lists) {
+    judgement result;
+    if (server == server_kind::icc) judge_by(unrated, icc_look_ups, lists, judged_by::server_list, result);
+    if (server == server_kind::fics) judge_by(unrated, fics_look_ups, lists, judged_by::server_list, result);
+    return result;
+}
 
 server_kind detect_server_kind(std::string_view event, std::string_view site) {
     if (starts_with_any(event, icc_event_starts) || starts_with_any(site, icc_site_starts)) {
@@ -106,17 +112,24 @@ bool is_bye_name(std::string_view name) {
     return matched == bye_name.size();
 }
 
+bool judge_written_name(std::string_view name, judgement& result) {
+    if (is_marked_computer(name)) {
+        result = {player_class::computer, judged_by::marker, list_id::humans};
+    } else if (is_bye_name(name)) {
+        result = {player_class::bye, judged_by::bye, list_id::humans};
+    } else {
+        return false;
+    }
+    return true;
+}
+
 judgement judge_name(std::string_view name, server_kind server, const name_lists& lists, name_forms& forms) {
     judgement result;
-    if (is_marked_computer(name)) return {player_class::computer, judged_by::marker, list_id::humans};
-    if (is_bye_name(name)) return {player_class::bye, judged_by::bye, list_id::humans};
+    if (judge_written_name(name, result)) return result;
     switch (server) {
         case server_kind::icc:
-            judge_by(unrated_form(name, forms), icc_look_ups, lists, judged_by::server_list, result);
-            break;
         case server_kind::fics:
-            judge_by(unrated_form(name, forms), fics_look_ups, lists, judged_by::server_list, result);
-            break;
+            return judge_account(unrated_name(name, forms), server, lists);
         case server_kind::other:
             if (list_contains(name, list_of(lists, list_id::advanced_chess))) {
                 return {player_class::advanced_team, judged_by::name_list, list_id::advanced_chess};

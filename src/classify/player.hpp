@@ -62,6 +62,18 @@ bool is_bye_name(std::string_view name);
 // player-type tags are applied on top by classify_player. Name forms are built only when a rule needs them.
 judgement judge_name(std::string_view name, server_kind server, const name_lists& lists, name_forms& forms);
 
+// Rules 1 and 2 of judge_name, which read the name as written: true, with result set, when one applies.
+bool judge_written_name(std::string_view name, judgement& result);
+
+// Rule 3 of judge_name for a server game: the account name without its rating group (as unrated_name
+// gives it) in that server's lists. The judgement of a server game's player whose name passes rules 1
+// and 2 depends on that form alone, which so can be kept for every rating the name is seen with.
+judgement judge_account(std::string_view unrated, server_kind server, const name_lists& lists);
+
+// The account name without its rating group in braces, trimmed at the right; a name without a brace is
+// only trimmed, with no copy.
+std::string_view unrated_name(std::string_view name, name_forms& forms);
+
 // What both players of a game share: the server, and, once asked, whether the game's Site or Event is an
 // advanced-chess event. Worked out once per game, since neither changes between the two players.
 struct game_facts {

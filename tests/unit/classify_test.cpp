@@ -195,6 +195,36 @@ TEST(ClassifyGame, RepeatedNamesGiveTheSameAnswerFromTheMemo) {
     EXPECT_EQ(memo_judge_name(scratch.memo, "Fritz", server_kind::fics, lists, scratch.forms).kind, unknown);
 }
 
+// A server account is kept once, by its name without the rating group, whatever rating it shows; the
+// marker and bye rules still read the name as written.
+TEST(ClassifyGame, AnAccountIsKeptOnceForEveryRating) {
+    classifier scratch;
+    for (int rating = 1000; rating < 1100; ++rating) {
+        const std::string group = " {" + std::to_string(rating) + "}";
+        for (const std::string name : {"Fritz", "Somebody  ", "Comp", "B.Y.E.", "Smith (C)"}) {
+            for (server_kind server : {server_kind::icc, server_kind::fics}) {
+                name_forms forms;
+                const judgement direct = judge_name(name + group, server, lists, forms);
+                const judgement kept =
+                    memo_judge_name(scratch.memo, name + group, server, lists, scratch.forms);
+                EXPECT_EQ(kept.kind, direct.kind) << name << group;
+                EXPECT_EQ(kept.rule, direct.rule) << name << group;
+                EXPECT_EQ(kept.list, direct.list) << name << group;
+            }
+        }
+    }
+    // One entry per account and server: "Comp {1000}" starts with the marker and is never kept; the bye
+    // rule reads the rating group too, so "B.Y.E. {1000}" is an account like the others.
+    EXPECT_EQ(scratch.memo.slots_used, 4u * 2u);
+    EXPECT_EQ(memo_judge_name(scratch.memo, "Fritz {1}", server_kind::icc, lists, scratch.forms).kind,
+              computer);
+    EXPECT_EQ(memo_judge_name(scratch.memo, "Comp {1}", server_kind::fics, lists, scratch.forms).rule,
+              judged_by::marker);
+    EXPECT_EQ(memo_judge_name(scratch.memo, "Bye {1}", server_kind::icc, lists, scratch.forms).kind, unknown);
+    EXPECT_EQ(memo_judge_name(scratch.memo, "Bye", server_kind::icc, lists, scratch.forms).kind,
+              player_class::bye);
+}
+
 TEST(ClassifyGame, TheMemoStaysRightWhenItFillsUp) {
     classifier scratch;
     for (std::size_t i = 0; i < memo_slot_count; ++i) {
