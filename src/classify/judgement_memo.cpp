@@ -63,6 +63,10 @@ std::uint64_t hash_of(std::string_view text, std::uint8_t space) {
     return mix(hash, hash >> 32);
 }
 
+std::uint32_t check_of(std::uint64_t hash) {
+    return static_cast<std::uint32_t>(hash >> 32);
+}
+
 std::size_t first_slot(const judgement_memo& memo, std::uint64_t hash) {
     return static_cast<std::size_t>(hash ^ (hash >> 31)) & (memo.slot_count - 1);
 }
@@ -88,7 +92,9 @@ void grow_slots(judgement_memo& memo) {
     memo.slots = std::make_unique<judgement_memo::slot[]>(memo.slot_count);
     for (std::size_t i = 0; i < old_count; ++i) {
         if (!old[i].used) continue;
-        std::size_t at = first_slot(memo, old[i].hash);
+        // A slot keeps only half of its hash: the whole one is worked out again from the kept text.
+        const std::string_view text(memo.arena.get() + old[i].name_at, old[i].name_size);
+        std::size_t at = first_slot(memo, hash_of(text, old[i].space));
         while (memo.slots[at].used)
             at = (at + 1) & (memo.slot_count - 1);
         memo.slots[at] = old[i];
@@ -139,7 +145,7 @@ judgement remembered(judgement_memo& memo, std::string_view text, std::uint8_t s
     std::size_t at = first_slot(memo, hash);
     for (; memo.slots[at].used; at = (at + 1) & (memo.slot_count - 1)) {
         const judgement_memo::slot& slot = memo.slots[at];
-        if (slot.hash == hash && slot.space == space && slot.name_size == text.size() &&
+        if (slot.check == check_of(hash) && slot.space == space && slot.name_size == text.size() &&
             std::memcmp(memo.arena.get() + slot.name_at, text.data(), text.size()) == 0) {
             return slot.value;
         }
@@ -151,9 +157,9 @@ judgement remembered(judgement_memo& memo, std::string_view text, std::uint8_t s
     while (memo.slots[at].used)
         at = (at + 1) & (memo.slot_count - 1);
     if (!text.empty()) std::memcpy(memo.arena.get() + memo.arena_used, text.data(), text.size());
-    memo.slots[at] = {hash,
+    memo.slots[at] = {check_of(hash),
                       static_cast<std::uint32_t>(memo.arena_used),
-                      static_cast<std::uint16_t>(text.size()),
+                      static_cast<std::uint8_t>(text.size()),
                       space,
                       true,
                       value};
