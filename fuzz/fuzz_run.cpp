@@ -46,9 +46,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // One worker with a writer thread of its own, and three workers that write in turn.
     const gs::testing::memory_sort whole =
-        gs::testing::sort_in_memory(input, lists, {1, gs::writer_mode::own_thread, std::size_t{1} << 20});
+        gs::testing::sort_in_memory(input, lists, {1, gs::io_mode::own_threads, std::size_t{1} << 20});
     const gs::testing::memory_sort pieces =
-        gs::testing::sort_in_memory(input, lists, {3, gs::writer_mode::workers, 1 + size % 17});
+        gs::testing::sort_in_memory(input, lists, {3, gs::io_mode::workers, 1 + size % 17});
     // Plain text always sorts, and memory files always take what is written.
     if (!whole.ok || !pieces.ok || !whole.closed || !pieces.closed) std::abort();
     if (whole.files != pieces.files || whole.messages != pieces.messages) {

@@ -70,8 +70,10 @@ struct pipeline_state {
     std::uint64_t produced = 0;
     std::uint64_t written = 0;  // chunks written, in input order
     bool reader_finished = false;
-    bool workers_write =
-        false;              // the worker that sorts the next chunk writes it, rather than a writer thread
+    // The workers read the input and write the sorted chunks in turn, rather than a reader thread and a
+    // writer thread; a worker reads while it holds reading_lock.
+    bool workers_io = false;
+    std::mutex reading_lock;
     bool writing = false;   // a thread is writing chunks
     bool stopping = false;  // the run has failed: everyone ends
     bool failed = false;
@@ -102,25 +104,40 @@ chunk* take_free(pipeline_state& state) {
     return c;
 }
 
-// Hands a filled chunk to the workers, with what the writer and the sorter must know about its end.
-void submit(pipeline_state& state, chunk* c, bool ends_input, bool read_failed) {
+// Numbers a filled chunk, in input order, with what the writer and the sorter must know about its end.
+void number_chunk(pipeline_state& state, chunk* c, bool ends_input, bool read_failed) {
     c->ends_input = ends_input;
     c->read_failed = read_failed;
-    {
-        std::lock_guard guard(state.lock);
-        c->sequence = state.produced++;
-        state.work.push_back(c);
-    }
-    state.work_ready.notify_one();
+    std::lock_guard guard(state.lock);
+    c->sequence = state.produced++;
 }
 
-// Reads one input into chunks; false when the run must end (a read error, or the writer stopped).
-bool read_one_input(pipeline_state& state, input_stream& input, std::size_t index, std::size_t chunk_bytes) {
-    chunk* c = take_free(state);
-    if (c == nullptr) return false;
-    c->size = 0;
-    bool at_start = true;
-    std::size_t target = chunk_bytes;
+// Where reading stands between chunks; used by one thread at a time (the reader thread, or a worker that
+// holds the reading lock).
+struct chunk_reader {
+    std::vector<input_stream>& inputs;
+    std::size_t chunk_bytes;
+    std::size_t input = 0;     // the input being read
+    bool at_start = true;      // nothing of that input has been read yet
+    chunk* carried = nullptr;  // the next chunk, holding the start of the game that the last cut carried over
+    bool finished = false;     // every input is read, or one failed, or the run stopped
+};
+
+// Reads the next chunk of the inputs, cut at the last game start in it (or the input's end), and numbers
+// it; null when there is none: every input is read, an input failed, or the run stopped.
+chunk* read_next_chunk(pipeline_state& state, chunk_reader& r) {
+    if (r.finished || r.input >= r.inputs.size()) {
+        r.finished = true;
+        return nullptr;
+    }
+    chunk* c = r.carried;
+    r.carried = nullptr;
+    if (c == nullptr && (c = take_free(state)) == nullptr) {
+        r.finished = true;
+        return nullptr;
+    }
+    input_stream& input = r.inputs[r.input];
+    std::size_t target = std::max(r.chunk_bytes, c->size + 1);
     while (true) {
         bool at_end = false;
         bool failed = false;
@@ -136,24 +153,28 @@ bool read_one_input(pipeline_state& state, input_stream& input, std::size_t inde
                 break;
             }
             c->size += static_cast<std::size_t>(got);
-            if (at_start && c->size >= byte_order_mark.size()) {
+            if (r.at_start && c->size >= byte_order_mark.size()) {
                 if (std::string_view(c->data.get(), c->size).starts_with(byte_order_mark)) {
                     std::memmove(c->data.get(), c->data.get() + 3, c->size - 3);
                     c->size -= 3;
                 }
-                at_start = false;
+                r.at_start = false;
             }
         }
-        c->input = index;
+        c->input = r.input;
         if (failed || at_end) {
             if (failed) {
-                // Only whole lines before the damage are sorted.
+                // Only whole lines before the damage are sorted, and no later input is read.
                 const std::string_view bytes(c->data.get(), c->size);
                 const std::size_t feed = bytes.rfind('\n');
                 c->size = feed == std::string_view::npos ? 0 : feed + 1;
+                r.finished = true;
             }
-            submit(state, c, true, failed);
-            return !failed;
+            close_input(input);
+            ++r.input;
+            r.at_start = true;
+            number_chunk(state, c, true, failed);
+            return c;
         }
         const std::size_t cut = find_last_game_start(std::string_view(c->data.get(), c->size));
         if (cut == 0) {
@@ -161,29 +182,40 @@ bool read_one_input(pipeline_state& state, input_stream& input, std::size_t inde
             continue;
         }
         chunk* next = take_free(state);
-        if (next == nullptr) return false;
-        reserve(*next, std::max(chunk_bytes, c->size - cut));
+        if (next == nullptr) {
+            r.finished = true;
+            return nullptr;
+        }
+        reserve(*next, std::max(r.chunk_bytes, c->size - cut));
         next->size = c->size - cut;
         std::memcpy(next->data.get(), c->data.get() + cut, next->size);
         c->size = cut;
-        submit(state, c, false, false);
-        c = next;
-        target = std::max(chunk_bytes, c->size + 1);
+        r.carried = next;
+        number_chunk(state, c, false, false);
+        return c;
     }
 }
 
-void run_reader(pipeline_state& state, std::vector<input_stream>& inputs, std::size_t chunk_bytes) {
-    for (std::size_t i = 0; i < inputs.size(); ++i) {
-        const bool go_on = read_one_input(state, inputs[i], i, chunk_bytes);
-        close_input(inputs[i]);
-        if (!go_on) break;
-    }
+// Tells the workers and the writer that no chunk follows.
+void finish_reading(pipeline_state& state) {
     {
         std::lock_guard guard(state.lock);
         state.reader_finished = true;
     }
     state.work_ready.notify_all();
     state.done_ready.notify_all();
+}
+
+// The reader thread: reads every chunk and hands it to the workers.
+void run_reader(pipeline_state& state, chunk_reader& reader) {
+    while (chunk* c = read_next_chunk(state, reader)) {
+        {
+            std::lock_guard guard(state.lock);
+            state.work.push_back(c);
+        }
+        state.work_ready.notify_one();
+    }
+    finish_reading(state);
 }
 
 // A chunk that a huge game made large gives its memory back, so that the pool does not keep it.
@@ -292,23 +324,34 @@ bool all_written(const pipeline_state& state) {
     return state.reader_finished && state.written == state.produced && !state.writing;
 }
 
-void run_worker(pipeline_state& state, const name_lists& lists, const sort_settings& settings,
-                chunk_writer& w) {
-    chunk_sorter sorter;
-    while (true) {
+// Takes the next chunk to sort: from the reader thread, or, when the workers read, read by this worker
+// while it holds the reading lock. Null when no chunk follows, or the run stopped.
+chunk* next_chunk_to_sort(pipeline_state& state, chunk_reader& reader) {
+    if (state.workers_io) {
         chunk* c;
         {
-            std::unique_lock guard(state.lock);
-            state.work_ready.wait(
-                guard, [&] { return state.stopping || !state.work.empty() || state.reader_finished; });
-            if (state.stopping || state.work.empty()) return;
-            c = state.work.pop_front();
+            std::lock_guard reading(state.reading_lock);
+            c = read_next_chunk(state, reader);
         }
+        if (c == nullptr) finish_reading(state);
+        return c;
+    }
+    std::unique_lock guard(state.lock);
+    state.work_ready.wait(guard,
+                          [&] { return state.stopping || !state.work.empty() || state.reader_finished; });
+    if (state.stopping || state.work.empty()) return nullptr;
+    return state.work.pop_front();
+}
+
+void run_worker(pipeline_state& state, const name_lists& lists, const sort_settings& settings,
+                chunk_reader& reader, chunk_writer& w) {
+    chunk_sorter sorter;
+    while (chunk* c = next_chunk_to_sort(state, reader)) {
         sort_chunk(std::string_view(c->data.get(), c->size), c->ends_input, lists, settings, sorter,
                    c->result);
         std::unique_lock guard(state.lock);
         state.done[c->sequence % state.done.size()] = c;
-        if (state.workers_write) {
+        if (state.workers_io) {
             write_ready_chunks(state, w, guard);
         } else {
             guard.unlock();
@@ -334,17 +377,19 @@ bool sort_inputs(std::vector<input_stream>& inputs, const name_lists& lists, con
     }
     state.done.assign(in_flight, nullptr);
 
-    // A writer thread of its own pays while a core would otherwise be idle; when every core has a worker,
-    // the workers take turns writing instead, so that no thread waits for a core.
-    state.workers_write =
-        pipeline.writer == writer_mode::workers ||
-        (pipeline.writer == writer_mode::automatic && workers >= std::thread::hardware_concurrency());
+    // A reader thread and a writer thread of their own pay while a core would otherwise be idle; when
+    // every core has a worker, they would only take cores from the workers, so the workers read and
+    // write in turn.
+    state.workers_io = pipeline.io == io_mode::workers ||
+                       (pipeline.io == io_mode::automatic && workers >= std::thread::hardware_concurrency());
     chunk_writer writer{outs, con, report, counts, progress, inputs, chunk_bytes, {}, 0, 0, 0};
-    std::thread reader(run_reader, std::ref(state), std::ref(inputs), chunk_bytes);
+    chunk_reader reading{inputs, chunk_bytes};
+    std::thread reader;
+    if (!state.workers_io) reader = std::thread(run_reader, std::ref(state), std::ref(reading));
     std::vector<std::thread> sorters;
     for (unsigned i = 0; i < workers; ++i)
         sorters.emplace_back(run_worker, std::ref(state), std::cref(lists), std::cref(settings),
-                             std::ref(writer));
+                             std::ref(reading), std::ref(writer));
     bool ok;
     {
         // The calling thread is the writer, or, when the workers write, waits for them to finish.
@@ -352,7 +397,7 @@ bool sort_inputs(std::vector<input_stream>& inputs, const name_lists& lists, con
         while (true) {
             state.done_ready.wait(guard, [&] {
                 return state.stopping || all_written(state) ||
-                       (!state.workers_write && next_chunk_sorted(state));
+                       (!state.workers_io && next_chunk_sorted(state));
             });
             if (state.stopping || all_written(state)) break;
             write_ready_chunks(state, writer, guard);
@@ -365,7 +410,7 @@ bool sort_inputs(std::vector<input_stream>& inputs, const name_lists& lists, con
     }
     state.free_ready.notify_all();
     state.work_ready.notify_all();
-    reader.join();
+    if (reader.joinable()) reader.join();
     for (std::thread& t : sorters)
         t.join();
     return ok;

@@ -1,6 +1,6 @@
-// The parallel sorter: one reader cuts the inputs into chunks at game starts, workers sort chunks, and
-// the writer (a thread of its own, or the workers taking turns) appends each chunk's results to the
-// outputs and prints its messages, strictly in input order.
+// The parallel sorter: a reader cuts the inputs into chunks at game starts, workers sort chunks, and a
+// writer appends each chunk's results to the outputs and prints its messages, strictly in input order.
+// The reader and the writer are threads of their own, or roles that the workers take in turn.
 //
 // The chunks are cut the same way whatever the number of workers, and the writer takes them in input
 // order, so outputs, messages and exit status do not depend on the number of threads, on success and on
@@ -26,13 +26,13 @@ namespace gs {
 
 inline constexpr std::size_t default_chunk_bytes = std::size_t{1} << 19;
 
-// Who writes the sorted chunks: a thread of its own, or the workers in turn; by default a thread of its
-// own while there are fewer workers than cores. The output is the same either way.
-enum class writer_mode { automatic, own_thread, workers };
+// Who reads the input and writes the sorted chunks: threads of their own, or the workers in turn; by
+// default threads of their own while there are fewer workers than cores. The output is the same either way.
+enum class io_mode { automatic, own_threads, workers };
 
 struct pipeline_settings {
     unsigned threads = 1;  // sorting workers
-    writer_mode writer = writer_mode::automatic;
+    io_mode io = io_mode::automatic;
     std::size_t chunk_bytes = default_chunk_bytes;  // the size a chunk is cut at, before it is cut at a game
 };
 

@@ -109,9 +109,9 @@ TEST(Pipeline, EveryWriterGivesTheSameOutputsMessagesAndOutcome) {
         add_list_lines("GENIUS\n", list_of(lists, list_id::computers_when_opponent_is), false, out.con));
     ASSERT_TRUE(add_list_lines("Fritz\n", list_of(lists, list_id::computers_icc), true, out.con));
     const std::string input = games_of_every_kind();
-    using enum writer_mode;
+    using enum io_mode;
 
-    const testing::memory_sort reference = testing::sort_in_memory(input, lists, {1, own_thread, 1 << 20});
+    const testing::memory_sort reference = testing::sort_in_memory(input, lists, {1, own_threads, 1 << 20});
     EXPECT_TRUE(reference.ok && reference.closed);
     EXPECT_NE(reference.messages, "");
     for (std::size_t i = 0; i < output_count; ++i) {
@@ -119,11 +119,11 @@ TEST(Pipeline, EveryWriterGivesTheSameOutputsMessagesAndOutcome) {
             EXPECT_NE(reference.files[i], "") << output_file_names[i];
         }
     }
-    for (const writer_mode writer : {own_thread, workers, automatic}) {
+    for (const io_mode io : {own_threads, workers, automatic}) {
         for (const unsigned threads : {1u, 3u}) {
             for (const std::size_t chunk : {std::size_t{1}, std::size_t{97}, std::size_t{4096}}) {
                 const testing::memory_sort sorted =
-                    testing::sort_in_memory(input, lists, {threads, writer, chunk});
+                    testing::sort_in_memory(input, lists, {threads, io, chunk});
                 EXPECT_TRUE(sorted.ok && sorted.closed);
                 EXPECT_TRUE(sorted.files == reference.files) << threads << " " << chunk;
                 EXPECT_EQ(sorted.messages, reference.messages);
@@ -132,7 +132,8 @@ TEST(Pipeline, EveryWriterGivesTheSameOutputsMessagesAndOutcome) {
     }
 
     const std::size_t human = static_cast<std::size_t>(output_role::comp_vs_human);
-    const testing::memory_sort failed = testing::sort_in_memory(input, lists, {1, own_thread, 2000}, {human});
+    const testing::memory_sort failed =
+        testing::sort_in_memory(input, lists, {1, own_threads, 2000}, {human});
     EXPECT_FALSE(failed.ok);
     EXPECT_FALSE(failed.closed);
     EXPECT_LT(failed.files[static_cast<std::size_t>(output_role::comp_vs_comp)].size(),
