@@ -1,5 +1,6 @@
 #include "app/pipeline.hpp"
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstring>
 #include <memory>
@@ -377,11 +378,13 @@ bool sort_inputs(std::vector<input_stream>& inputs, const name_lists& lists, con
     }
     state.done.assign(in_flight, nullptr);
 
-    // A reader thread and a writer thread of their own pay while a core would otherwise be idle; when
-    // every core has a worker, they would only take cores from the workers, so the workers read and
-    // write in turn.
-    state.workers_io = pipeline.io == io_mode::workers ||
-                       (pipeline.io == io_mode::automatic && workers >= std::thread::hardware_concurrency());
+    // A reader thread and a writer thread of their own pay while a core would otherwise be idle, and when
+    // an input must be decompressed (work enough for a thread of its own); otherwise they would only
+    // take cores from the workers, so the workers read and write in turn.
+    const bool compressed = std::any_of(
+        inputs.begin(), inputs.end(), [](const input_stream& in) { return in.format != compression::none; });
+    state.workers_io = pipeline.io == io_mode::workers || (pipeline.io == io_mode::automatic && !compressed &&
+                                                           workers >= std::thread::hardware_concurrency());
     chunk_writer writer{outs, con, report, counts, progress, inputs, chunk_bytes, {}, 0, 0, 0};
     chunk_reader reading{inputs, chunk_bytes};
     std::thread reader;

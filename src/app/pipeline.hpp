@@ -27,7 +27,8 @@ namespace gs {
 inline constexpr std::size_t default_chunk_bytes = std::size_t{1} << 19;
 
 // Who reads the input and writes the sorted chunks: threads of their own, or the workers in turn; by
-// default threads of their own while there are fewer workers than cores. The output is the same either way.
+// default threads of their own while there are fewer workers than cores or an input is compressed. The
+// output is the same either way.
 enum class io_mode { automatic, own_threads, workers };
 
 struct pipeline_settings {
