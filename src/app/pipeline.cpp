@@ -56,14 +56,14 @@ struct chunk_queue {
     }
 };
 
-// The state the reader, the workers and the writer share, under one lock.
+// The state the reader, the workers and the writer share, under one lock (reading has its own).
 struct pipeline_state {
     std::mutex lock;
     // One condition a party waits on, so that a change wakes only those it concerns.
     std::condition_variable free_ready;  // the reader: a chunk was given back
     std::condition_variable work_ready;  // the workers: a chunk was read, or the reader finished
-    std::condition_variable
-        done_ready;  // the writer: a chunk was sorted, all are written, or the run stopped
+    // The writer: a chunk was sorted, all are written, or the run stopped.
+    std::condition_variable done_ready;
     std::vector<std::unique_ptr<chunk>> chunks;
     chunk_queue free;
     chunk_queue work;
