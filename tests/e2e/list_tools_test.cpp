@@ -116,6 +116,19 @@ TEST(Explain, OneLinePerGameWithWhatDecidedEachPlayer) {
     const run_result full = dir.run({"--explain", "/dev/full", "b.pgn"});
     EXPECT_EQ(full.status, 1);
     EXPECT_NE(full.out.find("Error: During writing file '/dev/full'"), std::string::npos);
+    // A report that fails in the middle of a long run (past the first buffer of report lines) is reported
+    // once, and the run stops there.
+    std::string many;
+    for (int i = 0; i < 20000; ++i)
+        many += "[White \"Nobody\"]\n[Black \"Genius\"]\n\n*\n";
+    dir.write("many.pgn", many);
+    const run_result midway = dir.run({"--explain", "/dev/full", "--chunk-bytes", "4096", "many.pgn"});
+    EXPECT_EQ(midway.status, 1);
+    const std::string message = "Error: During writing file '/dev/full'\n";
+    const std::size_t at = midway.out.find(message);
+    ASSERT_NE(at, std::string::npos) << midway.out;
+    EXPECT_EQ(midway.out.find(message, at + 1), std::string::npos);
+    EXPECT_LT(dir.read("rest_vs_rest.pgn")->size(), many.size() / 2);
 }
 
 // Games as three sources export them: the PGN standard's WhiteType, lichess's title of bot accounts, and

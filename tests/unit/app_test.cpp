@@ -163,6 +163,8 @@ TEST(FindLastGameStart, ATagLineAfterANonTagLineConfirmedByCompleteLines) {
         {"*\n[Event \"A\"]\n*\n[Event \"B\"]\n*\n", 16},  // the last game start
         {"[Ev2 \"A\"]\n[Event \"B\"]\n", 10},             // a line of another shape is a non-tag line
         {"*\n[Event\t\"A\"]\n", 0},                       // not a tag line
+        {"\n[Event \"A\"]\n", 0},                         // a blank first line is no non-tag line
+        {"\n*\n[Event \"A\"]\n", 3},                      // the walk back reaches the first byte
     };
     for (const row& r : rows)
         EXPECT_EQ(find_last_game_start(r.bytes), r.expected) << r.bytes;
