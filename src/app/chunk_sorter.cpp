@@ -67,7 +67,8 @@ void end_header(chunk_sorter& sorter, const name_lists& lists, const sort_settin
     if (sorter.section_whole) {
         put_input(result, sorter.current, chunk, sorter.section_begin, sorter.section_end);
     } else {
-        // Tag lines are short, and some of these were rewritten: they are copied.
+        // Some of these lines were rewritten, and the others need not follow each other in the chunk:
+        // each is copied with its line feed.
         for (std::size_t i = 0; i < held_count(header.held); ++i) {
             put_copy(result, sorter.current, held_line(header.held, i));
             put_copy(result, sorter.current, "\n");
