@@ -95,6 +95,12 @@ TEST(ClassifyPlayer, ServerGamesUseOnlyThatServersListsWithoutRating) {
     EXPECT_EQ(kind_of("Smith", "", "fics"), human);
     EXPECT_EQ(kind_of("Kasparov", "ICC"), unknown);
     EXPECT_EQ(kind_of("Anyone", "Freestyle ICC", "ICC"), unknown);
+    // A server's player that only the general lists name is judged by no rule at all.
+    for (server_kind server : {server_kind::icc, server_kind::fics}) {
+        name_forms forms;
+        EXPECT_EQ(judge_name("KASPAROV", server, lists, forms).rule, judged_by::none);
+        EXPECT_EQ(judge_name("DEEPBLUE {2800}", server, lists, forms).rule, judged_by::none);
+    }
 }
 
 TEST(ClassifyPlayer, OtherGamesUseNameFormsInOrder) {

@@ -76,6 +76,16 @@ TEST(CaptureIfKept, OnlyLinesThatTreatmentLeavesAloneAndCapturedAlike) {
         EXPECT_EQ(kept_header.white.flagged_computer, header.white.flagged_computer) << r.line;
         EXPECT_EQ(kept_header.black.flagged_computer, header.black.flagged_computer) << r.line;
     }
+    // The values are read as extract_tag_value reads them: trailing runs of ']', then of blanks, then of
+    // quotes go.
+    for (const char* line : {"[White \"Fritz\" ]", "[Black  \"Smith \"]", "[Site \"A]\"]]",
+                             "[Event \"x\"\"\"]", "[White \"\"]", "[Black \"]"}) {
+        game_header kept;
+        ASSERT_TRUE(capture_if_kept(line, kept)) << line;
+        std::string expected;
+        ASSERT_TRUE(extract_tag_value(line, tag_name_of(line), expected)) << line;
+        EXPECT_EQ(kept.white.name + kept.black.name + kept.site + kept.event, expected) << line;
+    }
     // Treatment takes any line, and reads a value only from a tag line.
     for (const char* line : {"[Site", "[White", "[Black ", "[Site x \"y\"]", "[White\"", "[Black \""}) {
         std::string copy = line;

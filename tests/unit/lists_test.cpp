@@ -232,24 +232,32 @@ TEST(WordMode, ErrorsComeInTheOrderWordsAreAdded) {
 }
 
 TEST(LoadNameList, ALineLongerThanTheReadBlockIsOneLine) {
-    char path[] = "/tmp/gamesieve-list-XXXXXX";
-    const int fd = ::mkstemp(path);
-    ASSERT_GE(fd, 0);
     std::string words;
     for (int i = 0; words.size() < 3 * read_block_size; ++i)
         words += "w" + std::to_string(i) + std::string(800, ' ');
-    const std::string text = "first\n" + words + "\nlast\n";
-    ASSERT_EQ(::write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
-    ::close(fd);
-    captured_console out;
-    name_list list;
-    ASSERT_TRUE(load_name_list(path, list, true, true, out.con));
-    ::unlink(path);
-    ASSERT_GE(list.entries.size(), 3u);
-    EXPECT_EQ(list.entries.front().text, "first");
-    EXPECT_EQ(list.entries.back().text, "last");
-    EXPECT_EQ(list.entries[1].text, "w" + std::to_string(list.entries.size() - 3));  // the line's last word
-    EXPECT_EQ(out.text(), "");                                                       // quiet: no Reading line
+    // The long line in the middle, and the long line last, with no line feed after it.
+    for (const bool last : {false, true}) {
+        char path[] = "/tmp/gamesieve-list-XXXXXX";
+        const int fd = ::mkstemp(path);
+        ASSERT_GE(fd, 0);
+        const std::string text = last ? "first\n" + words + "final" : "first\n" + words + "\nlast\n";
+        ASSERT_EQ(::write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+        ::close(fd);
+        captured_console out;
+        name_list list;
+        ASSERT_TRUE(load_name_list(path, list, true, true, out.con));
+        ::unlink(path);
+        ASSERT_GE(list.entries.size(), 3u);
+        EXPECT_EQ(list.entries.front().text, "first");
+        if (last) {
+            EXPECT_EQ(list.entries[1].text, "final");  // the line's last word enters first
+            EXPECT_EQ(list.entries.back().text, "w0");
+        } else {
+            EXPECT_EQ(list.entries.back().text, "last");
+            EXPECT_EQ(list.entries[1].text, "w" + std::to_string(list.entries.size() - 3));
+        }
+        EXPECT_EQ(out.text(), "");  // quiet: no Reading line
+    }
 }
 
 TEST(LoadNameList, MissingFileIsAnnouncedThenReported) {
