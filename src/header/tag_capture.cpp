@@ -77,14 +77,11 @@ tag_kind kind_of_tag(std::string_view name) {
     return tag_kind::other;
 }
 
-// The value of a tag line whose tag name is name, read as extract_tag_value reads it; the line is known to
-// be a tag line, so the quote after the name and its spaces is not looked for again.
-std::string_view value_of_tag_line(std::string_view line, std::string_view name) {
-    std::size_t at = 1 + name.size();
-    while (line[at] == ' ')
-        ++at;
-    const char* const begin = line.data() + at + 1;
-    const char* end = line.data() + line.size();
+// A tag value as it follows the opening quote, without its trailing run of ']', then of spaces, then of
+// '"', in that order.
+std::string_view without_closing_runs(std::string_view value) {
+    const char* const begin = value.data();
+    const char* end = begin + value.size();
     while (end > begin && end[-1] == ']')
         --end;
     while (end > begin && end[-1] == ' ')
@@ -92,6 +89,15 @@ std::string_view value_of_tag_line(std::string_view line, std::string_view name)
     while (end > begin && end[-1] == '"')
         --end;
     return {begin, static_cast<std::size_t>(end - begin)};
+}
+
+// The value of a tag line whose tag name is name, read as extract_tag_value reads it; the line is known to
+// be a tag line, so the quote after the name and its spaces is not looked for again.
+std::string_view value_of_tag_line(std::string_view line, std::string_view name) {
+    std::size_t at = 1 + name.size();
+    while (line[at] == ' ')
+        ++at;
+    return without_closing_runs(line.substr(at + 1));
 }
 
 // The capture shared by both paths from a tag line; Event and Date lines are left to the callers.
@@ -148,12 +154,7 @@ bool extract_tag_value(std::string_view line, std::string_view tag, std::string&
     while (rest.starts_with(' '))
         rest.remove_prefix(1);
     if (!consume_prefix(rest, "\"")) return false;
-    // The trailing runs go from the view, so the value is copied once.
-    for (const char closing : {']', ' ', '"'}) {
-        while (rest.ends_with(closing))
-            rest.remove_suffix(1);
-    }
-    out.assign(rest);
+    out.assign(without_closing_runs(rest));
     return true;
 }
 
