@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/pipeline.hpp"
+#include "sort/pipeline.hpp"
 #include "support/accounting.hpp"
 #include "support/capture.hpp"
 #include "support/memory_sort.hpp"
@@ -46,9 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // One worker with a writer thread of its own, and three workers that write in turn.
     const gs::testing::memory_sort whole =
-        gs::testing::sort_in_memory(input, lists, {1, gs::io_mode::own_threads, std::size_t{1} << 20});
-    const gs::testing::memory_sort pieces =
-        gs::testing::sort_in_memory(input, lists, {3, gs::io_mode::workers, 1 + size % 17});
+        gs::testing::sort_in_memory(input, lists, {1, std::size_t{1} << 20});
+    const gs::testing::memory_sort pieces = gs::testing::sort_in_memory(input, lists, {3, 1 + size % 17});
     // Plain text always sorts, and memory files always take what is written.
     if (!whole.ok || !pieces.ok || !whole.closed || !pieces.closed) std::abort();
     if (whole.files != pieces.files || whole.messages != pieces.messages) {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "app/outputs.hpp"
+#include "text/console.hpp"
 
 #ifndef GAMESIEVE_VERSION
 #define GAMESIEVE_VERSION "unknown"
@@ -23,6 +23,21 @@ namespace gs {
 namespace {
 
 constexpr std::string_view program_name = "gamesieve";
+
+// The usage text names the output files with hyphens, as the tool's first versions did; it is kept as it
+// was on purpose, since scripts may compare it. --help names the files as they are.
+constexpr std::array<std::string_view, 10> usage_lines = {
+    "Usage: gamesieve <pgnfile>",
+    "",
+    "Comments and bug reports are welcome in the gamesieve issue tracker.",
+    "Version 1.01, okt 2003",
+    "",
+    "Parses a pgnfile and output the following",
+    "comp-vs-comp.pgn",
+    "comp-vs-human.pgn",
+    "comp-vs-rest.pgn",
+    "rest-vs-rest.pgn",
+};
 
 constexpr std::array<std::string_view, 37> help_lines = {
     "Usage: gamesieve [options] <pgnfile>...",
@@ -84,6 +99,11 @@ void print_help(console& con, const char* argv0) {
         // Run from its build folder: name where an installation to the configured prefix puts them.
         print_line(con, "Installed, this program finds its lists in ", GAMESIEVE_CONFIGURED_LISTS_DIR, ".");
     }
+}
+
+void print_usage(console& con) {
+    for (std::string_view line : usage_lines)
+        print_line(con, line);
 }
 
 void print_version(console& con) {

@@ -14,4 +14,7 @@ std::string installed_lists_dir(const char* argv0);
 void print_help(console& con, const char* argv0);
 void print_version(console& con);
 
+// Writes the usage text shown when gamesieve is started without an argument.
+void print_usage(console& con);
+
 }  // namespace gs

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "text/messages.hpp"
+
 namespace gs {
 namespace {
 
@@ -52,7 +54,7 @@ std::optional<run_options> parse_options(int argc, const char* const* argv, std:
     optind = 0;
     opterr = 0;
     char* const* args = const_cast<char* const*>(argv);
-    const std::string see_help = " (see gamesieve --help)";
+    const std::string see_help(msg_see_help);
     while (true) {
         const int c = getopt_long(argc, args, short_options, long_options, nullptr);
         if (c == -1) break;
@@ -86,22 +88,22 @@ std::optional<run_options> parse_options(int argc, const char* const* argv, std:
                 break;
             case 'j':
                 if (!read_count(optarg, options.threads)) {
-                    error = "Error: --threads needs a positive number, not '" + std::string(optarg) + "'" +
-                            see_help;
+                    error = std::string(msg_bad_threads) + optarg + std::string(msg_name_end) + see_help;
                     return std::nullopt;
                 }
                 break;
             case opt_chunk_bytes:
                 if (!read_count(optarg, options.chunk_bytes)) {
-                    error = "Error: --chunk-bytes needs a positive number" + see_help;
+                    error = std::string(msg_bad_chunk_bytes) + see_help;
                     return std::nullopt;
                 }
                 break;
             case ':':
-                error = "Error: option '" + std::string(argv[optind - 1]) + "' needs a value" + see_help;
+                error = std::string(msg_option) + argv[optind - 1] + std::string(msg_needs_value) + see_help;
                 return std::nullopt;
             default:
-                error = "Error: unknown option '" + shown_option(argv, optind) + "'" + see_help;
+                error = std::string(msg_unknown_option) + shown_option(argv, optind) +
+                        std::string(msg_name_end) + see_help;
                 return std::nullopt;
         }
     }

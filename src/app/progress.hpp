@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "app/outputs.hpp"
-#include "app/pipeline.hpp"
+#include "io/outputs.hpp"
+#include "sort/pipeline.hpp"
 #include "text/console.hpp"
 
 namespace gs {

@@ -4,44 +4,25 @@
 #include <unistd.h>
 
 #include <array>
-#include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <vector>
 
-#include "app/check_lists.hpp"
-#include "app/explain.hpp"
 #include "app/help.hpp"
-#include "app/input.hpp"
 #include "app/options.hpp"
-#include "app/outputs.hpp"
-#include "app/pipeline.hpp"
 #include "app/progress.hpp"
+#include "io/input.hpp"
+#include "io/outputs.hpp"
+#include "io/stop_signal.hpp"
+#include "lists/check_lists.hpp"
+#include "sort/explain_report.hpp"
+#include "sort/pipeline.hpp"
 #include "text/messages.hpp"
 
 namespace gs {
 namespace {
-
-// The usage text names the output files with hyphens, as the tool's first versions did; it is kept as it
-// was on purpose, since scripts may compare it. --help names the files as they are.
-constexpr std::array<std::string_view, 10> usage_lines = {
-    "Usage: gamesieve <pgnfile>",
-    "",
-    "Comments and bug reports are welcome in the gamesieve issue tracker.",
-    "Version 1.01, okt 2003",
-    "",
-    "Parses a pgnfile and output the following",
-    "comp-vs-comp.pgn",
-    "comp-vs-human.pgn",
-    "comp-vs-rest.pgn",
-    "rest-vs-rest.pgn",
-};
-
-constexpr std::string_view msg_also_output = " is also the output file '";
-constexpr std::string_view msg_no_input = "Error: no input file (see gamesieve --help)";
-constexpr std::string_view msg_error = "Error: ";
 
 constexpr int status_ok = 0;
 constexpr int status_failed = 1;
@@ -94,18 +75,20 @@ bool check_distinct_files(const std::vector<input_stream>& inputs, const run_opt
         const std::optional<file_identity> id = identity_of_fd(input.fd);
         for (std::size_t i = 0; i < output_count; ++i) {
             if (same_file(id, output_ids[i])) {
-                print_line(con, msg_error, input.path, std::string(msg_also_output) + outputs[i] + "'");
+                print_line(con, msg_error, input.path,
+                           std::string(msg_also_output) + outputs[i] + std::string(msg_name_end));
                 return false;
             }
         }
         if (same_file(id, report_id)) {
-            print_line(con, msg_error, options.explain_path, " is also an input file");
+            print_line(con, msg_error, options.explain_path, msg_also_input);
             return false;
         }
     }
     for (std::size_t i = 0; i < output_count; ++i) {
         if (same_file(report_id, output_ids[i])) {
-            print_line(con, msg_error, options.explain_path, std::string(msg_also_output) + outputs[i] + "'");
+            print_line(con, msg_error, options.explain_path,
+                       std::string(msg_also_output) + outputs[i] + std::string(msg_name_end));
             return false;
         }
     }
@@ -123,55 +106,42 @@ int sort_run(const run_options& options, const name_lists& lists, console& con, 
     if (!check_distinct_files(inputs, options, con)) return status_failed;
 
     explain_report report;
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> report_file(nullptr, std::fclose);
-    if (!options.explain_path.empty()) {
-        report_file.reset(std::fopen(options.explain_path.c_str(), "w"));
-        report.file = report_file.get();
-        report.path = options.explain_path;
-        if (report.file == nullptr) {
-            print_line(con, "Error: During creating or opening file '", options.explain_path, "'");
-            return status_failed;
-        }
-        if (!write_explain_header(report.file)) report.failed = true;
-    }
+    const bool explaining = !options.explain_path.empty();
+    if (explaining && !open_explain_report(report, options.explain_path, con)) return status_failed;
 
     outputs outs;
-    if (!open_outputs(outs, options.output_dir, con)) return status_failed;
+    const std::array<std::string, output_count> paths = output_paths(options.output_dir);
+    if (!open_outputs(outs, paths, con)) {
+        close_explain_report(report, con);
+        return status_failed;
+    }
 
+    stop_signal stop;
+    open_stop_signal(stop);
     sort_settings settings;
     settings.classify.player_tags = options.player_tags;
-    if (report.file != nullptr) settings.explain = explain_game;
+    settings.explain = explaining;
     pipeline_settings pipeline;
     pipeline.threads = options.threads != 0 ? options.threads : default_threads();
     if (options.chunk_bytes != 0) pipeline.chunk_bytes = options.chunk_bytes;
+    pipeline.stop = &stop;
 
     progress_meter meter = start_progress(status, !options.quiet);
     run_counts counts;
     const bool sorted =
-        sort_inputs(inputs, lists, settings, pipeline, outs, con, report.file != nullptr ? &report : nullptr,
-                    counts, [&](const run_counts& now) { show_progress(meter, now.input_bytes); });
+        sort_inputs(inputs, lists, settings, pipeline, outs, con, explaining ? &report : nullptr, counts,
+                    [&](const run_counts& now) { show_progress(meter, now.input_bytes); });
     end_progress(meter);
+    inputs.clear();  // stops any decoding thread before the stop signal goes
+    close_stop_signal(stop);
     const bool closed = close_outputs(outs, con);
-    bool reported = true;
-    if (report.file != nullptr) {
-        const bool report_ok = !report.failed && std::fflush(report.file) == 0 && !std::ferror(report.file);
-        const int close_status = std::fclose(report_file.release());
-        if (!report.failed && (!report_ok || close_status != 0)) {
-            print_line(con, "Error: During writing file '", options.explain_path, "'");
-        }
-        reported = report_ok && close_status == 0;
-    }
+    const bool reported = !explaining || close_explain_report(report, con);
     const bool ok = sorted && closed && reported;
     if (ok && options.summary) print_summary(con, outs, counts, elapsed_seconds(meter));
     return ok && !con.failed ? status_ok : status_failed;
 }
 
 }  // namespace
-
-void print_usage(console& con) {
-    for (std::string_view line : usage_lines)
-        print_line(con, line);
-}
 
 int run(int argc, const char* const* argv, console& con, std::FILE* status) {
     if (argc < 2) {

@@ -7,9 +7,6 @@
 
 namespace gs {
 
-// Writes the usage text shown when gamesieve is started without an argument.
-void print_usage(console& con);
-
 // Runs gamesieve with the given command line and returns the exit status: 0 after every input was
 // sorted (or after --help, --version, or a clean --check-lists), 1 after the usage text or any error,
 // whose messages are already on the console. Progress goes to status when that is a terminal. Never

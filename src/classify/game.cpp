@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "text/system_calls.hpp"
 #include "text/text.hpp"
 
 namespace gs {
@@ -112,6 +113,13 @@ output_role route_game(player_class white, player_class black) {
         return output_role::comp_vs_rest;
     }
     return output_role::rest_vs_rest;
+}
+
+std::array<std::string, output_count> output_paths(std::string_view dir) {
+    std::array<std::string, output_count> paths;
+    for (std::size_t i = 0; i < output_count; ++i)
+        paths[i] = join_path(dir, output_file_names[i]);
+    return paths;
 }
 
 }  // namespace gs

@@ -2,7 +2,9 @@
 // that the pair selects.
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 #include "classify/judgement_memo.hpp"
@@ -21,6 +23,14 @@ enum class output_role : std::size_t {
     advanced,
 };
 inline constexpr std::size_t output_count = 5;
+
+// The file of each output, in the order of output_role.
+inline constexpr std::array<std::string_view, output_count> output_file_names = {
+    "comp_vs_comp.pgn", "comp_vs_human.pgn", "comp_vs_rest.pgn", "rest_vs_rest.pgn", "advanced.pgn",
+};
+
+// The path of each output: its file name, in dir when dir is not empty.
+std::array<std::string, output_count> output_paths(std::string_view dir);
 
 // What a game's classification may use besides its header and the lists.
 struct classify_options {

@@ -48,6 +48,20 @@ constexpr std::array<look_up, 3> general_look_ups = {{
     {list_id::computers_when_opponent_is, player_class::depends_on_opponent},
 }};
 
+// Every list of a group is matched in the one name form that the group's look-up builds.
+template <std::size_t n>
+constexpr bool all_in_form(const std::array<look_up, n>& rows, name_form form) {
+    for (const look_up& row : rows) {
+        if (form_of(row.list) != form) return false;
+    }
+    return true;
+}
+static_assert(all_in_form(icc_look_ups, name_form::account));
+static_assert(all_in_form(fics_look_ups, name_form::account));
+static_assert(all_in_form(general_look_ups, name_form::capitals));
+static_assert(form_of(list_id::advanced_chess) == name_form::as_written);
+static_assert(form_of(list_id::adv_events) == name_form::as_written);
+
 // Sets result from the first of the lists that the text matches; leaves it alone when none does.
 template <std::size_t n>
 void judge_by(std::string_view text, const std::array<look_up, n>& rows, const name_lists& lists,

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "classify/player_class.hpp"
 #include "header/game_header.hpp"
 #include "lists/list_files.hpp"
 

@@ -4,12 +4,12 @@
 #include <optional>
 #include <string_view>
 
+#include "text/messages.hpp"
 #include "text/text.hpp"
 
 namespace gs {
 namespace {
 
-constexpr std::string_view msg_illegal_date = "Warning: skipped illegal datetag of ";
 constexpr std::string_view unknown_date = "????.??.??";
 constexpr std::string_view unknown_date_line = "[Date \"????.??.??\"]";
 constexpr std::string_view date_line_open = "[Date \"";

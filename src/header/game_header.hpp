@@ -14,16 +14,6 @@
 
 namespace gs {
 
-// The kind of a player, as classification decides it.
-enum class player_class : std::uint8_t {
-    unknown = 0,
-    computer = 1,
-    human = 2,
-    depends_on_opponent = 3,
-    bye = 4,
-    advanced_team = 5,
-};
-
 struct player_slot {
     std::string name;               // the tag value as captured
     bool flagged_computer = false;  // a WhiteType "program", WhiteTitle "BOT" or WhiteIsComp "Yes" tag

@@ -4,18 +4,11 @@
 
 #include "text/line_reader.hpp"
 #include "text/messages.hpp"
+#include "text/system_calls.hpp"
 #include "text/text.hpp"
 
 namespace gs {
 namespace {
-
-constexpr std::string_view msg_reading = "Reading ";
-constexpr std::string_view msg_reading_end = "...";
-constexpr std::string_view msg_too_long = "Error: name too long";
-constexpr std::string_view msg_name_was = "name was: ";
-constexpr std::string_view msg_full = "Error: maximum in list reached";
-constexpr std::string_view msg_full_max = "maximum of the list is: ";
-constexpr std::string_view msg_not_understood = "Don't understand";
 
 bool check_room(std::string_view name, std::string_view shown, const name_list& list, console& con) {
     if (name.size() >= name_capacity) {
@@ -201,19 +194,28 @@ bool load_name_list(const char* path, name_list& list, bool word_mode, bool quie
     return ok;
 }
 
-std::string list_path(std::string_view dir, std::string_view file) {
-    std::string path(dir);
-    if (!path.empty() && !path.ends_with('/')) path.push_back('/');
-    path.append(file);
-    return path;
-}
-
 bool load_name_lists(name_lists& all, std::string_view dir, bool quiet, console& con) {
     for (const list_file& file : list_files) {
-        const std::string path = list_path(dir, file.path);
+        const std::string path = join_path(dir, file.path);
         if (!load_name_list(path.c_str(), list_of(all, file.id), file.word_mode, quiet, con)) return false;
     }
     return true;
+}
+
+std::string name_in_form(name_form form, std::string_view name) {
+    std::string text(name);
+    switch (form) {
+        case name_form::capitals:
+            upper_ascii(text);
+            strip_name_punctuation(text);
+            break;
+        case name_form::account:
+            remove_rating_braces(text);
+            break;
+        case name_form::as_written:
+            break;
+    }
+    return text;
 }
 
 }  // namespace gs

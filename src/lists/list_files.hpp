@@ -34,30 +34,45 @@ enum class list_id : std::uint8_t {
 };
 inline constexpr std::size_t list_count = 12;
 
+// The form in which a list's entries are compared with a player's name (or an event's): the name in
+// capitals without blanks and name punctuation (the general player lists); a server account without its
+// rating group in braces, trimmed at the right (the server lists); or the text as written (the event lists
+// and advanced_chess.cfg). Judging, --explain and --check-lists all take the form from this table.
+enum class name_form : std::uint8_t { capitals, account, as_written };
+
 struct list_file {
     list_id id;
     std::string_view path;
     bool word_mode;
+    name_form form;
 };
 
 inline constexpr std::array<list_file, list_count> list_files = {{
-    {list_id::humans, "humans.cfg", false},
-    {list_id::humans_icc_rest, "humans_icc_rest.cfg", false},
-    {list_id::human_events, "human_events.cfg", false},
-    {list_id::computers, "computers.cfg", false},
-    {list_id::computers_when_opponent_is, "computers_when_opponent_is.cfg", false},
-    {list_id::computers_icc, "computers_icc.cfg", false},
-    {list_id::comp_events, "comp_events.cfg", false},
-    {list_id::advanced_chess, "advanced_chess.cfg", false},
-    {list_id::adv_events, "adv_events.cfg", false},
-    {list_id::computers_fics, "computers_fics.cfg", true},
-    {list_id::humans_icc_titled, "humans_icc_titled.cfg", true},
-    {list_id::humans_fics, "humans_fics.cfg", true},
+    {list_id::humans, "humans.cfg", false, name_form::capitals},
+    {list_id::humans_icc_rest, "humans_icc_rest.cfg", false, name_form::account},
+    {list_id::human_events, "human_events.cfg", false, name_form::as_written},
+    {list_id::computers, "computers.cfg", false, name_form::capitals},
+    {list_id::computers_when_opponent_is, "computers_when_opponent_is.cfg", false, name_form::capitals},
+    {list_id::computers_icc, "computers_icc.cfg", false, name_form::account},
+    {list_id::comp_events, "comp_events.cfg", false, name_form::as_written},
+    {list_id::advanced_chess, "advanced_chess.cfg", false, name_form::as_written},
+    {list_id::adv_events, "adv_events.cfg", false, name_form::as_written},
+    {list_id::computers_fics, "computers_fics.cfg", true, name_form::account},
+    {list_id::humans_icc_titled, "humans_icc_titled.cfg", true, name_form::account},
+    {list_id::humans_fics, "humans_fics.cfg", true, name_form::account},
 }};
 
 struct name_lists {
     std::array<name_list, list_count> lists;
 };
+
+constexpr name_form form_of(list_id id) {
+    return list_files[static_cast<std::size_t>(id)].form;
+}
+
+// The form of name in which the lists of that form are matched (a copy, for reports and checks; judging
+// builds the forms in reusable buffers).
+std::string name_in_form(name_form form, std::string_view name);
 
 inline name_list& list_of(name_lists& all, list_id id) {
     return all.lists[static_cast<std::size_t>(id)];
@@ -65,9 +80,6 @@ inline name_list& list_of(name_lists& all, list_id id) {
 inline const name_list& list_of(const name_lists& all, list_id id) {
     return all.lists[static_cast<std::size_t>(id)];
 }
-
-// The path of a list file in dir (the working directory when dir is empty), as it is opened and shown.
-std::string list_path(std::string_view dir, std::string_view file);
 
 // Loads the twelve files from dir (the working directory when empty) in the order of list_files, each
 // announced by its "Reading <path>..." line unless quiet. False after a list error, whose messages are

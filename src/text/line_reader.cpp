@@ -2,8 +2,11 @@
 
 #include <fcntl.h>
 #include <unistd.h>
-#include <cerrno>
+
 #include <cstring>
+
+#include "text/system_calls.hpp"
+#include "text/text.hpp"
 
 namespace gs {
 namespace {
@@ -16,14 +19,11 @@ bool refill(line_reader& reader) {
         reader.end -= reader.begin;
         reader.begin = 0;
     }
-    while (true) {
-        const ssize_t got = ::read(reader.fd, reader.block.get() + reader.end, reader.capacity - reader.end);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return false;
-        if (got == 0) reader.at_eof = true;
-        reader.end += static_cast<std::size_t>(got);
-        return true;
-    }
+    const ssize_t got = read_some(reader.fd, reader.block.get() + reader.end, reader.capacity - reader.end);
+    if (got < 0) return false;
+    if (got == 0) reader.at_eof = true;
+    reader.end += static_cast<std::size_t>(got);
+    return true;
 }
 
 std::string_view unread(const line_reader& reader) {
@@ -38,17 +38,14 @@ bool start(line_reader& reader) {
     while (!reader.at_eof && reader.end < byte_order_mark.size()) {
         if (!refill(reader)) return false;
     }
-    if (unread(reader).starts_with(byte_order_mark)) reader.begin += byte_order_mark.size();
+    reader.begin += byte_order_mark_length(unread(reader));
     return true;
 }
 
 }  // namespace
 
 open_result open_line_reader(line_reader& reader, const char* path) {
-    int fd;
-    do {
-        fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
+    const int fd = open_file(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return open_result::cannot_open;
     reader.fd = fd;
     reader.owns_fd = true;
@@ -58,7 +55,7 @@ open_result open_line_reader(line_reader& reader, const char* path) {
 void memory_line_reader(line_reader& reader, std::string_view bytes) {
     reader.fd = -1;
     reader.memory = bytes;
-    reader.begin = bytes.starts_with(byte_order_mark) ? byte_order_mark.size() : 0;
+    reader.begin = byte_order_mark_length(bytes);
     reader.end = bytes.size();
     reader.at_eof = true;
 }

@@ -19,9 +19,6 @@ namespace gs {
 
 inline constexpr std::size_t read_block_size = 256 * 1024;
 
-// The UTF-8 byte-order mark, skipped at the start of a list file or an input.
-inline constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
-
 struct line_reader {
     int fd = -1;
     bool owns_fd = false;

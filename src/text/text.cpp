@@ -10,9 +10,6 @@
 namespace gs {
 namespace {
 
-bool is_right_blank(char c) {
-    return c == '\t' || c == '\n' || c == '\r' || c == ' ';
-}
 bool is_left_blank(char c) {
     return c == '\t' || c == '\n' || c == ' ';
 }
@@ -29,6 +26,14 @@ constexpr std::array<bool, 256> name_punctuation_table = [] {
 }();
 
 }  // namespace
+
+bool is_right_blank(char c) {
+    return c == '\t' || c == '\n' || c == '\r' || c == ' ';
+}
+
+std::size_t byte_order_mark_length(std::string_view head) {
+    return head.starts_with(byte_order_mark) ? byte_order_mark.size() : 0;
+}
 
 bool is_name_punctuation(char c) {
     return name_punctuation_table[static_cast<unsigned char>(c)];

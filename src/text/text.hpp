@@ -14,6 +14,16 @@
 
 namespace gs {
 
+// True for the blanks that a line loses at its right end: space, tab, carriage return and line feed.
+bool is_right_blank(char c);
+
+// The UTF-8 byte-order mark, skipped at the start of a list file or an input.
+inline constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
+
+// The length of the byte-order mark that head starts with: its size, or 0 when head does not start with
+// the whole mark.
+std::size_t byte_order_mark_length(std::string_view head);
+
 // Removes trailing tabs, line feeds, carriage returns and spaces.
 void trim_right(std::string& text);
 std::string_view trimmed_right(std::string_view text);

@@ -2,8 +2,9 @@
 
 #include <vector>
 
-#include "app/outputs.hpp"
+#include "io/outputs.hpp"
 #include "text/line_reader.hpp"
+#include "text/text.hpp"
 
 namespace gs::testing {
 namespace {

@@ -36,7 +36,7 @@ memory_sort sort_in_memory(std::string_view input, const name_lists& lists, cons
         if (files[i] < 0 || handed[i] < 0) std::abort();
     }
     outputs outs;
-    attach_outputs(outs, handed);
+    attach_outputs(outs, handed, output_file_names);
     std::vector<input_stream> inputs(1);
     open_memory_input(inputs[0], input, "input");
     run_counts counts;

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/pipeline.hpp"
+#include "sort/pipeline.hpp"
 
 namespace gs::testing {
 

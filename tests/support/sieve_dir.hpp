@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/outputs.hpp"
+#include "classify/game.hpp"
 
 namespace gs::testing {
 

@@ -7,10 +7,10 @@
 
 #include <climits>
 
-#include "app/chunker.hpp"
-#include "app/input.hpp"
 #include "app/options.hpp"
-#include "app/outputs.hpp"
+#include "io/input.hpp"
+#include "io/outputs.hpp"
+#include "sort/chunker.hpp"
 #include "support/capture.hpp"
 #include "support/memory_sort.hpp"
 
@@ -25,7 +25,7 @@ TEST(Outputs, AFailedCloseIsReportedOnceAndFailsTheRun) {
     // A descriptor that is closed behind the outputs' back makes their close fail.
     ::close(fds[2]);
     outputs outs;
-    attach_outputs(outs, fds);
+    attach_outputs(outs, fds, output_file_names);
     EXPECT_TRUE(write_output(outs, 0, "kept\n", con.con));
     EXPECT_FALSE(close_outputs(outs, con.con));
     EXPECT_EQ(con.text(), "Error: During writing file 'comp_vs_rest.pgn'\n");
@@ -41,7 +41,7 @@ TEST(Outputs, AFailedWriteIsReportedOnce) {
     ::close(fds[1]);
     fds[1] = ::open("/dev/full", O_WRONLY);
     outputs outs;
-    attach_outputs(outs, fds);
+    attach_outputs(outs, fds, output_file_names);
     EXPECT_FALSE(write_output(outs, 1, "lost\n", con.con));
     EXPECT_FALSE(write_output(outs, 1, "lost\n", con.con));
     EXPECT_TRUE(write_output(outs, 0, "kept\n", con.con));
@@ -59,7 +59,7 @@ TEST(Outputs, PiecesAreWrittenWholeAndInOrderHoweverManyThereAre) {
     for (int& fd : fds)
         fd = ::memfd_create("output", 0);
     outputs outs;
-    attach_outputs(outs, fds);
+    attach_outputs(outs, fds, output_file_names);
     std::string source, expected;
     for (int i = 0; i < 3 * IOV_MAX; ++i)
         source += std::to_string(i) + (i % 7 == 0 ? std::string(5000, '.') : "") + "\n";
@@ -97,10 +97,9 @@ std::string games_of_every_kind() {
     return all;
 }
 
-// The sorted chunks are written by a writer thread or by the workers in turn: the outputs, the messages
-// and the outcome are the same either way, for any number of workers and any chunk size, and when an
-// output fails, the run stops at the same chunk.
-TEST(Pipeline, EveryWriterGivesTheSameOutputsMessagesAndOutcome) {
+// The outputs, the messages and the outcome are the same for any number of workers and any chunk size,
+// and when an output fails, the run stops at the same chunk.
+TEST(Pipeline, EveryWorkerCountGivesTheSameOutputsMessagesAndOutcome) {
     testing::captured_console out;
     name_lists lists;
     ASSERT_TRUE(add_list_lines("DEEPBLUE*\n", list_of(lists, list_id::computers), false, out.con));
@@ -109,9 +108,7 @@ TEST(Pipeline, EveryWriterGivesTheSameOutputsMessagesAndOutcome) {
         add_list_lines("GENIUS\n", list_of(lists, list_id::computers_when_opponent_is), false, out.con));
     ASSERT_TRUE(add_list_lines("Fritz\n", list_of(lists, list_id::computers_icc), true, out.con));
     const std::string input = games_of_every_kind();
-    using enum io_mode;
-
-    const testing::memory_sort reference = testing::sort_in_memory(input, lists, {1, own_threads, 1 << 20});
+    const testing::memory_sort reference = testing::sort_in_memory(input, lists, {1, 1 << 20});
     EXPECT_TRUE(reference.ok && reference.closed);
     EXPECT_NE(reference.messages, "");
     for (std::size_t i = 0; i < output_count; ++i) {
@@ -119,28 +116,23 @@ TEST(Pipeline, EveryWriterGivesTheSameOutputsMessagesAndOutcome) {
             EXPECT_NE(reference.files[i], "") << output_file_names[i];
         }
     }
-    for (const io_mode io : {own_threads, workers, automatic}) {
-        for (const unsigned threads : {1u, 3u}) {
-            for (const std::size_t chunk : {std::size_t{1}, std::size_t{97}, std::size_t{4096}}) {
-                const testing::memory_sort sorted =
-                    testing::sort_in_memory(input, lists, {threads, io, chunk});
-                EXPECT_TRUE(sorted.ok && sorted.closed);
-                EXPECT_TRUE(sorted.files == reference.files) << threads << " " << chunk;
-                EXPECT_EQ(sorted.messages, reference.messages);
-            }
+    for (const unsigned threads : {1u, 2u, 3u, 8u}) {
+        for (const std::size_t chunk : {std::size_t{1}, std::size_t{97}, std::size_t{4096}}) {
+            const testing::memory_sort sorted = testing::sort_in_memory(input, lists, {threads, chunk});
+            EXPECT_TRUE(sorted.ok && sorted.closed);
+            EXPECT_TRUE(sorted.files == reference.files) << threads << " " << chunk;
+            EXPECT_EQ(sorted.messages, reference.messages);
         }
     }
 
     const std::size_t human = static_cast<std::size_t>(output_role::comp_vs_human);
-    const testing::memory_sort failed =
-        testing::sort_in_memory(input, lists, {1, own_threads, 2000}, {human});
+    const testing::memory_sort failed = testing::sort_in_memory(input, lists, {1, 2000}, {human});
     EXPECT_FALSE(failed.ok);
     EXPECT_FALSE(failed.closed);
     EXPECT_LT(failed.files[static_cast<std::size_t>(output_role::comp_vs_comp)].size(),
               reference.files[static_cast<std::size_t>(output_role::comp_vs_comp)].size());
-    for (const unsigned threads : {1u, 3u}) {
-        const testing::memory_sort sorted =
-            testing::sort_in_memory(input, lists, {threads, workers, 2000}, {human});
+    for (const unsigned threads : {2u, 3u}) {
+        const testing::memory_sort sorted = testing::sort_in_memory(input, lists, {threads, 2000}, {human});
         EXPECT_FALSE(sorted.ok);
         EXPECT_TRUE(sorted.files == failed.files);
         EXPECT_EQ(sorted.messages, failed.messages);

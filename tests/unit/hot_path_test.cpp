@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <new>
 
-#include "app/chunk_sorter.hpp"
-#include "app/pipeline.hpp"
+#include "sort/chunk_sorter.hpp"
+#include "sort/pipeline.hpp"
 #include "support/capture.hpp"
 
 namespace {
@@ -40,7 +40,7 @@ long allocations_to_sort(const std::string& input, const name_lists& lists) {
     for (int& fd : fds)
         fd = ::memfd_create("output", 0);
     outputs outs;
-    attach_outputs(outs, fds);
+    attach_outputs(outs, fds, output_file_names);
     std::vector<input_stream> inputs(1);
     open_memory_input(inputs[0], input, "input");
     pipeline_settings pipeline;

@@ -21,22 +21,9 @@
 #include "classify/game.hpp"
 #include "header/game_header.hpp"
 #include "lists/list_files.hpp"
+#include "sort/explain_report.hpp"
 
 namespace gs {
-
-// Appends the explanation of a classified game after its number and line: White, Black, each player's
-// kind and what decided it, and the output file, tab-separated.
-using explain_writer = void (*)(const game_header& header, const game_verdict& verdict,
-                                const name_lists& lists, std::string& out);
-
-// One game's line of the explanation report, without its first two fields (the game's number and the
-// line where it starts), which only the writer can number; numbers here count from 1 within the chunk.
-struct explained_game {
-    std::uint64_t game;
-    std::uint64_t line;
-    std::size_t text_at;  // the rest of the report line, in explain_text
-    std::size_t text_size;
-};
 
 // A piece of an output's bytes: a stretch of the chunk itself, which most lines leave as they are and
 // which so is written from where it lies, with no copy; or a stretch of the result's own bytes, where the
@@ -55,9 +42,8 @@ struct chunk_result {
     std::string own;
     std::array<std::uint64_t, output_count> games{};
     std::string messages;
-    std::uint64_t lines = 0;                // lines of the chunk
-    std::vector<explained_game> explained;  // filled when explaining
-    std::string explain_text;
+    std::uint64_t lines = 0;    // lines of the chunk
+    explained_chunk explained;  // filled when explaining
 };
 
 void clear_chunk_result(chunk_result& result);
@@ -85,7 +71,7 @@ struct chunk_sorter {
 
 struct sort_settings {
     classify_options classify;
-    explain_writer explain = nullptr;  // when set, every game's verdict is recorded for the report
+    bool explain = false;  // every game's verdict is recorded for the explanation report
 };
 
 // Sorts the lines of bytes into result (cleared first), whose pieces then refer to bytes, which must

@@ -1,4 +1,4 @@
-#include "app/check_lists.hpp"
+#include "lists/check_lists.hpp"
 
 #include <optional>
 #include <string>
@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "text/line_reader.hpp"
+#include "text/system_calls.hpp"
 #include "text/text.hpp"
 
 namespace gs {
@@ -24,30 +25,10 @@ struct list_contents {
     std::vector<std::size_t> blank_lines;
 };
 
-// How a list's entries are matched, which decides what can never match.
-enum class name_form { capitals, account, as_written };
-
-name_form form_of(list_id id) {
-    switch (id) {
-        case list_id::humans:
-        case list_id::computers:
-        case list_id::computers_when_opponent_is:
-            return name_form::capitals;
-        case list_id::humans_icc_rest:
-        case list_id::computers_icc:
-        case list_id::computers_fics:
-        case list_id::humans_icc_titled:
-        case list_id::humans_fics:
-            return name_form::account;
-        default:
-            return name_form::as_written;
-    }
-}
-
 // Reads a list file again, line by line, expanding each line as loading does, to know which line each
 // entry came from. The file loaded cleanly a moment ago, so expansion cannot fail here.
 list_contents read_located(const list_file& file, std::string_view dir) {
-    list_contents contents{file.id, list_path(dir, file.path), {}, {}};
+    list_contents contents{file.id, join_path(dir, file.path), {}, {}};
     line_reader reader;
     if (open_line_reader(reader, contents.path.c_str()) != open_result::ok) return contents;
     console silent{nullptr};

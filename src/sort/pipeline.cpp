@@ -1,4 +1,35 @@
-#include "app/pipeline.hpp"
+// How the workers share the run.
+//
+// Every worker loops: read the next chunk (holding reading_lock), sort it (holding nothing), put it in
+// its slot of done[] and write every chunk that is next in input order (holding state.lock only while it
+// looks at done[] and the counters; the bytes are written with no lock held).
+//
+// Locks and their order. reading_lock guards the chunk_reader (where reading stands in the inputs); it
+// is held for the reading of one chunk, and while it is held state.lock may be taken (to take a free
+// chunk or number the chunk). state.lock guards everything else in pipeline_state; it is never held while
+// reading_lock is taken, so the two cannot deadlock.
+//
+// Order. Chunks are numbered in the order they are read (sequence), under reading_lock, so the numbers
+// follow the input. Only the thread that set `writing` writes, and it writes the chunk numbered
+// `written` and then the next, so chunks reach the outputs in input order. A worker that puts a chunk in
+// done[] while another writes leaves it there; the writer looks at done[] again under state.lock after
+// every chunk, so a chunk is never left unwritten: either the writer finds it, or the worker that put it
+// there finds `writing` clear and writes it itself.
+//
+// Slots. At most in_flight chunks exist, and the chunks waiting in done[] have sequences in
+// [written, produced), fewer than in_flight numbers, so sequence % in_flight gives each its own slot.
+//
+// In flight. 2W+2 chunks for W workers: each worker sorts one, the reader holds the chunk it fills and
+// the carried start of the next, and the rest let fast workers run ahead of a slow chunk without waiting.
+// The reader waits for a free chunk only while other chunks are being sorted or wait to be written; the
+// chunk numbered `written` is then being sorted by a worker that is not reading (a reading worker holds
+// no sorted chunk), or waits in done[] for the writer, which frees it: reading always goes on.
+//
+// Stopping. A failed write, a read error or a raised stop signal sets `stopping` (and raises the signal):
+// take_free returns nothing, so reading ends; the writer stops at the next chunk; a worker blocked in a
+// read of a pipe wakes through the signal's descriptor (io/input.hpp). Every worker then leaves its loop,
+// and the calling thread, itself a worker, joins the others.
+#include "sort/pipeline.hpp"
 
 #include <algorithm>
 #include <condition_variable>
@@ -6,16 +37,15 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 
-#include "app/chunker.hpp"
-#include "text/line_reader.hpp"
+#include "sort/chunker.hpp"
 #include "text/messages.hpp"
+#include "text/text.hpp"
 
 namespace gs {
 namespace {
-
-constexpr std::string_view msg_cannot_write_report = "Error: During writing file '";
 
 // A chunk of one input and, once sorted, its results.
 struct chunk {
@@ -56,32 +86,22 @@ struct chunk_queue {
     }
 };
 
-// The state the reader, the workers and the writer share, under one lock (reading has its own).
 struct pipeline_state {
+    std::mutex reading_lock;  // see the comment at the top of this file for what each lock guards
     std::mutex lock;
-    // One condition a party waits on, so that a change wakes only those it concerns.
-    std::condition_variable free_ready;  // the reader: a chunk was given back
-    std::condition_variable work_ready;  // the workers: a chunk was read, or the reader finished
-    // The writer: a chunk was sorted, all are written, or the run stopped.
-    std::condition_variable done_ready;
+    std::condition_variable free_ready;  // the reader: a chunk was given back, or the run stops
     std::vector<std::unique_ptr<chunk>> chunks;
     chunk_queue free;
-    chunk_queue work;
     std::vector<chunk*> done;  // the sorted chunk of sequence s waits in done[s % size]
     std::uint64_t produced = 0;
     std::uint64_t written = 0;  // chunks written, in input order
-    bool reader_finished = false;
-    // The workers read the input and write the sorted chunks in turn, rather than a reader thread and a
-    // writer thread; a worker reads while it holds reading_lock.
-    bool workers_io = false;
-    std::mutex reading_lock;
-    bool writing = false;   // a thread is writing chunks
-    bool stopping = false;  // the run has failed: everyone ends
+    bool writing = false;       // a thread is writing chunks
+    bool stopping = false;      // the run has failed or was stopped: everyone ends
     bool failed = false;
+    stop_signal* stop = nullptr;
 };
 
-// What the writer keeps from chunk to chunk: the outputs and the report, and the counts that number the
-// report's games and lines.
+// What the writer keeps from chunk to chunk.
 struct chunk_writer {
     outputs& outs;
     console& con;
@@ -91,10 +111,15 @@ struct chunk_writer {
     const std::vector<input_stream>& inputs;
     std::size_t chunk_bytes;
     std::vector<iovec> vectors;  // one output's pieces of the chunk being written
-    std::uint64_t games_written = 0;
-    std::uint64_t lines_before = 0;
-    std::size_t current_input = 0;
 };
+
+// Marks the run as failed and wakes everyone; the caller holds state.lock.
+void stop_locked(pipeline_state& state) {
+    state.failed = true;
+    state.stopping = true;
+    if (state.stop != nullptr) raise_stop(*state.stop);
+    state.free_ready.notify_all();
+}
 
 chunk* take_free(pipeline_state& state) {
     std::unique_lock guard(state.lock);
@@ -113,8 +138,7 @@ void number_chunk(pipeline_state& state, chunk* c, bool ends_input, bool read_fa
     c->sequence = state.produced++;
 }
 
-// Where reading stands between chunks; used by one thread at a time (the reader thread, or a worker that
-// holds the reading lock).
+// Where reading stands between chunks; used by the worker that holds reading_lock.
 struct chunk_reader {
     std::vector<input_stream>& inputs;
     std::size_t chunk_bytes;
@@ -155,10 +179,9 @@ chunk* read_next_chunk(pipeline_state& state, chunk_reader& r) {
             }
             c->size += static_cast<std::size_t>(got);
             if (r.at_start && c->size >= byte_order_mark.size()) {
-                if (std::string_view(c->data.get(), c->size).starts_with(byte_order_mark)) {
-                    std::memmove(c->data.get(), c->data.get() + 3, c->size - 3);
-                    c->size -= 3;
-                }
+                const std::size_t mark = byte_order_mark_length(std::string_view(c->data.get(), c->size));
+                std::memmove(c->data.get(), c->data.get() + mark, c->size - mark);
+                c->size -= mark;
                 r.at_start = false;
             }
         }
@@ -197,28 +220,6 @@ chunk* read_next_chunk(pipeline_state& state, chunk_reader& r) {
     }
 }
 
-// Tells the workers and the writer that no chunk follows.
-void finish_reading(pipeline_state& state) {
-    {
-        std::lock_guard guard(state.lock);
-        state.reader_finished = true;
-    }
-    state.work_ready.notify_all();
-    state.done_ready.notify_all();
-}
-
-// The reader thread: reads every chunk and hands it to the workers.
-void run_reader(pipeline_state& state, chunk_reader& reader) {
-    while (chunk* c = read_next_chunk(state, reader)) {
-        {
-            std::lock_guard guard(state.lock);
-            state.work.push_back(c);
-        }
-        state.work_ready.notify_one();
-    }
-    finish_reading(state);
-}
-
 // A chunk that a huge game made large gives its memory back, so that the pool does not keep it.
 void release_oversized(chunk& c, std::size_t chunk_bytes) {
     const std::size_t limit = 4 * chunk_bytes + (std::size_t{1} << 16);
@@ -242,26 +243,13 @@ void gather_pieces(const chunk_result& result, const char* chunk_data, std::size
     }
 }
 
-// Writes the explanation report lines of a chunk, numbering its games and lines.
-bool write_explained(std::FILE* file, const chunk_result& result, std::uint64_t games_before,
-                     std::uint64_t lines_before) {
-    for (const explained_game& g : result.explained) {
-        const std::string_view text(result.explain_text.data() + g.text_at, g.text_size);
-        if (std::fprintf(file, "%llu\t%llu\t", static_cast<unsigned long long>(games_before + g.game),
-                         static_cast<unsigned long long>(lines_before + g.line)) < 0) {
-            return false;
-        }
-        if (std::fwrite(text.data(), 1, text.size(), file) != text.size()) return false;
-    }
-    return true;
-}
-
 // Writes one sorted chunk: its messages, its outputs' pieces, its report lines and its read error, and
 // counts it. True when the run must stop after it (a failed write, or the input failed after it).
 bool write_chunk(chunk_writer& w, chunk& c) {
     const chunk_result& result = c.result;
     if (!result.messages.empty()) print_text(w.con, result.messages);
     bool written = true;
+    std::uint64_t games = 0;
     for (std::size_t i = 0; i < output_count; ++i) {
         if (!result.pieces[i].empty()) {
             gather_pieces(result, c.data.get(), i, w.vectors);
@@ -269,20 +257,12 @@ bool write_chunk(chunk_writer& w, chunk& c) {
         }
         w.counts.games[i] += result.games[i];
         w.counts.bytes[i] += result.bytes[i];
+        games += result.games[i];
     }
     w.counts.input_bytes += c.size;
-    if (c.input != w.current_input) {
-        w.current_input = c.input;
-        w.lines_before = 0;
-    }
-    if (w.report != nullptr && !write_explained(w.report->file, result, w.games_written, w.lines_before)) {
-        w.report->failed = true;
-        print_line(w.con, msg_cannot_write_report, w.report->path, "'");
+    if (w.report != nullptr &&
+        !write_explained(*w.report, result.explained, c.input, result.lines, games, w.con))
         written = false;
-    }
-    for (std::uint64_t g : result.games)
-        w.games_written += g;
-    w.lines_before += result.lines;
     if (c.read_failed) print_line(w.con, msg_during_reading, w.inputs[c.input].path);
     if (w.progress) w.progress(w.counts);
     release_oversized(c, w.chunk_bytes);
@@ -290,8 +270,7 @@ bool write_chunk(chunk_writer& w, chunk& c) {
 }
 
 // Writes the sorted chunks that are next in input order, one after another, while they are there; the
-// caller holds the lock through guard, which is released while a chunk is written. Only one thread
-// writes at a time: another that finds the writing taken leaves its chunk for the writer to find.
+// caller holds state.lock through guard, which is released while a chunk is written.
 void write_ready_chunks(pipeline_state& state, chunk_writer& w, std::unique_lock<std::mutex>& guard) {
     if (state.writing) return;
     state.writing = true;
@@ -305,59 +284,28 @@ void write_ready_chunks(pipeline_state& state, chunk_writer& w, std::unique_lock
         guard.lock();
         state.free.push_back(c);
         ++state.written;
-        if (stop) {
-            state.failed = true;
-            state.stopping = true;
-        }
         state.free_ready.notify_one();
+        if (stop) stop_locked(state);
     }
     state.writing = false;
-    if (state.stopping || (state.reader_finished && state.written == state.produced))
-        state.done_ready.notify_all();
-}
-
-bool next_chunk_sorted(const pipeline_state& state) {
-    const chunk* c = state.done[state.written % state.done.size()];
-    return c != nullptr && c->sequence == state.written;
-}
-
-bool all_written(const pipeline_state& state) {
-    return state.reader_finished && state.written == state.produced && !state.writing;
-}
-
-// Takes the next chunk to sort: from the reader thread, or, when the workers read, read by this worker
-// while it holds the reading lock. Null when no chunk follows, or the run stopped.
-chunk* next_chunk_to_sort(pipeline_state& state, chunk_reader& reader) {
-    if (state.workers_io) {
-        chunk* c;
-        {
-            std::lock_guard reading(state.reading_lock);
-            c = read_next_chunk(state, reader);
-        }
-        if (c == nullptr) finish_reading(state);
-        return c;
-    }
-    std::unique_lock guard(state.lock);
-    state.work_ready.wait(guard,
-                          [&] { return state.stopping || !state.work.empty() || state.reader_finished; });
-    if (state.stopping || state.work.empty()) return nullptr;
-    return state.work.pop_front();
 }
 
 void run_worker(pipeline_state& state, const name_lists& lists, const sort_settings& settings,
                 chunk_reader& reader, chunk_writer& w) {
     chunk_sorter sorter;
-    while (chunk* c = next_chunk_to_sort(state, reader)) {
+    while (true) {
+        chunk* c;
+        {
+            std::lock_guard reading(state.reading_lock);
+            c = read_next_chunk(state, reader);
+        }
+        if (c == nullptr) return;
         sort_chunk(std::string_view(c->data.get(), c->size), c->ends_input, lists, settings, sorter,
                    c->result);
         std::unique_lock guard(state.lock);
         state.done[c->sequence % state.done.size()] = c;
-        if (state.workers_io) {
-            write_ready_chunks(state, w, guard);
-        } else {
-            guard.unlock();
-            state.done_ready.notify_one();
-        }
+        if (state.stop != nullptr && stop_raised(*state.stop) && !state.stopping) stop_locked(state);
+        write_ready_chunks(state, w, guard);
     }
 }
 
@@ -369,54 +317,33 @@ bool sort_inputs(std::vector<input_stream>& inputs, const name_lists& lists, con
     const unsigned workers = std::max(1u, pipeline.threads);
     const std::size_t chunk_bytes = std::max<std::size_t>(1, pipeline.chunk_bytes);
     pipeline_state state;
+    state.stop = pipeline.stop;
     const std::size_t in_flight = 2 * std::size_t{workers} + 2;
     state.free.items.assign(in_flight, nullptr);
-    state.work.items.assign(in_flight, nullptr);
     for (std::size_t i = 0; i < in_flight; ++i) {
         state.chunks.push_back(std::make_unique<chunk>());
         state.free.push_back(state.chunks.back().get());
     }
     state.done.assign(in_flight, nullptr);
+    for (input_stream& input : inputs)
+        watch_stop(input, pipeline.stop);
 
-    // A reader thread and a writer thread of their own pay while a core would otherwise be idle, and when
-    // an input must be decompressed (work enough for a thread of its own); otherwise they would only
-    // take cores from the workers, so the workers read and write in turn.
-    const bool compressed = std::any_of(
-        inputs.begin(), inputs.end(), [](const input_stream& in) { return in.format != compression::none; });
-    state.workers_io = pipeline.io == io_mode::workers || (pipeline.io == io_mode::automatic && !compressed &&
-                                                           workers >= std::thread::hardware_concurrency());
-    chunk_writer writer{outs, con, report, counts, progress, inputs, chunk_bytes, {}, 0, 0, 0};
+    chunk_writer writer{outs, con, report, counts, progress, inputs, chunk_bytes, {}};
     chunk_reader reading{inputs, chunk_bytes};
-    std::thread reader;
-    if (!state.workers_io) reader = std::thread(run_reader, std::ref(state), std::ref(reading));
-    std::vector<std::thread> sorters;
-    for (unsigned i = 0; i < workers; ++i)
-        sorters.emplace_back(run_worker, std::ref(state), std::cref(lists), std::cref(settings),
-                             std::ref(reading), std::ref(writer));
-    bool ok;
-    {
-        // The calling thread is the writer, or, when the workers write, waits for them to finish.
-        std::unique_lock guard(state.lock);
-        while (true) {
-            state.done_ready.wait(guard, [&] {
-                return state.stopping || all_written(state) ||
-                       (!state.workers_io && next_chunk_sorted(state));
-            });
-            if (state.stopping || all_written(state)) break;
-            write_ready_chunks(state, writer, guard);
+    std::vector<std::thread> helpers;
+    for (unsigned i = 1; i < workers; ++i) {
+        try {
+            helpers.emplace_back(run_worker, std::ref(state), std::cref(lists), std::cref(settings),
+                                 std::ref(reading), std::ref(writer));
+        } catch (const std::system_error&) {
+            break;  // the threads that started share the work
         }
-        ok = !state.failed;
     }
-    {
-        std::lock_guard guard(state.lock);
-        state.stopping = true;
-    }
-    state.free_ready.notify_all();
-    state.work_ready.notify_all();
-    if (reader.joinable()) reader.join();
-    for (std::thread& t : sorters)
+    run_worker(state, lists, settings, reading, writer);
+    for (std::thread& t : helpers)
         t.join();
-    return ok;
+    if (state.stop != nullptr && stop_raised(*state.stop)) state.failed = true;
+    return !state.failed;
 }
 
 }  // namespace gs

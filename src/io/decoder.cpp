@@ -1,20 +1,16 @@
-#include "app/input.hpp"
+#include "io/decoder.hpp"
 
 #include <bzlib.h>
-#include <fcntl.h>
 #include <lzma.h>
-#include <unistd.h>
 #include <zlib.h>
 #include <zstd.h>
 
-#include <cerrno>
-#include <cstring>
+#include <algorithm>
+#include <cstdint>
 
 namespace gs {
-
 namespace {
 
-constexpr std::size_t head_capacity = 16;  // enough for every magic number checked below
 constexpr std::size_t packed_block_size = 256 * 1024;
 constexpr std::size_t unpacked_step_size = 128 * 1024;
 
@@ -29,18 +25,11 @@ constexpr std::string_view bzip2_magic = "BZh";
 constexpr std::string_view bzip2_block_magic = "\x31\x41\x59\x26\x53\x59";
 constexpr std::string_view bzip2_end_magic = "\x17\x72\x45\x38\x50\x90";
 
-ssize_t read_fd(int fd, char* buffer, std::size_t capacity) {
-    while (true) {
-        const ssize_t got = ::read(fd, buffer, capacity);
-        if (got < 0 && errno == EINTR) continue;
-        return got;
-    }
-}
-
 }  // namespace
 
 // The compressed bytes read so far and the decompressor of the input's format.
 struct decoder {
+    compression format = compression::none;
     std::unique_ptr<char[]> packed = std::make_unique_for_overwrite<char[]>(packed_block_size);
     std::size_t packed_begin = 0;
     std::size_t packed_end = 0;
@@ -63,29 +52,16 @@ struct decoder {
     }
 };
 
-namespace {
-
-// Hands out the head bytes first, then reads the descriptor.
-ssize_t read_raw(input_stream& input, char* buffer, std::size_t capacity) {
-    if (input.head_used < input.head_size) {
-        const std::size_t n = std::min(capacity, input.head_size - input.head_used);
-        std::memcpy(buffer, input.head.get() + input.head_used, n);
-        input.head_used += n;
-        return static_cast<ssize_t>(n);
-    }
-    if (input.fd < 0) {
-        const std::size_t n = std::min(capacity, input.memory.size() - input.memory_used);
-        if (n > 0) std::memcpy(buffer, input.memory.data() + input.memory_used, n);
-        input.memory_used += n;
-        return static_cast<ssize_t>(n);
-    }
-    return read_fd(input.fd, buffer, capacity);
+void decoder_deleter::operator()(decoder* d) const {
+    delete d;
 }
 
+namespace {
+
 // Makes compressed bytes available unless the input is exhausted; false on a read error.
-bool refill_packed(input_stream& input, decoder& d) {
+bool refill_packed(raw_source source, decoder& d) {
     if (d.packed_begin < d.packed_end || d.packed_eof) return true;
-    const ssize_t got = read_raw(input, d.packed.get(), packed_block_size);
+    const ssize_t got = source.read(source.context, d.packed.get(), packed_block_size);
     if (got < 0) return false;
     d.packed_begin = 0;
     d.packed_end = static_cast<std::size_t>(got);
@@ -201,33 +177,25 @@ ssize_t unpack_step(decoder& d, compression format, char* buffer, std::size_t ca
     return static_cast<ssize_t>(made);
 }
 
-ssize_t read_unpacked(input_stream& input, char* buffer, std::size_t capacity) {
-    decoder& d = *input.unpack;
+ssize_t read_unpacked(decoder& d, raw_source source, char* buffer, std::size_t capacity) {
     if (d.damaged) return -1;
     while (true) {
-        if (!refill_packed(input, d)) return -1;
+        if (!refill_packed(source, d)) return -1;
         if (d.packed_begin == d.packed_end) {
             // The compressed bytes are exhausted: output still held in the decompressor comes out, and
             // then the input must end at the end of a frame or member.
             if (d.stream_ended) return 0;
-            const ssize_t made = unpack_step(d, input.format, buffer, capacity);
+            const ssize_t made = unpack_step(d, d.format, buffer, capacity);
             if (made != 0) return made;
             return d.stream_ended ? 0 : -1;
         }
-        const ssize_t made = unpack_step(d, input.format, buffer, capacity);
+        const ssize_t made = unpack_step(d, d.format, buffer, capacity);
         if (made != 0) return made;
         // Input was taken without output (headers, or the end of a member): go on.
     }
 }
 
 }  // namespace
-
-input_stream::input_stream() = default;
-input_stream::~input_stream() {
-    close_input(*this);
-}
-input_stream::input_stream(input_stream&&) noexcept = default;
-input_stream& input_stream::operator=(input_stream&&) noexcept = default;
 
 compression detect_compression(std::string_view head) {
     if (head.starts_with(zstd_magic)) return compression::zstd;
@@ -240,72 +208,15 @@ compression detect_compression(std::string_view head) {
     return compression::none;
 }
 
-open_result open_input(input_stream& input, const std::string& path) {
-    close_input(input);
-    input.path = path;
-    input.failed = false;
-    if (path == standard_input_name) {
-        input.fd = STDIN_FILENO;
-        input.owns_fd = false;
-    } else {
-        int fd;
-        do {
-            fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        } while (fd < 0 && errno == EINTR);
-        if (fd < 0) return open_result::cannot_open;
-        input.fd = fd;
-        input.owns_fd = true;
-    }
-    input.head = std::make_unique<char[]>(head_capacity);
-    input.head_size = 0;
-    input.head_used = 0;
-    // Read until the head is full or the input ends, so that a short first read from a pipe cannot hide
-    // the magic bytes.
-    while (input.head_size < head_capacity) {
-        const ssize_t got =
-            read_fd(input.fd, input.head.get() + input.head_size, head_capacity - input.head_size);
-        if (got < 0) return open_result::cannot_read;
-        if (got == 0) break;
-        input.head_size += static_cast<std::size_t>(got);
-    }
-    input.format = detect_compression(std::string_view(input.head.get(), input.head_size));
-    return open_result::ok;
+decoder_ptr make_decoder(compression format) {
+    decoder_ptr d(new decoder);
+    d->format = format;
+    if (!start_decoder(*d, format)) return nullptr;
+    return d;
 }
 
-void open_memory_input(input_stream& input, std::string_view bytes, std::string path) {
-    close_input(input);
-    input.path = std::move(path);
-    input.failed = false;
-    input.memory = bytes;
-    input.memory_used = 0;
-    input.head.reset();
-    input.head_size = 0;
-    input.head_used = 0;
-    input.format = detect_compression(bytes.substr(0, head_capacity));
-    input.unpack.reset();
-}
-
-ssize_t read_input(input_stream& input, char* buffer, std::size_t capacity) {
-    if (input.failed) return -1;
-    if (input.format != compression::none && !input.unpack) {
-        // The decompressor is made at the first read, so that many inputs opened at once cost little.
-        input.unpack = std::make_unique<decoder>();
-        if (!start_decoder(*input.unpack, input.format)) {
-            input.failed = true;
-            return -1;
-        }
-    }
-    const ssize_t got = input.format == compression::none ? read_raw(input, buffer, capacity)
-                                                          : read_unpacked(input, buffer, capacity);
-    if (got < 0) input.failed = true;
-    return got;
-}
-
-void close_input(input_stream& input) {
-    input.unpack.reset();
-    if (input.owns_fd && input.fd >= 0) ::close(input.fd);
-    input.fd = -1;
-    input.owns_fd = false;
+ssize_t decode(decoder& d, raw_source source, char* buffer, std::size_t capacity) {
+    return read_unpacked(d, source, buffer, capacity);
 }
 
 }  // namespace gs

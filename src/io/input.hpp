@@ -1,9 +1,10 @@
 // The inputs of a run: files, standard input ("-"), and compressed files, read as one stream of PGN bytes
 // each.
 //
-// A compressed input is recognised by its first bytes, never by its name: zstd, xz, gzip and bzip2
-// streams are decompressed on the fly, with concatenated frames or members read one after the other. An
-// input is read strictly in sequence, with no seek and no size query, so pipes work as well as files.
+// A compressed input is recognised by its first bytes, never by its name (see io/decoder.hpp), and is
+// decompressed by a thread of its own, ahead of its reader. An input is read strictly in sequence, with no
+// seek and no size query, so pipes work as well as files. A read that waits for a pipe or a terminal wakes
+// when the run's stop signal is raised, and then fails.
 #pragma once
 
 #include <sys/types.h>
@@ -13,6 +14,9 @@
 #include <string>
 #include <string_view>
 
+#include "io/decoder.hpp"
+#include "io/decoding_thread.hpp"
+#include "io/stop_signal.hpp"
 #include "text/line_reader.hpp"
 
 namespace gs {
@@ -20,25 +24,22 @@ namespace gs {
 // The name that stands for standard input on the command line.
 inline constexpr std::string_view standard_input_name = "-";
 
-enum class compression { none, zstd, xz, gzip, bzip2 };
-
-// The format whose magic bytes start head; none when head is too short or matches no format.
-compression detect_compression(std::string_view head);
-
-struct decoder;  // the state of one decompressor
-
 struct input_stream {
     std::string path;         // as given on the command line
     std::string_view memory;  // the bytes of an input held in memory (fd is then -1)
     std::size_t memory_used = 0;
     int fd = -1;
     bool owns_fd = false;
+    bool may_block = false;  // fd is a pipe, a terminal or a socket, whose reads may wait indefinitely
     compression format = compression::none;
     std::unique_ptr<char[]> head;  // bytes read to detect the format, handed out before any other
     std::size_t head_size = 0;
     std::size_t head_used = 0;
-    std::unique_ptr<decoder> unpack;  // for a compressed input
-    bool failed = false;              // a read or decompression error happened
+    decoder_ptr unpack;                 // for a compressed input
+    decoding_thread_ptr decoding;       // the thread that runs unpack, once the first read starts it
+    int wake_fd = -1;                   // what a blocking read polls beside fd
+    const stop_signal* stop = nullptr;  // the run's, when set
+    bool failed = false;                // a read or decompression error happened
     input_stream();
     ~input_stream();
     input_stream(input_stream&&) noexcept;
@@ -52,10 +53,14 @@ open_result open_input(input_stream& input, const std::string& path);
 // Reads bytes held in memory, which must outlive the input, as an input (a compressed one included).
 void open_memory_input(input_stream& input, std::string_view bytes, std::string path);
 
+// Lets a raised stop end the reads of the input that wait (null: none does).
+void watch_stop(input_stream& input, const stop_signal* stop);
+
 // Reads up to capacity bytes of PGN text (decompressed when the input is compressed). Returns the count,
-// 0 at the end of the input, or -1 after a read error or damaged compressed data.
+// 0 at the end of the input, or -1 after a read error, damaged compressed data, or a raised stop.
 ssize_t read_input(input_stream& input, char* buffer, std::size_t capacity);
 
+// Stops the decoding thread, if any, and closes the file (not standard input).
 void close_input(input_stream& input);
 
 }  // namespace gs

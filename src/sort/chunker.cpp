@@ -1,4 +1,4 @@
-#include "app/chunker.hpp"
+#include "sort/chunker.hpp"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "app/chunk_sorter.hpp"
+#include "sort/chunk_sorter.hpp"
 
 #include <bit>
 #include <cstring>
@@ -8,10 +8,6 @@
 
 namespace gs {
 namespace {
-
-bool is_right_blank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
 
 // A line that sorting changed is copied into the result's own bytes up to this length; a longer one is
 // written from the chunk, followed by its line feed from the own bytes.
@@ -75,11 +71,8 @@ void end_header(chunk_sorter& sorter, const name_lists& lists, const sort_settin
         }
     }
     ++result.games[static_cast<std::size_t>(sorter.current)];
-    if (settings.explain != nullptr) {
-        const std::size_t at = result.explain_text.size();
-        settings.explain(header, sorter.verdict, lists, result.explain_text);
-        result.explained.push_back({sorter.games, sorter.game_line, at, result.explain_text.size() - at});
-    }
+    if (settings.explain)
+        explain_game(header, sorter.verdict, lists, sorter.games, sorter.game_line, result.explained);
 }
 
 // The full treatment of a line that may touch the tag section: a tag line, a line that ends a tag
@@ -133,8 +126,7 @@ void clear_chunk_result(chunk_result& result) {
     result.own.clear();
     result.games = {};
     result.messages.clear();
-    result.explained.clear();
-    result.explain_text.clear();
+    clear_explained(result.explained);
 }
 
 std::string output_text(const chunk_result& result, std::string_view chunk, std::size_t index) {

@@ -1,0 +1,45 @@
+// A thread that decompresses an input ahead of its reader, so that decompression runs beside sorting.
+//
+// The thread fills a small ring of blocks; the reader copies out of the oldest full block and gives it
+// back. Memory is bounded by the ring. A read error or damage is handed out after the bytes before it,
+// as decode reports it. Stopping wakes the thread wherever it waits: for a free block (a condition) or for
+// compressed input from a pipe (its own stop signal, polled beside the descriptor).
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <memory>
+
+#include "io/decoder.hpp"
+#include "io/stop_signal.hpp"
+
+namespace gs {
+
+struct decoding_thread;
+struct decoding_thread_deleter {
+    void operator()(decoding_thread* t) const;  // stops the thread and waits for it
+};
+using decoding_thread_ptr = std::unique_ptr<decoding_thread, decoding_thread_deleter>;
+
+// The descriptor the source reads from (or -1 for one in memory), so that the thread can be woken while
+// it waits for it.
+struct watched_source {
+    raw_source source;
+    int fd = -1;
+    bool may_block = false;  // a pipe or a terminal, where a read can wait indefinitely
+};
+
+// Starts a thread that decodes source with d, both of which must outlive it. Null when no thread can be
+// started (the caller then decodes in its own thread).
+decoding_thread_ptr start_decoding_thread(decoder& d, watched_source source);
+
+// The wake-up descriptor of the thread's stop signal, which the source's reads poll beside their
+// descriptor.
+int decoding_wake_fd(const decoding_thread& t);
+
+// Copies up to capacity decoded bytes into buffer: the count, 0 at the end, -1 after an error. Waits for
+// the thread while no block is full; a raised run_stop (may be null) ends the wait with -1.
+ssize_t read_decoded(decoding_thread& t, char* buffer, std::size_t capacity, const stop_signal* run_stop);
+
+}  // namespace gs

@@ -1,0 +1,137 @@
+#include "io/input.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "text/system_calls.hpp"
+
+namespace gs {
+namespace {
+
+// Hands out the head bytes first, then the rest of the memory or the descriptor.
+ssize_t read_raw(input_stream& input, char* buffer, std::size_t capacity) {
+    if (input.head_used < input.head_size) {
+        const std::size_t n = std::min(capacity, input.head_size - input.head_used);
+        std::memcpy(buffer, input.head.get() + input.head_used, n);
+        input.head_used += n;
+        return static_cast<ssize_t>(n);
+    }
+    if (input.fd < 0) {
+        const std::size_t n = std::min(capacity, input.memory.size() - input.memory_used);
+        if (n > 0) std::memcpy(buffer, input.memory.data() + input.memory_used, n);
+        input.memory_used += n;
+        return static_cast<ssize_t>(n);
+    }
+    if (input.may_block && !wait_for_input(input.fd, input.wake_fd)) return -1;
+    return read_some(input.fd, buffer, capacity);
+}
+
+ssize_t read_raw_source(void* context, char* buffer, std::size_t capacity) {
+    return read_raw(*static_cast<input_stream*>(context), buffer, capacity);
+}
+
+bool may_block(int fd) {
+    struct stat info {};
+    return ::fstat(fd, &info) != 0 || !(S_ISREG(info.st_mode) || S_ISBLK(info.st_mode));
+}
+
+// Makes the decompressor and its thread at the first read, so that many inputs opened at once cost
+// little. Without a thread, the reader decodes in its own.
+bool start_decoding(input_stream& input) {
+    input.unpack = make_decoder(input.format);
+    if (!input.unpack) return false;
+    input.decoding =
+        start_decoding_thread(*input.unpack, {{read_raw_source, &input}, input.fd, input.may_block});
+    if (input.decoding) input.wake_fd = decoding_wake_fd(*input.decoding);
+    return true;
+}
+
+}  // namespace
+
+input_stream::input_stream() = default;
+input_stream::~input_stream() {
+    close_input(*this);
+}
+input_stream::input_stream(input_stream&&) noexcept = default;
+input_stream& input_stream::operator=(input_stream&&) noexcept = default;
+
+open_result open_input(input_stream& input, const std::string& path) {
+    close_input(input);
+    input.path = path;
+    input.failed = false;
+    if (path == standard_input_name) {
+        input.fd = STDIN_FILENO;
+        input.owns_fd = false;
+    } else {
+        const int fd = open_file(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return open_result::cannot_open;
+        input.fd = fd;
+        input.owns_fd = true;
+    }
+    input.may_block = may_block(input.fd);
+    input.head = std::make_unique<char[]>(format_head_size);
+    input.head_size = 0;
+    input.head_used = 0;
+    // Read until the head is full or the input ends, so that a short first read from a pipe cannot hide
+    // the magic bytes.
+    while (input.head_size < format_head_size) {
+        const ssize_t got =
+            read_some(input.fd, input.head.get() + input.head_size, format_head_size - input.head_size);
+        if (got < 0) return open_result::cannot_read;
+        if (got == 0) break;
+        input.head_size += static_cast<std::size_t>(got);
+    }
+    input.format = detect_compression(std::string_view(input.head.get(), input.head_size));
+    return open_result::ok;
+}
+
+void open_memory_input(input_stream& input, std::string_view bytes, std::string path) {
+    close_input(input);
+    input.path = std::move(path);
+    input.failed = false;
+    input.memory = bytes;
+    input.memory_used = 0;
+    input.may_block = false;
+    input.head.reset();
+    input.head_size = 0;
+    input.head_used = 0;
+    input.format = detect_compression(bytes.substr(0, format_head_size));
+}
+
+void watch_stop(input_stream& input, const stop_signal* stop) {
+    input.stop = stop;
+    if (!input.decoding) input.wake_fd = stop != nullptr ? stop->wake_read : -1;
+}
+
+ssize_t read_input(input_stream& input, char* buffer, std::size_t capacity) {
+    if (input.failed) return -1;
+    if (input.format != compression::none && !input.unpack && !start_decoding(input)) {
+        input.failed = true;
+        return -1;
+    }
+    ssize_t got;
+    if (input.format == compression::none) {
+        got = read_raw(input, buffer, capacity);
+    } else if (input.decoding) {
+        got = read_decoded(*input.decoding, buffer, capacity, input.stop);
+    } else {
+        got = decode(*input.unpack, {read_raw_source, &input}, buffer, capacity);
+    }
+    if (got < 0) input.failed = true;
+    return got;
+}
+
+void close_input(input_stream& input) {
+    input.decoding.reset();  // before the decoder and the descriptor that the thread uses
+    input.unpack.reset();
+    if (input.owns_fd && input.fd >= 0) ::close(input.fd);
+    input.fd = -1;
+    input.owns_fd = false;
+    input.wake_fd = input.stop != nullptr ? input.stop->wake_read : -1;
+}
+
+}  // namespace gs

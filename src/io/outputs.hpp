@@ -1,0 +1,49 @@
+// The files a run appends to.
+//
+// Each output is opened for appending (created when absent) and receives its bytes in large blocks: a
+// chunk's pieces of an output in one gathering write (or a few, for very many pieces). Every write and
+// close is checked: a failure prints "Error: During writing file '<path>'" once for that output and makes
+// the run end with status 1.
+#pragma once
+
+#include <sys/uio.h>
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "text/console.hpp"
+
+namespace gs {
+
+struct output_channel {
+    std::string path;  // as opened and shown in messages
+    int fd = -1;
+    bool failed = false;  // a write or close failed and was reported
+};
+
+struct outputs {
+    std::vector<output_channel> channels;
+};
+
+// Opens the files at paths, in order. On failure prints "Error: During creating or opening file
+// '<path>'", closes what it opened and returns false.
+bool open_outputs(outputs& outs, std::span<const std::string> paths, console& con);
+
+// Uses descriptors that the caller opened, shown by the given names, instead of files: for sorting in
+// memory. close_outputs closes them.
+void attach_outputs(outputs& outs, std::span<const int> fds, std::span<const std::string_view> names);
+
+// Appends bytes to one output. False when that output has failed, now or before.
+bool write_output(outputs& outs, std::size_t index, std::string_view bytes, console& con);
+// Appends the bytes of the pieces, in order, to one output; the pieces are used up as they are written.
+// False when that output has failed, now or before.
+bool write_output(outputs& outs, std::size_t index, std::span<iovec> pieces, console& con);
+
+// Closes every output in order, also after a failure of one of them. False when any output failed, now
+// or before.
+bool close_outputs(outputs& outs, console& con);
+
+}  // namespace gs

@@ -1,0 +1,57 @@
+// The parallel sorter: workers that take turns reading the inputs in chunks cut at game starts, sort the
+// chunks side by side, and take turns appending each sorted chunk's results to the outputs (with its
+// messages and report lines), strictly in input order.
+//
+// The chunks are cut the same way whatever the number of workers, and are written in input order, so
+// outputs, messages and exit status do not depend on the number of threads, on success and on failure.
+// A fixed number of chunks is in flight, which bounds memory; a game larger than a chunk makes its chunk
+// grow, so lines of any length stay whole.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "io/input.hpp"
+#include "io/outputs.hpp"
+#include "io/stop_signal.hpp"
+#include "lists/list_files.hpp"
+#include "sort/chunk_sorter.hpp"
+#include "sort/explain_report.hpp"
+#include "text/console.hpp"
+
+namespace gs {
+
+inline constexpr std::size_t default_chunk_bytes = std::size_t{1} << 19;
+
+struct pipeline_settings {
+    unsigned threads = 1;                           // sorting workers
+    std::size_t chunk_bytes = default_chunk_bytes;  // the size a chunk is cut at, before it is cut at a game
+    stop_signal* stop =
+        nullptr;  // raised by the run (a signal) or by the pipeline when it fails; may be null
+};
+
+// What a run did, counted as chunks are written.
+struct run_counts {
+    std::array<std::uint64_t, output_count> games{};
+    std::array<std::uint64_t, output_count> bytes{};
+    std::uint64_t input_bytes = 0;  // PGN bytes sorted (after decompression)
+};
+
+// Called by the writer after each chunk with the counts so far; may be empty.
+using progress_callback = std::function<void(const run_counts&)>;
+
+// Sorts the inputs, in order, into the outputs (output_count of them, in the order of output_role). Each
+// input is read from its start (its byte-order mark skipped) to its end, and a game whose tags end an
+// input is finished before the next input starts. Date warnings go to the console in input order; with a
+// report, one line per game goes to it. False after a read error of an input ("Error: During reading
+// <path>", after the games before the damage are written), a failed output, a failed write of the
+// report, or a raised stop; messages printed. When fewer threads than asked can be started, the ones
+// that started (at least the calling thread) do the work, with the same result.
+bool sort_inputs(std::vector<input_stream>& inputs, const name_lists& lists, const sort_settings& settings,
+                 const pipeline_settings& pipeline, outputs& outs, console& con, explain_report* report,
+                 run_counts& counts, const progress_callback& progress);
+
+}  // namespace gs

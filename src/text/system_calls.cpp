@@ -1,0 +1,88 @@
+#include "text/system_calls.hpp"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+
+namespace gs {
+
+int open_file(const char* path, int flags, mode_t mode) {
+    while (true) {
+        const int fd = ::open(path, flags, mode);
+        if (fd >= 0 || errno != EINTR) return fd;
+    }
+}
+
+ssize_t read_some(int fd, char* buffer, std::size_t capacity) {
+    while (true) {
+        const ssize_t got = ::read(fd, buffer, capacity);
+        if (got >= 0 || errno != EINTR) return got;
+    }
+}
+
+bool wait_for_input(int fd, int wake_fd) {
+    if (wake_fd < 0) return true;
+    pollfd watched[2] = {{fd, POLLIN, 0}, {wake_fd, POLLIN, 0}};
+    while (true) {
+        const int ready = ::poll(watched, 2, -1);
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready < 0) return true;  // the read that follows reports the error
+        if (watched[1].revents != 0) return false;
+        if (watched[0].revents != 0) return true;
+    }
+}
+
+bool write_all(int fd, std::span<iovec> pieces) {
+    iovec* piece = pieces.data();
+    std::size_t left = pieces.size();
+    const auto skip_empty = [&] {
+        while (left > 0 && piece->iov_len == 0) {
+            ++piece;
+            --left;
+        }
+    };
+    skip_empty();
+    while (left > 0) {
+        const auto batch = static_cast<int>(std::min<std::size_t>(left, IOV_MAX));
+        const ssize_t done = ::writev(fd, piece, batch);
+        if (done < 0 && errno == EINTR) continue;
+        if (done < 0) return false;
+        if (done == 0) {
+            errno = EIO;  // a device that takes nothing would loop for ever
+            return false;
+        }
+        auto written = static_cast<std::size_t>(done);
+        while (left > 0 && written >= piece->iov_len) {
+            written -= piece->iov_len;
+            ++piece;
+            --left;
+        }
+        if (written > 0) {
+            piece->iov_base = static_cast<char*>(piece->iov_base) + written;
+            piece->iov_len -= written;
+        }
+        skip_empty();
+    }
+    return true;
+}
+
+bool write_all(int fd, std::string_view bytes) {
+    iovec piece{const_cast<char*>(bytes.data()), bytes.size()};
+    return write_all(fd, std::span(&piece, 1));
+}
+
+std::string join_path(std::string_view dir, std::string_view name) {
+    std::string path;
+    if (!dir.empty()) {
+        path.assign(dir);
+        if (!dir.ends_with('/')) path.push_back('/');
+    }
+    path.append(name);
+    return path;
+}
+
+}  // namespace gs

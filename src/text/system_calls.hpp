@@ -1,0 +1,42 @@
+// The system calls that gamesieve makes on files, each wrapped once: a call that a signal interrupts is
+// made again, and a write is carried on until every byte is written or it fails.
+//
+// They sit at the bottom of the layers because both the list files and the inputs and outputs are read
+// and written through them.
+#pragma once
+
+#include <sys/types.h>
+#include <sys/uio.h>
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace gs {
+
+// open(2), made again when a signal interrupts it; the descriptor, or -1 with errno set.
+int open_file(const char* path, int flags, mode_t mode = 0);
+
+// read(2), made again when a signal interrupts it before any byte is read; the count, 0 at the end, or
+// -1 with errno set.
+ssize_t read_some(int fd, char* buffer, std::size_t capacity);
+
+// Waits until fd has input (or its end, or an error) or wake_fd becomes readable, whichever comes first;
+// made again when a signal interrupts it. True when fd is ready, false when woken. Without a wake_fd
+// (-1), returns at once.
+bool wait_for_input(int fd, int wake_fd);
+
+// Writes every byte of the pieces, in order, however many pieces there are (they are given to writev in
+// batches of at most IOV_MAX) and however few bytes each call takes. The pieces are used up as they are
+// written. False after a failed write, with errno set.
+bool write_all(int fd, std::span<iovec> pieces);
+
+// Writes every byte of bytes; false after a failed write.
+bool write_all(int fd, std::string_view bytes);
+
+// The path of name in dir: name itself when dir is empty (the working directory), otherwise dir and name
+// joined by one slash.
+std::string join_path(std::string_view dir, std::string_view name);
+
+}  // namespace gs
