@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include <xmmintrin.h>
-
 namespace gs {
 namespace {
 
@@ -127,13 +125,13 @@ void make_room(judgement_memo& memo, std::size_t size) {
 
 // Starts loading the first slot that the text's answer may be in.
 void prefetch_slot(const judgement_memo& memo, std::uint64_t hash) {
-    _mm_prefetch(reinterpret_cast<const char*>(&memo.slots[first_slot(memo, hash)]), _MM_HINT_T0);
+    __builtin_prefetch(&memo.slots[first_slot(memo, hash)], 0, 3);
 }
 
 // Starts loading the text kept in the first slot of hash, once that slot has arrived.
 void prefetch_text(const judgement_memo& memo, std::uint64_t hash) {
     const judgement_memo::slot& slot = memo.slots[first_slot(memo, hash)];
-    if (slot.used) _mm_prefetch(memo.arena.get() + slot.name_at, _MM_HINT_T0);
+    if (slot.used) __builtin_prefetch(memo.arena.get() + slot.name_at, 0, 3);
 }
 
 // The kept answer for (text, space), or make's answer, which is then kept.
@@ -225,10 +223,6 @@ bool memo_list_contains(judgement_memo& memo, std::string_view text, list_id id,
                                                                  : player_class::unknown};
     });
     return answer.kind == player_class::computer;
-}
-
-bool memo_list_contains(judgement_memo& memo, std::string_view text, list_id id, const name_lists& lists) {
-    return memo_list_contains(memo, text, id, lists, hash_of(text, space_of(id)));
 }
 
 }  // namespace gs

@@ -74,9 +74,8 @@ judgement memo_judge_name(judgement_memo& memo, std::string_view name, server_ki
 judgement memo_judge_name(judgement_memo& memo, std::string_view name, server_kind server,
                           const name_lists& lists, name_forms& forms, std::uint64_t hash);
 
-// Whether text is in the list: the kept answer, or list_contains's, which is then kept. hash, when given,
-// is the text's hash from memo_prefetch for that list.
-bool memo_list_contains(judgement_memo& memo, std::string_view text, list_id id, const name_lists& lists);
+// Whether text is in the list: the kept answer, or list_contains's, which is then kept. hash is the
+// text's hash from memo_prefetch for that list.
 bool memo_list_contains(judgement_memo& memo, std::string_view text, list_id id, const name_lists& lists,
                         std::uint64_t hash);
 

@@ -60,7 +60,7 @@ bool is_bye_name(std::string_view name);
 //     punctuation-free name in computers.cfg, humans.cfg and computers_when_opponent_is.cfg;
 //  4. otherwise unknown.
 // Depends on nothing else, so an answer can be kept for the name; the advanced-event rule and the
-// player-type tags are applied on top by classify_player. Name forms are built only when a rule needs them.
+// player-type tags are applied on top by settle_player. Name forms are built only when a rule needs them.
 judgement judge_name(std::string_view name, server_kind server, const name_lists& lists, name_forms& forms);
 
 // Rules 1 and 2 of judge_name, which read the name as written: true, with result set, when one applies.

@@ -55,14 +55,21 @@ list_contents read_located(const list_file& file, std::string_view dir) {
 
 // True when every name that a matches is matched by b as well.
 bool covers(const name_entry& b, const name_entry& a) {
-    if (b.leading_star && b.trailing_star) return contains(a.text, b.text);
-    if (b.trailing_star) return !a.leading_star && starts_with(a.text, b.text);
-    if (b.leading_star) return !a.trailing_star && ends_with(a.text, b.text);
-    return !a.leading_star && !a.trailing_star && a.text == b.text;
+    switch (kind_of(b)) {
+        case entry_kind::inner:
+            return contains(a.text, b.text);
+        case entry_kind::prefix:
+            return !a.leading_star && starts_with(a.text, b.text);
+        case entry_kind::suffix:
+            return !a.trailing_star && ends_with(a.text, b.text);
+        case entry_kind::exact:
+            break;
+    }
+    return kind_of(a) == entry_kind::exact && a.text == b.text;
 }
 
 bool same_entry(const name_entry& a, const name_entry& b) {
-    return a.text == b.text && a.leading_star == b.leading_star && a.trailing_star == b.trailing_star;
+    return a.text == b.text && kind_of(a) == kind_of(b);
 }
 
 // The entries of list that cover entry, found through the entry's prefixes, suffixes and the few entries
@@ -72,14 +79,19 @@ class cover_index {
     explicit cover_index(const list_contents& list) : list_(list) {
         for (std::size_t i = 0; i < list.entries.size(); ++i) {
             const name_entry& e = list.entries[i].entry;
-            if (e.leading_star && e.trailing_star) {
-                inner_.push_back(i);
-            } else if (e.trailing_star) {
-                prefixes_.emplace(e.text, i);
-            } else if (e.leading_star) {
-                suffixes_.emplace(e.text, i);
-            } else {
-                exact_.emplace(e.text, i);
+            switch (kind_of(e)) {
+                case entry_kind::inner:
+                    inner_.push_back(i);
+                    break;
+                case entry_kind::prefix:
+                    prefixes_.emplace(e.text, i);
+                    break;
+                case entry_kind::suffix:
+                    suffixes_.emplace(e.text, i);
+                    break;
+                case entry_kind::exact:
+                    exact_.emplace(e.text, i);
+                    break;
             }
         }
     }

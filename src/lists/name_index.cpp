@@ -209,16 +209,24 @@ void build_name_index(name_index& index, const std::vector<name_entry>& entries,
     std::vector<std::string_view> inner;
     for (const name_entry& entry : entries) {
         if (entry.text.size() > longest_indexed_text) return;
-        if (!entry.leading_star && !entry.trailing_star) {
-            ++exact;
-        } else if (entry.text.empty()) {
+        const entry_kind kind = kind_of(entry);
+        if (kind != entry_kind::exact && entry.text.empty()) {
             index.matches_everything = true;
-        } else if (entry.leading_star && entry.trailing_star) {
-            inner.push_back(entry.text);
-        } else if (entry.trailing_star) {
-            ++prefixes;
-        } else {
-            ++suffixes;
+            continue;
+        }
+        switch (kind) {
+            case entry_kind::exact:
+                ++exact;
+                break;
+            case entry_kind::inner:
+                inner.push_back(entry.text);
+                break;
+            case entry_kind::prefix:
+                ++prefixes;
+                break;
+            case entry_kind::suffix:
+                ++suffixes;
+                break;
         }
     }
     size_table(index.exact, exact);
@@ -228,20 +236,26 @@ void build_name_index(name_index& index, const std::vector<name_entry>& entries,
         const name_entry& entry = entries[i];
         if (entry.text.empty() && (entry.leading_star || entry.trailing_star)) continue;
         const std::size_t length = entry.text.size();
-        if (!entry.leading_star && !entry.trailing_star) {
-            insert(index.exact, forward_hash(entry.text), i);
-            index.longest_exact = std::max(index.longest_exact, length);
-            if (length >= 2) index.exact_pairs.set(pair_at(entry.text, 0));
-        } else if (entry.trailing_star && !entry.leading_star) {
-            insert(index.prefixes, forward_hash(entry.text), i);
-            index.prefix_lengths.set(length);
-            index.longest_prefix = std::max(index.longest_prefix, length);
-            if (length >= 2) index.prefix_pairs.set(pair_at(entry.text, 0));
-        } else if (entry.leading_star && !entry.trailing_star) {
-            insert(index.suffixes, backward_hash(entry.text), i);
-            index.suffix_lengths.set(length);
-            index.longest_suffix = std::max(index.longest_suffix, length);
-            if (length >= 2) index.suffix_pairs.set(pair_at(entry.text, length - 2));
+        switch (kind_of(entry)) {
+            case entry_kind::exact:
+                insert(index.exact, forward_hash(entry.text), i);
+                index.longest_exact = std::max(index.longest_exact, length);
+                if (length >= 2) index.exact_pairs.set(pair_at(entry.text, 0));
+                break;
+            case entry_kind::prefix:
+                insert(index.prefixes, forward_hash(entry.text), i);
+                index.prefix_lengths.set(length);
+                index.longest_prefix = std::max(index.longest_prefix, length);
+                if (length >= 2) index.prefix_pairs.set(pair_at(entry.text, 0));
+                break;
+            case entry_kind::suffix:
+                insert(index.suffixes, backward_hash(entry.text), i);
+                index.suffix_lengths.set(length);
+                index.longest_suffix = std::max(index.longest_suffix, length);
+                if (length >= 2) index.suffix_pairs.set(pair_at(entry.text, length - 2));
+                break;
+            case entry_kind::inner:
+                break;  // in the automaton
         }
     }
     build_automaton(index.inner, inner);

@@ -25,6 +25,15 @@ struct name_entry {
     bool leading_star = false;   // any characters may precede text
 };
 
+// The four kinds of entry that the stars make: the text itself, a prefix (trailing star), a suffix
+// (leading star), or a text anywhere inside (both).
+enum class entry_kind : std::uint8_t { exact, prefix, suffix, inner };
+
+constexpr entry_kind kind_of(const name_entry& entry) {
+    if (entry.leading_star) return entry.trailing_star ? entry_kind::inner : entry_kind::suffix;
+    return entry.trailing_star ? entry_kind::prefix : entry_kind::exact;
+}
+
 // Texts of entries found by hash: each slot holds the hash and the entry's position, or is empty.
 struct text_table {
     struct slot {

@@ -7,9 +7,16 @@ namespace gs {
 namespace {
 
 bool entry_matches(const name_entry& entry, std::string_view candidate) {
-    if (entry.leading_star && entry.trailing_star) return contains(candidate, entry.text);
-    if (entry.leading_star) return ends_with(candidate, entry.text);
-    if (entry.trailing_star) return starts_with(candidate, entry.text);
+    switch (kind_of(entry)) {
+        case entry_kind::inner:
+            return contains(candidate, entry.text);
+        case entry_kind::suffix:
+            return ends_with(candidate, entry.text);
+        case entry_kind::prefix:
+            return starts_with(candidate, entry.text);
+        case entry_kind::exact:
+            break;
+    }
     return candidate == entry.text;
 }
 

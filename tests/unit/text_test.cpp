@@ -1,8 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
+#include "text/line_reader.hpp"
+#include "text/system_calls.hpp"
 #include "text/text.hpp"
 
 namespace gs {
@@ -52,6 +59,53 @@ TEST(LineFeedMask, BothFormsMarkEveryLineFeedAndNothingElse) {
     EXPECT_EQ(line_feed_mask_bytes(all), ~std::uint64_t{0});
 }
 
+// A block that ends its buffer is read within it: the buffer is exactly 64 bytes on the heap, where the
+// address sanitizer sees a byte read past its end.
+TEST(LineFeedMask, ReadsNoByteAfterTheBlock) {
+    const auto buffer = std::make_unique<char[]>(64);
+    for (unsigned i = 0; i < 64; ++i)
+        buffer[i] = i % 9 == 8 ? '\n' : 'x';
+    const std::uint64_t expected = line_feed_mask_bytes(buffer.get());
+    EXPECT_EQ(line_feed_mask(buffer.get()), expected);
+    EXPECT_NE(expected, 0u);
+}
+
+TEST(SystemCalls, JoinPath) {
+    EXPECT_EQ(join_path("", "a.cfg"), "a.cfg");
+    EXPECT_EQ(join_path("dir", "a.cfg"), "dir/a.cfg");
+    EXPECT_EQ(join_path("dir/", "a.cfg"), "dir/a.cfg");
+    EXPECT_EQ(join_path("/", "a.cfg"), "/a.cfg");
+}
+
+// A line longer than the read block is gathered across reads whole: every byte, in order, at both sides
+// of every block boundary, also when the file's last line has no line feed.
+TEST(LineReader, ALineGatheredAcrossReadsKeepsEveryByte) {
+    std::string line;
+    for (std::size_t i = 0; line.size() < 3 * read_block_size + 17; ++i)
+        line.push_back(static_cast<char>('a' + i % 26));
+    for (const bool feed_at_end : {true, false}) {
+        char path[] = "/tmp/gamesieve-lines-XXXXXX";
+        const int fd = ::mkstemp(path);
+        ASSERT_GE(fd, 0);
+        const std::string text = "first\n" + line + "\nnext\n" + line + (feed_at_end ? "\n" : "");
+        ASSERT_TRUE(write_all(fd, text));
+        ::close(fd);
+        line_reader reader;
+        ASSERT_EQ(open_line_reader(reader, path), open_result::ok);
+        std::vector<std::string> lines;
+        std::string_view view;
+        while (next_line(reader, view) == read_status::line)
+            lines.emplace_back(view);
+        close_line_reader(reader);
+        ::unlink(path);
+        ASSERT_EQ(lines.size(), 4u);
+        EXPECT_EQ(lines[0], "first");
+        EXPECT_TRUE(lines[1] == line) << lines[1].size();
+        EXPECT_EQ(lines[2], "next");
+        EXPECT_TRUE(lines[3] == line) << lines[3].size();
+    }
+}
+
 TEST(TrimLeft, KeepsALeadingCarriageReturn) {
     EXPECT_EQ(trimmed_left("\t\n  abc "), "abc ");
     EXPECT_EQ(trimmed_left("\r abc"), "\r abc");
@@ -60,12 +114,17 @@ TEST(TrimLeft, KeepsALeadingCarriageReturn) {
 }
 
 TEST(StripTrailing, RemovesOnlyTheGivenCharacterOrDateTail) {
-    std::string text = "a]]]";
-    strip_trailing_char(text, ']');
-    EXPECT_EQ(text, "a");
-    text = "a] ]";
-    strip_trailing_char(text, ']');
-    EXPECT_EQ(text, "a] ");
+    struct row {
+        const char* text;
+        const char* expected;
+    };
+    for (const row& r : {row{"a]]]", "a"}, row{"a] ]", "a] "}, row{"]]]", ""}, row{"]", ""}, row{"", ""},
+                         row{"a", "a"}, row{"]a", "]a"}}) {
+        std::string text = r.text;
+        strip_trailing_char(text, ']');
+        EXPECT_EQ(text, r.expected) << r.text;
+    }
+    std::string text;
 
     text = "[Date \"1998.10\" ] \r";
     trim_date_tail(text);

@@ -1,0 +1,249 @@
+// Inputs and outputs: compression detection, reading an input, the outputs' writes and their failures,
+// and the system-call helpers under them.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+#include "classify/game.hpp"
+#include "io/input.hpp"
+#include "io/outputs.hpp"
+#include "io/stop_signal.hpp"
+#include "support/capture.hpp"
+#include "text/system_calls.hpp"
+
+namespace gs {
+namespace {
+
+TEST(Outputs, AFailedCloseIsReportedOnceAndFailsTheRun) {
+    testing::captured_console con;
+    std::array<int, output_count> fds{};
+    for (int& fd : fds)
+        fd = ::memfd_create("output", 0);
+    // A descriptor that is closed behind the outputs' back makes their close fail.
+    ::close(fds[2]);
+    outputs outs;
+    attach_outputs(outs, fds, output_file_names);
+    EXPECT_TRUE(write_output(outs, 0, "kept\n", con.con));
+    EXPECT_FALSE(close_outputs(outs, con.con));
+    EXPECT_EQ(con.text(), "Error: During writing file 'comp_vs_rest.pgn'\n");
+    EXPECT_FALSE(close_outputs(outs, con.con));  // nothing is closed twice, nothing reported twice
+    EXPECT_EQ(con.text(), "Error: During writing file 'comp_vs_rest.pgn'\n");
+}
+
+TEST(Outputs, AFailedWriteIsReportedOnce) {
+    testing::captured_console con;
+    std::array<int, output_count> fds{};
+    for (int& fd : fds)
+        fd = ::memfd_create("output", 0);
+    ::close(fds[1]);
+    fds[1] = ::open("/dev/full", O_WRONLY);
+    outputs outs;
+    attach_outputs(outs, fds, output_file_names);
+    EXPECT_FALSE(write_output(outs, 1, "lost\n", con.con));
+    EXPECT_FALSE(write_output(outs, 1, "lost\n", con.con));
+    EXPECT_TRUE(write_output(outs, 0, "kept\n", con.con));
+    EXPECT_FALSE(close_outputs(outs, con.con));
+    EXPECT_EQ(con.text(), "Error: During writing file 'comp_vs_human.pgn'\n");
+    EXPECT_EQ(output_paths("dir")[3], "dir/rest_vs_rest.pgn");
+    EXPECT_EQ(output_paths("dir/")[4], "dir/advanced.pgn");
+    EXPECT_EQ(output_paths("")[0], "comp_vs_comp.pgn");
+}
+
+// A chunk's pieces of an output are written with gathering writes of at most IOV_MAX pieces each.
+TEST(Outputs, PiecesAreWrittenWholeAndInOrderHoweverManyThereAre) {
+    testing::captured_console con;
+    std::array<int, output_count> fds{};
+    for (int& fd : fds)
+        fd = ::memfd_create("output", 0);
+    outputs outs;
+    attach_outputs(outs, fds, output_file_names);
+    std::string source, expected;
+    for (int i = 0; i < 3 * IOV_MAX; ++i)
+        source += std::to_string(i) + (i % 7 == 0 ? std::string(5000, '.') : "") + "\n";
+    std::vector<iovec> pieces;
+    std::size_t at = 0;
+    for (std::size_t size = 0; at < source.size(); size = (size + 13) % 211) {
+        const std::size_t take = std::min(size, source.size() - at);  // some pieces are empty
+        pieces.push_back({source.data() + at, take});
+        at += take;
+    }
+    ASSERT_GT(pieces.size(), std::size_t{2 * IOV_MAX});
+    EXPECT_TRUE(write_output(outs, 2, pieces, con.con));
+    std::string written(source.size() + 1, '\0');
+    EXPECT_EQ(::pread(fds[2], written.data(), written.size(), 0), static_cast<ssize_t>(source.size()));
+    written.resize(source.size());
+    EXPECT_TRUE(written == source);
+    EXPECT_TRUE(close_outputs(outs, con.con));
+    EXPECT_EQ(con.text(), "");
+}
+
+TEST(DetectCompression, ByMagicBytesOnly) {
+    EXPECT_EQ(detect_compression("\x28\xB5\x2F\xFD..."), compression::zstd);
+    EXPECT_EQ(detect_compression(std::string_view("\xFD"
+                                                  "7zXZ\0..",
+                                                  8)),
+              compression::xz);
+    EXPECT_EQ(detect_compression("\x1F\x8B\x08..."), compression::gzip);
+    EXPECT_EQ(detect_compression("BZh91AY&SY...."), compression::bzip2);
+    EXPECT_EQ(detect_compression("BZh9\x17\x72\x45\x38\x50\x90...."), compression::bzip2);
+    for (const char* text : {"", "[Event", "\x28\xB5\x2F", "\x1F\x8B\x07", "BZh9",
+                             "BZh0"
+                             "1AY&SY",
+                             "BZh91AY&SX"})
+        EXPECT_EQ(detect_compression(text), compression::none) << text;
+}
+
+// Reads an input to its end.
+std::string read_all(input_stream& input) {
+    std::string bytes;
+    char block[7];  // small, so that the head bytes and the rest arrive in several reads
+    while (true) {
+        const ssize_t n = read_input(input, block, sizeof block);
+        if (n <= 0) break;
+        bytes.append(block, static_cast<std::size_t>(n));
+    }
+    return bytes;
+}
+
+TEST(Input, AStreamOpenedAgainStartsAfresh) {
+    char path[] = "/tmp/gamesieve-input-XXXXXX";
+    const int fd = ::mkstemp(path);
+    ASSERT_GE(fd, 0);
+    const std::string text = "[Event \"A fairly long first line\"]\n*\n";
+    ASSERT_EQ(::write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    ::close(fd);
+    input_stream input;
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_EQ(open_input(input, path), open_result::ok);
+        EXPECT_EQ(input.format, compression::none);
+        EXPECT_EQ(read_all(input), text) << round;
+    }
+    // Closing the input closes the file it opened.
+    const int opened = input.fd;
+    close_input(input);
+    EXPECT_EQ(::fcntl(opened, F_GETFD), -1);
+    ::unlink(path);
+    EXPECT_EQ(open_input(input, "/nonexistent/x.pgn"), open_result::cannot_open);
+    EXPECT_EQ(open_input(input, "/"), open_result::cannot_read);
+}
+
+// The bytes a compressor command makes of text.
+std::string compressed_by(const std::string& command, const std::string& text) {
+    char path[] = "/tmp/gamesieve-packed-XXXXXX";
+    const int fd = ::mkstemp(path);
+    EXPECT_GE(fd, 0);
+    EXPECT_TRUE(write_all(fd, text));
+    ::close(fd);
+    std::string bytes;
+    std::FILE* pipe = ::popen((command + " < " + path).c_str(), "r");
+    EXPECT_NE(pipe, nullptr);
+    char block[4096];
+    for (std::size_t n; (n = std::fread(block, 1, sizeof block, pipe)) > 0;)
+        bytes.append(block, n);
+    ::pclose(pipe);
+    ::unlink(path);
+    return bytes;
+}
+
+// A read that waits for a pipe that stays open ends when the run's stop is raised, plain or compressed
+// (where the decoding thread waits for the pipe and the reader waits for the thread).
+TEST(Input, ARaisedStopEndsAReadThatWaitsForAPipe) {
+    std::string text;
+    for (int i = 0; i < 2000; ++i)
+        text += "[Event \"E" + std::to_string(i) + "\"]\n\n1. e4 *\n\n";
+    const std::string gzip = compressed_by("gzip -c", text);
+    ASSERT_GT(gzip.size(), 100u);
+    for (const std::string& sent : {text.substr(0, 100), gzip.substr(0, gzip.size() / 2)}) {
+        int ends[2];
+        ASSERT_EQ(::pipe(ends), 0);
+        ASSERT_TRUE(write_all(ends[1], sent));
+        input_stream input;
+        ASSERT_EQ(open_input(input, "/dev/fd/" + std::to_string(ends[0])), open_result::ok);
+        stop_signal stop;
+        ASSERT_TRUE(open_stop_signal(stop));
+        watch_stop(input, &stop);
+        std::thread stopper([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            raise_stop(stop);
+        });
+        std::string got;
+        char block[4096];
+        ssize_t n;
+        while ((n = read_input(input, block, sizeof block)) > 0)
+            got.append(block, static_cast<std::size_t>(n));
+        stopper.join();
+        EXPECT_EQ(n, -1);
+        EXPECT_TRUE(stop_raised(stop));
+        EXPECT_EQ(got, text.substr(0, got.size()));  // what came before the stop is the input's start
+        close_input(input);
+        close_stop_signal(stop);
+        ::close(ends[0]);
+        ::close(ends[1]);
+    }
+}
+
+// A compressed input, decoded by its own thread, gives the same bytes as the plain one, in reads of any
+// size; damage at the end gives the bytes before it, then a failure.
+TEST(Input, ADecodedInputGivesEveryByteThenItsEndOrItsDamage) {
+    std::string text;
+    for (int i = 0; i < 60000; ++i)
+        text += "[Event \"E" + std::to_string(i) + "\"]\n1. d4 *\n";
+    for (const char* command : {"zstd -c -q", "gzip -c", "xz -c", "bzip2 -c"}) {
+        const std::string packed = compressed_by(command, text);
+        input_stream input;
+        open_memory_input(input, packed, command);
+        EXPECT_NE(input.format, compression::none) << command;
+        std::string got;
+        std::vector<char> block(100000);
+        for (std::size_t size = 1;; size = size * 3 % 99991 + 1) {
+            const ssize_t n = read_input(input, block.data(), size);
+            ASSERT_GE(n, 0) << command;
+            if (n == 0) break;
+            got.append(block.data(), static_cast<std::size_t>(n));
+        }
+        EXPECT_TRUE(got == text) << command << " " << got.size();
+        EXPECT_EQ(read_input(input, block.data(), block.size()), 0);  // the end stays the end
+
+        const std::string cut = packed.substr(0, packed.size() - 8);
+        input_stream truncated;
+        open_memory_input(truncated, cut, command);
+        std::string before;
+        ssize_t n;
+        while ((n = read_input(truncated, block.data(), block.size())) > 0)
+            before.append(block.data(), static_cast<std::size_t>(n));
+        EXPECT_EQ(n, -1) << command;
+        EXPECT_EQ(read_input(truncated, block.data(), block.size()), -1);
+        EXPECT_EQ(before, text.substr(0, before.size())) << command;
+    }
+}
+
+TEST(SystemCalls, WriteAllCarriesOnOverShortWritesAndReportsFailure) {
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    const std::string bytes(1 << 20, 'x');  // more than a pipe holds: writes are short
+    std::thread writer([&] {
+        EXPECT_TRUE(write_all(ends[1], bytes));
+        ::close(ends[1]);
+    });
+    std::string got;
+    char block[65536];
+    for (ssize_t n; (n = read_some(ends[0], block, sizeof block)) > 0;)
+        got.append(block, static_cast<std::size_t>(n));
+    writer.join();
+    ::close(ends[0]);
+    EXPECT_EQ(got.size(), bytes.size());
+    const int full = ::open("/dev/full", O_WRONLY);
+    EXPECT_FALSE(write_all(full, std::string_view("x")));
+    ::close(full);
+}
+
+}  // namespace
+}  // namespace gs
