@@ -12,5 +12,5 @@ ctest --test-dir build --output-on-failure -j "$(nproc)"
 ./scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DGAMESIEVE_SANITIZE=ON -DGAMESIEVE_BENCH=OFF
 ctest --test-dir build-asan --output-on-failure -j "$(nproc)"
 ./scripts/build.sh build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGAMESIEVE_TSAN=ON -DGAMESIEVE_BENCH=OFF
-ctest --test-dir build-tsan --output-on-failure -j "$(nproc)" -E '^HotPath\.'
+ctest --test-dir build-tsan --output-on-failure -j "$(nproc)"
 fuzz/run.sh 10

@@ -1,10 +1,8 @@
 #include "app/run.hpp"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -20,35 +18,13 @@
 #include "sort/explain_report.hpp"
 #include "sort/pipeline.hpp"
 #include "text/messages.hpp"
+#include "text/system_calls.hpp"
 
 namespace gs {
 namespace {
 
 constexpr int status_ok = 0;
 constexpr int status_failed = 1;
-
-struct file_identity {
-    dev_t device;
-    ino_t inode;
-};
-
-// The identity of an open regular file; nothing for pipes, terminals and devices, which cannot grow
-// under the run.
-std::optional<file_identity> identity_of_fd(int fd) {
-    struct stat info {};
-    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-    return file_identity{info.st_dev, info.st_ino};
-}
-
-std::optional<file_identity> identity_of_path(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-    return file_identity{info.st_dev, info.st_ino};
-}
-
-bool same_file(const std::optional<file_identity>& a, const std::optional<file_identity>& b) {
-    return a && b && a->device == b->device && a->inode == b->inode;
-}
 
 // Opens every input and reads its first bytes; false after "Error: During opening <path>".
 bool open_inputs(const std::vector<std::string>& paths, std::vector<input_stream>& inputs, console& con) {
@@ -66,13 +42,13 @@ bool open_inputs(const std::vector<std::string>& paths, std::vector<input_stream
 // in place would read what it appends and never end.
 bool check_distinct_files(const std::vector<input_stream>& inputs, const run_options& options, console& con) {
     const std::array<std::string, output_count> outputs = output_paths(options.output_dir);
-    std::array<std::optional<file_identity>, output_count> output_ids;
+    std::array<file_identity, output_count> output_ids;
     for (std::size_t i = 0; i < output_count; ++i)
         output_ids[i] = identity_of_path(outputs[i]);
-    const std::optional<file_identity> report_id =
-        options.explain_path.empty() ? std::nullopt : identity_of_path(options.explain_path);
+    const file_identity report_id =
+        options.explain_path.empty() ? file_identity{} : identity_of_path(options.explain_path);
     for (const input_stream& input : inputs) {
-        const std::optional<file_identity> id = identity_of_fd(input.fd);
+        const file_identity id = identity_of_fd(input.fd);
         for (std::size_t i = 0; i < output_count; ++i) {
             if (same_file(id, output_ids[i])) {
                 print_line(con, msg_error, input.path,

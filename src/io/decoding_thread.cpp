@@ -89,19 +89,18 @@ void decoding_thread_deleter::operator()(decoding_thread* t) const {
     delete t;
 }
 
-decoding_thread_ptr start_decoding_thread(decoder& d, watched_source source) {
+decoding_thread_ptr start_decoding_thread(decoder& d, watched_source source, int& wake_fd) {
     decoding_thread_ptr t(new decoding_thread(d, source));
     if (source.may_block && !open_stop_signal(t->stop)) return nullptr;
+    const int previous = wake_fd;
+    wake_fd = t->stop.wake_read;
     try {
         t->thread = std::thread(run_decoding, std::ref(*t));
     } catch (const std::system_error&) {
+        wake_fd = previous;
         return nullptr;
     }
     return t;
-}
-
-int decoding_wake_fd(const decoding_thread& t) {
-    return t.stop.wake_read;
 }
 
 ssize_t read_decoded(decoding_thread& t, char* buffer, std::size_t capacity, const stop_signal* run_stop) {

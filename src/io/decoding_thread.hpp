@@ -30,13 +30,10 @@ struct watched_source {
     bool may_block = false;  // a pipe or a terminal, where a read can wait indefinitely
 };
 
-// Starts a thread that decodes source with d, both of which must outlive it. Null when no thread can be
-// started (the caller then decodes in its own thread).
-decoding_thread_ptr start_decoding_thread(decoder& d, watched_source source);
-
-// The wake-up descriptor of the thread's stop signal, which the source's reads poll beside their
-// descriptor.
-int decoding_wake_fd(const decoding_thread& t);
+// Starts a thread that decodes source with d, both of which must outlive it. Before the thread starts,
+// wake_fd is set to the descriptor of the thread's stop signal, which the source's reads must poll beside
+// their own. Null when no thread can be started (the caller then decodes in its own thread).
+decoding_thread_ptr start_decoding_thread(decoder& d, watched_source source, int& wake_fd);
 
 // Copies up to capacity decoded bytes into buffer: the count, 0 at the end, -1 after an error. Waits for
 // the thread while no block is full; a raised run_stop (may be null) ends the wait with -1.

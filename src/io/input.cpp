@@ -44,9 +44,8 @@ bool may_block(int fd) {
 bool start_decoding(input_stream& input) {
     input.unpack = make_decoder(input.format);
     if (!input.unpack) return false;
-    input.decoding =
-        start_decoding_thread(*input.unpack, {{read_raw_source, &input}, input.fd, input.may_block});
-    if (input.decoding) input.wake_fd = decoding_wake_fd(*input.decoding);
+    input.decoding = start_decoding_thread(
+        *input.unpack, {{read_raw_source, &input}, input.fd, input.may_block}, input.wake_fd);
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -73,6 +74,31 @@ bool write_all(int fd, std::span<iovec> pieces) {
 bool write_all(int fd, std::string_view bytes) {
     iovec piece{const_cast<char*>(bytes.data()), bytes.size()};
     return write_all(fd, std::span(&piece, 1));
+}
+
+namespace {
+
+file_identity identity_of(const struct stat& info) {
+    if (!S_ISREG(info.st_mode)) return {};
+    return {true, info.st_dev, info.st_ino};
+}
+
+}  // namespace
+
+file_identity identity_of_fd(int fd) {
+    struct stat info {};
+    if (fd < 0 || ::fstat(fd, &info) != 0) return {};
+    return identity_of(info);
+}
+
+file_identity identity_of_path(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return {};
+    return identity_of(info);
+}
+
+bool same_file(const file_identity& a, const file_identity& b) {
+    return a.known && b.known && a.device == b.device && a.inode == b.inode;
 }
 
 std::string join_path(std::string_view dir, std::string_view name) {

@@ -35,6 +35,18 @@ bool write_all(int fd, std::span<iovec> pieces);
 // Writes every byte of bytes; false after a failed write.
 bool write_all(int fd, std::string_view bytes);
 
+// Which regular file a path or descriptor is (device and inode), so that links and other names of one
+// file are told apart from other files. Pipes, terminals and devices are never known: they are not files
+// that a run could read while it appends to them.
+struct file_identity {
+    bool known = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+file_identity identity_of_fd(int fd);
+file_identity identity_of_path(const std::string& path);  // the file a link leads to
+bool same_file(const file_identity& a, const file_identity& b);
+
 // The path of name in dir: name itself when dir is empty (the working directory), otherwise dir and name
 // joined by one slash.
 std::string join_path(std::string_view dir, std::string_view name);

@@ -12,9 +12,10 @@ namespace {
 
 constexpr long mib = 1024;  // in KiB
 
-// Under AddressSanitizer, freed memory waits in a quarantine and counts towards the peak, so the memory
-// bounds hold for the release build only.
-#if defined(__SANITIZE_ADDRESS__)
+// Under AddressSanitizer, freed memory waits in a quarantine and counts towards the peak, and
+// ThreadSanitizer keeps shadow memory beside every byte, so the memory bounds hold for the release build
+// only.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr bool memory_is_measurable = false;
 #else
 constexpr bool memory_is_measurable = true;
