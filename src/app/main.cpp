@@ -1,7 +1,9 @@
 // gamesieve: sorts the games of a PGN file into five files by the kind of their players.
 #include "app/run.hpp"
+#include "app/signals.hpp"
 
 int main(int argc, char** argv) {
+    gs::ignore_broken_pipe();
     gs::console standard_output;
     return gs::run(argc, argv, standard_output);
 }

@@ -12,7 +12,16 @@ namespace gs {
 namespace {
 
 // Long options without a short form.
-enum : int { opt_check_lists = 1000, opt_explain, opt_player_tags, opt_chunk_bytes };
+enum : int {
+    opt_check_lists = 1000,
+    opt_explain,
+    opt_player_tags,
+    opt_chunk_bytes,
+    opt_recover,
+    opt_sync,
+    opt_fail_write,
+    opt_fail_read,
+};
 
 constexpr const char* short_options = ":l:o:sqj:hV";
 
@@ -28,6 +37,10 @@ const option long_options[] = {
     {"explain", required_argument, nullptr, opt_explain},
     {"player-tags", no_argument, nullptr, opt_player_tags},
     {"chunk-bytes", required_argument, nullptr, opt_chunk_bytes},
+    {"recover", no_argument, nullptr, opt_recover},
+    {"sync", no_argument, nullptr, opt_sync},
+    {"fail-write", required_argument, nullptr, opt_fail_write},
+    {"fail-read", required_argument, nullptr, opt_fail_read},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -86,9 +99,26 @@ std::optional<run_options> parse_options(int argc, const char* const* argv, std:
             case opt_player_tags:
                 options.player_tags = true;
                 break;
+            case opt_recover:
+                options.recover = true;
+                break;
+            case opt_sync:
+                options.sync = true;
+                break;
+            case opt_fail_write:
+            case opt_fail_read:
+                if (!read_count(optarg, c == opt_fail_write ? options.fail_write : options.fail_read)) {
+                    error = std::string(msg_bad_count) + see_help;
+                    return std::nullopt;
+                }
+                break;
             case 'j':
                 if (!read_count(optarg, options.threads)) {
                     error = std::string(msg_bad_threads) + optarg + std::string(msg_name_end) + see_help;
+                    return std::nullopt;
+                }
+                if (options.threads > max_threads) {
+                    error = std::string(msg_too_many_threads) + std::to_string(max_threads) + see_help;
                     return std::nullopt;
                 }
                 break;

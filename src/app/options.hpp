@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,9 +20,17 @@ struct run_options {
     bool version = false;
     bool check_lists = false;
     bool player_tags = false;
+    bool recover = false;  // put the outputs back after a run that was killed, and sort nothing
+    bool sync = false;     // sync the outputs to the disk before the run's journal is removed
     unsigned threads = 0;         // 0: one per core
     std::size_t chunk_bytes = 0;  // 0: the default; a hidden option for tests
+    // Hidden options for tests: the n-th write of an output, or the n-th read of an input, fails (0: none).
+    std::uint64_t fail_write = 0;
+    std::uint64_t fail_read = 0;
 };
+
+// The most threads that --threads accepts: far more than any machine has cores to sort with.
+inline constexpr unsigned max_threads = 256;
 
 // Parses the command line with getopt_long. On a mistake (an unknown option, a missing or bad value)
 // returns nothing and sets error to a one-line message.

@@ -8,9 +8,11 @@
 #include <thread>
 #include <vector>
 
+#include "app/guard.hpp"
 #include "app/help.hpp"
 #include "app/options.hpp"
 #include "app/progress.hpp"
+#include "app/signals.hpp"
 #include "io/input.hpp"
 #include "io/outputs.hpp"
 #include "io/stop_signal.hpp"
@@ -26,14 +28,22 @@ namespace {
 constexpr int status_ok = 0;
 constexpr int status_failed = 1;
 
-// Opens every input and reads its first bytes; false after "Error: During opening <path>".
-bool open_inputs(const std::vector<std::string>& paths, std::vector<input_stream>& inputs, console& con) {
+// Opens every input and reads its first bytes; false after "Error: During opening <path>", or after the
+// message that an input is plainly not PGN (an archive, an executable), which would otherwise be appended
+// to rest_vs_rest.pgn as text before the first game.
+bool open_inputs(const run_options& options, std::vector<input_stream>& inputs, console& con) {
+    const std::vector<std::string>& paths = options.inputs;
     inputs.resize(paths.size());
     for (std::size_t i = 0; i < paths.size(); ++i) {
         if (open_input(inputs[i], paths[i]) != open_result::ok) {
             print_line(con, msg_during_opening, paths[i]);
             return false;
         }
+        if (const std::string_view what = foreign_format_of(inputs[i]); !what.empty()) {
+            print_line(con, msg_error, paths[i], std::string(msg_not_pgn) + std::string(what) + std::string(msg_not_pgn_end));
+            return false;
+        }
+        inputs[i].fail_at_read = options.fail_read;
     }
     return true;
 }
@@ -78,43 +88,55 @@ unsigned default_threads() {
 
 int sort_run(const run_options& options, const name_lists& lists, console& con, std::FILE* status) {
     std::vector<input_stream> inputs;
-    if (!open_inputs(options.inputs, inputs, con)) return status_failed;
+    if (!open_inputs(options, inputs, con)) return status_failed;
     if (!check_distinct_files(inputs, options, con)) return status_failed;
-
-    explain_report report;
-    const bool explaining = !options.explain_path.empty();
-    if (explaining && !open_explain_report(report, options.explain_path, con)) return status_failed;
-
-    outputs outs;
-    const std::array<std::string, output_count> paths = output_paths(options.output_dir);
-    if (!open_outputs(outs, paths, con)) {
-        close_explain_report(report, con);
-        return status_failed;
-    }
 
     stop_signal stop;
     open_stop_signal(stop);
-    sort_settings settings;
-    settings.classify.player_tags = options.player_tags;
-    settings.explain = explaining;
-    pipeline_settings pipeline;
-    pipeline.threads = options.threads != 0 ? options.threads : default_threads();
-    if (options.chunk_bytes != 0) pipeline.chunk_bytes = options.chunk_bytes;
-    pipeline.stop = &stop;
+    watch_signals(stop);
+    run_guard guard;
+    if (!begin_guarded_run(guard, options, con)) {
+        unwatch_signals();
+        close_stop_signal(stop);
+        return status_failed;
+    }
 
+    explain_report report;
+    const bool explaining = !options.explain_path.empty();
+    bool opened = !explaining || open_explain_report(report, guard.report_temp, options.explain_path, con);
+    outputs outs;
+    outs.fail_at_write = options.fail_write;
+    const std::array<std::string, output_count> paths = output_paths(options.output_dir);
+    opened = opened && open_outputs(outs, paths, con);
+
+    bool sorted = false;
     progress_meter meter = start_progress(status, !options.quiet);
     run_counts counts;
-    const bool sorted =
-        sort_inputs(inputs, lists, settings, pipeline, outs, con, explaining ? &report : nullptr, counts,
-                    [&](const run_counts& now) { show_progress(meter, now.input_bytes); });
+    if (opened) {
+        sort_settings settings;
+        settings.classify.player_tags = options.player_tags;
+        settings.explain = explaining;
+        pipeline_settings pipeline;
+        pipeline.threads = options.threads != 0 ? options.threads : default_threads();
+        if (options.chunk_bytes != 0) pipeline.chunk_bytes = options.chunk_bytes;
+        pipeline.stop = &stop;
+        sorted = sort_inputs(inputs, lists, settings, pipeline, outs, con, explaining ? &report : nullptr, counts,
+                             [&](const run_counts& now) { show_progress(meter, now.input_bytes); });
+    }
     end_progress(meter);
     inputs.clear();  // stops any decoding thread before the stop signal goes
-    close_stop_signal(stop);
     const bool closed = close_outputs(outs, con);
     const bool reported = !explaining || close_explain_report(report, con);
-    const bool ok = sorted && closed && reported;
+    const int signal = caught_signal();
+    bool ok = opened && sorted && closed && reported && signal == 0 && !con.failed;
+    if (ok) ok = keep_run(guard, con);
+    if (!ok) roll_back_run(guard, outs, signal, con);
+    end_guarded_run(guard);
+    unwatch_signals();
+    close_stop_signal(stop);
+    if (signal != 0) return 128 + signal;
     if (ok && options.summary) print_summary(con, outs, counts, elapsed_seconds(meter));
-    return ok && !con.failed ? status_ok : status_failed;
+    return ok ? status_ok : status_failed;
 }
 
 }  // namespace
@@ -139,8 +161,17 @@ int run(int argc, const char* const* argv, console& con, std::FILE* status) {
         print_version(con);
         return con.failed ? status_failed : status_ok;
     }
+    if (options.recover) return recover_outputs(options, con);
     if (options.inputs.empty() && !options.check_lists) {
         print_line(con, msg_no_input);
+        return status_failed;
+    }
+    if (options.check_lists && !options.inputs.empty()) {
+        print_line(con, msg_check_lists_inputs);
+        return status_failed;
+    }
+    if (options.explain_path == standard_input_name) {
+        print_line(con, msg_explain_stdout);
         return status_failed;
     }
     // The lists are large, so they live on the heap rather than the stack.

@@ -15,6 +15,9 @@ constexpr std::size_t packed_block_size = 256 * 1024;
 constexpr std::size_t unpacked_step_size = 128 * 1024;
 
 constexpr std::string_view zstd_magic = "\x28\xB5\x2F\xFD";
+// A skippable frame (pzstd and other tools start with one): its first byte is 0x50 to 0x5F.
+constexpr std::string_view zstd_skippable_magic_tail = "\x2A\x4D\x18";
+constexpr int largest_zstd_window_log = 31;
 constexpr std::string_view xz_magic = std::string_view(
     "\xFD"
     "7zXZ\0",
@@ -73,7 +76,10 @@ bool start_decoder(decoder& d, compression format) {
     switch (format) {
         case compression::zstd:
             d.zstd = ZSTD_createDStream();
-            return d.zstd != nullptr && !ZSTD_isError(ZSTD_initDStream(d.zstd));
+            // Frames with windows up to 2 GiB (zstd --long=31) are read; the memory taken follows the
+            // window that each frame asks for.
+            return d.zstd != nullptr && !ZSTD_isError(ZSTD_initDStream(d.zstd)) &&
+                   !ZSTD_isError(ZSTD_DCtx_setParameter(d.zstd, ZSTD_d_windowLogMax, largest_zstd_window_log));
         case compression::xz:
             d.xz_ready = lzma_stream_decoder(&d.xz, UINT64_MAX, LZMA_CONCATENATED) == LZMA_OK;
             return d.xz_ready;
@@ -199,6 +205,9 @@ ssize_t read_unpacked(decoder& d, raw_source source, char* buffer, std::size_t c
 
 compression detect_compression(std::string_view head) {
     if (head.starts_with(zstd_magic)) return compression::zstd;
+    if (head.size() >= 4 && (static_cast<unsigned char>(head[0]) & 0xF0) == 0x50 &&
+        head.substr(1, 3) == zstd_skippable_magic_tail)
+        return compression::zstd;
     if (head.starts_with(xz_magic)) return compression::xz;
     if (head.starts_with(gzip_magic)) return compression::gzip;
     if (head.starts_with(bzip2_magic) && head.size() >= 10 && head[3] >= '1' && head[3] <= '9') {
@@ -206,6 +215,28 @@ compression detect_compression(std::string_view head) {
         if (block == bzip2_block_magic || block == bzip2_end_magic) return compression::bzip2;
     }
     return compression::none;
+}
+
+std::string_view foreign_format(std::string_view head) {
+    struct signature {
+        std::size_t at;
+        std::string_view bytes;
+        std::string_view what;
+    };
+    static constexpr signature signatures[] = {
+        {0, "PK\x03\x04", "a zip archive"},
+        {0, "PK\x05\x06", "a zip archive"},
+        {257, "ustar", "a tar archive"},
+        {0, "7z\xBC\xAF\x27\x1C", "a 7z archive"},
+        {0, "Rar!\x1A\x07", "a rar archive"},
+        {0, "\x7F" "ELF", "an executable (ELF)"},
+        {0, "%PDF-", "a PDF document"},
+    };
+    for (const signature& sig : signatures) {
+        if (head.size() >= sig.at + sig.bytes.size() && head.substr(sig.at, sig.bytes.size()) == sig.bytes)
+            return sig.what;
+    }
+    return {};
 }
 
 decoder_ptr make_decoder(compression format) {

@@ -16,11 +16,16 @@ namespace gs {
 
 enum class compression { none, zstd, xz, gzip, bzip2 };
 
-// Enough of an input's first bytes for detect_compression.
-inline constexpr std::size_t format_head_size = 16;
+// Enough of an input's first bytes for detect_compression and foreign_format (a tar header's magic
+// lies at byte 257).
+inline constexpr std::size_t format_head_size = 512;
 
 // The format whose magic bytes start head; none when head is too short or matches no format.
 compression detect_compression(std::string_view head);
+
+// What a file that starts with head is when it is an archive, an executable or a document rather than
+// text ("a zip archive", "a tar archive", ...); empty otherwise. Such a file is never PGN.
+std::string_view foreign_format(std::string_view head);
 
 // Where a decoder reads its compressed bytes from: read(context, buffer, capacity) returns a count, 0
 // at the end, or -1 after an error.

@@ -26,8 +26,12 @@ ssize_t read_raw(input_stream& input, char* buffer, std::size_t capacity) {
         input.memory_used += n;
         return static_cast<ssize_t>(n);
     }
+    // A terminal gives an end of file once per Ctrl-D and then waits again: one end ends the input.
+    if (input.raw_ended) return 0;
     if (input.may_block && !wait_for_input(input.fd, input.wake_fd)) return -1;
-    return read_some(input.fd, buffer, capacity);
+    const ssize_t got = read_some(input.fd, buffer, capacity);
+    if (got == 0) input.raw_ended = true;
+    return got;
 }
 
 ssize_t read_raw_source(void* context, char* buffer, std::size_t capacity) {
@@ -72,6 +76,8 @@ open_result open_input(input_stream& input, const std::string& path) {
         input.owns_fd = true;
     }
     input.may_block = may_block(input.fd);
+    input.raw_ended = false;
+    input.reads = 0;
     input.head = std::make_unique<char[]>(format_head_size);
     input.head_size = 0;
     input.head_used = 0;
@@ -81,7 +87,10 @@ open_result open_input(input_stream& input, const std::string& path) {
         const ssize_t got =
             read_some(input.fd, input.head.get() + input.head_size, format_head_size - input.head_size);
         if (got < 0) return open_result::cannot_read;
-        if (got == 0) break;
+        if (got == 0) {
+            input.raw_ended = true;
+            break;
+        }
         input.head_size += static_cast<std::size_t>(got);
     }
     input.format = detect_compression(std::string_view(input.head.get(), input.head_size));
@@ -95,6 +104,8 @@ void open_memory_input(input_stream& input, std::string_view bytes, std::string 
     input.memory = bytes;
     input.memory_used = 0;
     input.may_block = false;
+    input.raw_ended = false;
+    input.reads = 0;
     input.head.reset();
     input.head_size = 0;
     input.head_used = 0;
@@ -106,8 +117,17 @@ void watch_stop(input_stream& input, const stop_signal* stop) {
     if (!input.decoding) input.wake_fd = stop != nullptr ? stop->wake_read : -1;
 }
 
+std::string_view foreign_format_of(const input_stream& input) {
+    if (input.fd < 0) return foreign_format(input.memory.substr(0, format_head_size));
+    return foreign_format(std::string_view(input.head.get(), input.head_size));
+}
+
 ssize_t read_input(input_stream& input, char* buffer, std::size_t capacity) {
     if (input.failed) return -1;
+    if (++input.reads == input.fail_at_read) {
+        input.failed = true;
+        return -1;
+    }
     if (input.format != compression::none && !input.unpack && !start_decoding(input)) {
         input.failed = true;
         return -1;

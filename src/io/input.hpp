@@ -10,6 +10,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -39,9 +40,13 @@ struct input_stream {
     decoding_thread_ptr decoding;       // the thread that runs unpack, once the first read starts it
     int wake_fd = -1;                   // what a blocking read polls beside fd
     const stop_signal* stop = nullptr;  // the run's, when set
+    bool raw_ended = false;             // a read of fd gave its end: it is never read again
     bool failed = false;                // a read or decompression error happened
+    std::uint64_t reads = 0;
+    std::uint64_t fail_at_read = 0;  // for tests: the read_input with this number (from 1) fails
     input_stream();
     ~input_stream();
+    // A decoding thread reads through the stream, so a stream is moved only before its first read.
     input_stream(input_stream&&) noexcept;
     input_stream& operator=(input_stream&&) noexcept;
 };
@@ -52,6 +57,10 @@ open_result open_input(input_stream& input, const std::string& path);
 
 // Reads bytes held in memory, which must outlive the input, as an input (a compressed one included).
 void open_memory_input(input_stream& input, std::string_view bytes, std::string path);
+
+// What the input is when it is plainly not PGN (an archive, an executable), from its first bytes; empty
+// otherwise.
+std::string_view foreign_format_of(const input_stream& input);
 
 // Lets a raised stop end the reads of the input that wait (null: none does).
 void watch_stop(input_stream& input, const stop_signal* stop);

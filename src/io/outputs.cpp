@@ -15,12 +15,53 @@ void report_failure(output_channel& channel, console& con) {
     print_line(con, msg_cannot_write, channel.path, msg_name_end);
 }
 
+// Opens an output for appending; a FIFO without a reader fails at once (ENXIO) instead of waiting, and
+// the descriptor then blocks as usual.
+int open_output(const std::string& path) {
+    const int fd = open_file(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd < 0) return fd;
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 }  // namespace
+
+std::optional<same_pair> find_same_file(std::span<const std::string> paths) {
+    std::vector<file_identity> ids;
+    for (const std::string& path : paths)
+        ids.push_back(identity_of_path(path));
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        for (std::size_t j = i + 1; j < ids.size(); ++j) {
+            if (same_file(ids[i], ids[j])) return same_pair{i, j};
+        }
+    }
+    return std::nullopt;
+}
+
+bool is_regular_output(const output_channel& channel) {
+    return identity_of_fd(channel.fd).known;
+}
+
+bool sync_outputs(outputs& outs, console& con) {
+    bool ok = true;
+    for (output_channel& channel : outs.channels) {
+        // A FIFO or a device cannot be synced; only files can.
+        if (channel.fd >= 0 && is_regular_output(channel) && ::fsync(channel.fd) != 0) {
+            report_failure(channel, con);
+            ok = false;
+        }
+    }
+    return ok;
+}
 
 bool open_outputs(outputs& outs, std::span<const std::string> paths, console& con) {
     std::vector<int> fds(paths.size(), -1);
     for (std::size_t i = 0; i < paths.size(); ++i) {
-        fds[i] = open_file(paths[i].c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+        fds[i] = open_output(paths[i]);
         if (fds[i] == -1) {
             print_line(con, msg_cannot_create, paths[i], msg_name_end);
             for (std::size_t j = 0; j < i; ++j)
@@ -48,6 +89,12 @@ bool write_output(outputs& outs, std::size_t index, std::string_view bytes, cons
 bool write_output(outputs& outs, std::size_t index, std::span<iovec> pieces, console& con) {
     output_channel& channel = outs.channels[index];
     if (channel.failed) return false;
+    if (++outs.writes == outs.fail_at_write) {
+        // A disk that fills in the middle of a write: half of the first piece arrives.
+        if (!pieces.empty()) write_all(channel.fd, std::string_view(static_cast<const char*>(pieces[0].iov_base), pieces[0].iov_len / 2));
+        report_failure(channel, con);
+        return false;
+    }
     if (!write_all(channel.fd, pieces)) {
         report_failure(channel, con);
         return false;

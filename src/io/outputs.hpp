@@ -9,6 +9,8 @@
 #include <sys/uio.h>
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -26,11 +28,27 @@ struct output_channel {
 
 struct outputs {
     std::vector<output_channel> channels;
+    std::uint64_t writes = 0;
+    std::uint64_t fail_at_write = 0;  // for tests: the write with this number (from 1) fails part-way
 };
 
-// Opens the files at paths, in order. On failure prints "Error: During creating or opening file
-// '<path>'", closes what it opened and returns false.
+// Opens the files at paths, in order. A FIFO is opened without waiting for a reader, so that one without
+// a reader is an error rather than a hang. On failure prints "Error: During creating or opening file
+// '<path>'", closes what it opened and returns false (the caller removes the files it created).
 bool open_outputs(outputs& outs, std::span<const std::string> paths, console& con);
+
+// The first two paths that name one file (by device and inode, so links are caught), if any.
+struct same_pair {
+    std::size_t first;
+    std::size_t second;
+};
+std::optional<same_pair> find_same_file(std::span<const std::string> paths);
+
+// True when the output is a regular file, whose appends can be cut back.
+bool is_regular_output(const output_channel& channel);
+
+// Syncs every output to the disk. False when a sync failed (reported).
+bool sync_outputs(outputs& outs, console& con);
 
 // Uses descriptors that the caller opened, shown by the given names, instead of files: for sorting in
 // memory. close_outputs closes them.

@@ -62,10 +62,11 @@ void explain_game(const game_header& header, const game_verdict& verdict, const 
     out.games.push_back({game, line, at, text.size() - at});
 }
 
-bool open_explain_report(explain_report& report, const std::string& path, console& con) {
+bool open_explain_report(explain_report& report, const std::string& write_path, const std::string& path,
+                         console& con) {
     report = explain_report{};
     report.path = path;
-    report.file = std::fopen(path.c_str(), "w");
+    report.file = std::fopen(write_path.c_str(), "w");
     if (report.file == nullptr) {
         print_line(con, msg_cannot_create, path, msg_name_end);
         return false;

@@ -53,9 +53,11 @@ struct explain_report {
     std::size_t current_input = 0;
 };
 
-// Creates (or empties) the report at path and writes its first line, naming the columns. False after
-// "Error: During creating or opening file '<path>'" (or a failed first write, reported at the close).
-bool open_explain_report(explain_report& report, const std::string& path, console& con);
+// Creates (or empties) the file at write_path for the report that is to be at path (messages name path)
+// and writes its first line, naming the columns. False after "Error: During creating or opening file
+// '<path>'".
+bool open_explain_report(explain_report& report, const std::string& write_path, const std::string& path,
+                         console& con);
 
 // Writes the lines of a chunk of the given input, which holds lines lines and games games, numbering
 // them on from the chunks before it (lines count again from 1 in each input). False, after "Error:

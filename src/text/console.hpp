@@ -2,7 +2,8 @@
 //
 // Every message is one line, written with its newline and flushed at once, so that a user watching a long
 // run, or a script reading it through a pipe, sees each line as it happens. A failed write is remembered
-// rather than ignored: the run then ends with status 1 even if everything else went well.
+// rather than ignored: the run then ends with status 1 even if everything else went well. A pipe whose
+// reader has gone (EPIPE) is not a failure: the messages are dropped and the run goes on.
 #pragma once
 
 #include <cstdio>
@@ -13,6 +14,7 @@ namespace gs {
 struct console {
     std::FILE* stream = stdout;  // null for a console that discards what it is given
     bool failed = false;         // set by the first write or flush that failed, and never cleared
+    bool closed = false;         // the reader went away: what follows is dropped
 };
 
 // Writes the pieces one after the other, then a newline, and flushes.

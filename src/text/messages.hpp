@@ -42,5 +42,45 @@ inline constexpr std::string_view msg_bad_chunk_bytes = "Error: --chunk-bytes ne
 inline constexpr std::string_view msg_option = "Error: option '";
 inline constexpr std::string_view msg_needs_value = "' needs a value";
 inline constexpr std::string_view msg_unknown_option = "Error: unknown option '";
+inline constexpr std::string_view msg_bad_count = "Error: --fail-write and --fail-read need a positive number";
+inline constexpr std::string_view msg_too_many_threads = "Error: --threads takes at most ";
+inline constexpr std::string_view msg_check_lists_inputs =
+    "Error: --check-lists checks the lists and sorts nothing; leave out the input files";
+inline constexpr std::string_view msg_explain_stdout =
+    "Error: --explain needs a file name; '-' (standard output) would mix the report with the messages";
+
+// All or nothing: what a run that did not finish says after its first message, and the refusals that
+// keep a run from writing at all.
+inline constexpr std::string_view msg_nothing_kept =
+    "Error: nothing of this run was kept: every output is as it was before the run";
+inline constexpr std::string_view msg_interrupted = "Interrupted by ";
+inline constexpr std::string_view msg_interrupted_end =
+    ": nothing of this run was kept, every output is as it was before the run";
+inline constexpr std::string_view msg_not_rolled_back = "Warning: '";
+inline constexpr std::string_view msg_not_rolled_back_end =
+    "' is not a regular file, so what was written to it stays";
+inline constexpr std::string_view msg_run_busy = "Error: another gamesieve run is writing to ";
+inline constexpr std::string_view msg_cannot_lock = "Error: During locking the output directory ";
+inline constexpr std::string_view msg_unfinished = "Error: an unfinished gamesieve run left its journal in ";
+inline constexpr std::string_view msg_unfinished_end = "; run 'gamesieve --recover";
+inline constexpr std::string_view msg_unfinished_tail = "' first to put the outputs back";
+inline constexpr std::string_view msg_cannot_journal = "Error: During writing the journal in ";
+inline constexpr std::string_view msg_same_output = "Error: the outputs '";
+inline constexpr std::string_view msg_same_output_and = "' and '";
+inline constexpr std::string_view msg_same_output_end = "' are the same file";
+inline constexpr std::string_view msg_not_pgn = " is ";
+inline constexpr std::string_view msg_not_pgn_end = ", not a PGN file";
+
+// --recover.
+inline constexpr std::string_view msg_nothing_to_recover = "Nothing to recover in ";
+inline constexpr std::string_view msg_recovered_cut = "Cut back ";
+inline constexpr std::string_view msg_recovered_removed = "Removed ";
+inline constexpr std::string_view msg_recovered = "Recovered: every output is as it was before the unfinished run";
+inline constexpr std::string_view msg_journal_damaged = "Error: the journal in ";
+inline constexpr std::string_view msg_journal_damaged_end = " is damaged; nothing was cut";
+inline constexpr std::string_view msg_shorter = "Error: '";
+inline constexpr std::string_view msg_shorter_end =
+    "' is shorter than before the unfinished run (changed since by someone else?); nothing was cut";
+inline constexpr std::string_view msg_cannot_cut = "Error: During cutting back file '";
 
 }  // namespace gs

@@ -11,6 +11,8 @@
 namespace gs::testing {
 namespace {
 
+const std::string nothing_kept = "Error: nothing of this run was kept: every output is as it was before the run\n";
+
 const std::string usage_text =
     "Usage: gamesieve <pgnfile>\n"
     "\n"
@@ -89,12 +91,13 @@ TEST(Run, OutputThatCannotBeCreatedIsReported) {
     std::filesystem::create_directory(dir.path() + "/comp_vs_rest.pgn");
     const run_result r = dir.run({"in.pgn"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, reading_lines() + "Error: During creating or opening file 'comp_vs_rest.pgn'\n");
-    EXPECT_EQ(dir.read("comp_vs_comp.pgn"), "");
+    EXPECT_EQ(r.out, reading_lines() + "Error: During creating or opening file 'comp_vs_rest.pgn'\n" + nothing_kept);
+    // The outputs opened before it are removed again: none is created.
+    EXPECT_FALSE(dir.exists("comp_vs_comp.pgn"));
     EXPECT_FALSE(dir.exists("rest_vs_rest.pgn"));
 }
 
-TEST(Run, WriteFailureIsAnErrorAndOtherOutputsKeepTheirGames) {
+TEST(Run, WriteFailureIsAnErrorAndNothingIsKept) {
     sieve_dir dir;
     std::filesystem::create_symlink("/dev/full", dir.path() + "/rest_vs_rest.pgn");
     dir.write("computers.cfg", "DEEPBLUE\n");
@@ -104,11 +107,11 @@ TEST(Run, WriteFailureIsAnErrorAndOtherOutputsKeepTheirGames) {
               "[White \"Deep Blue\"]\n[Black \"Deep Blue\"]\n\n1. c4 *\n");
     const run_result r = dir.run({"in.pgn"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, reading_lines() + "Error: During writing file 'rest_vs_rest.pgn'\n");
-    // The failure shows when the buffered output is written out; the other files keep all they were given.
-    EXPECT_EQ(dir.read("comp_vs_comp.pgn"),
-              "[White \"Deep Blue\"]\n[Black \"Deep Blue\"]\n1. e4 *\n\n"
-              "[White \"Deep Blue\"]\n[Black \"Deep Blue\"]\n1. c4 *\n");
+    EXPECT_EQ(r.out, reading_lines() + "Error: During writing file 'rest_vs_rest.pgn'\n" +
+                         "Warning: 'rest_vs_rest.pgn' is not a regular file, so what was written to it stays\n" +
+                         nothing_kept);
+    // The other files lose what the run gave them: comp_vs_comp.pgn, which it created, is gone.
+    EXPECT_FALSE(dir.exists("comp_vs_comp.pgn"));
 }
 
 TEST(Run, FullStandardOutputFailsTheRun) {

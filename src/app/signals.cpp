@@ -1,0 +1,66 @@
+#include "app/signals.hpp"
+
+#include <array>
+#include <csignal>
+#include <cstdio>
+
+namespace gs {
+namespace {
+
+constexpr std::array<int, 3> watched = {SIGINT, SIGTERM, SIGHUP};
+
+// A signal handler can reach only what is global; these are set before the handlers are installed and
+// cleared after they are removed.
+stop_signal* watched_stop = nullptr;
+volatile std::sig_atomic_t first_signal = 0;
+std::array<struct sigaction, watched.size()> previous{};
+
+extern "C" void on_signal(int number) {
+    if (first_signal == 0) first_signal = number;
+    if (watched_stop != nullptr) raise_stop(*watched_stop);
+}
+
+}  // namespace
+
+void ignore_broken_pipe() {
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+void watch_signals(stop_signal& stop) {
+    watched_stop = &stop;
+    first_signal = 0;
+    struct sigaction action {};
+    action.sa_handler = on_signal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (std::size_t i = 0; i < watched.size(); ++i)
+        sigaction(watched[i], &action, &previous[i]);
+}
+
+int caught_signal() {
+    return first_signal;
+}
+
+void unwatch_signals() {
+    for (std::size_t i = 0; i < watched.size(); ++i)
+        sigaction(watched[i], &previous[i], nullptr);
+    watched_stop = nullptr;
+}
+
+const char* signal_name(int number) {
+    switch (number) {
+        case SIGINT:
+            return "SIGINT";
+        case SIGTERM:
+            return "SIGTERM";
+        case SIGHUP:
+            return "SIGHUP";
+        default:
+            break;
+    }
+    static char text[32];
+    std::snprintf(text, sizeof text, "signal %d", number);
+    return text;
+}
+
+}  // namespace gs

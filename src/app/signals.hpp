@@ -1,0 +1,28 @@
+// The signals that end a run early, and the one that must not.
+//
+// While a run writes, SIGINT, SIGTERM and SIGHUP raise its stop signal (so every thread stops within a
+// chunk) and the first one's number is kept: the run then puts every output back and ends with status
+// 128 + that number. SIGPIPE is ignored for the whole process: a standard output whose reader has gone
+// loses its messages but never ends the run, and an output FIFO whose reader has gone is a failed write.
+#pragma once
+
+#include "io/stop_signal.hpp"
+
+namespace gs {
+
+// Ignores SIGPIPE from now on.
+void ignore_broken_pipe();
+
+// Makes SIGINT, SIGTERM and SIGHUP raise stop until unwatch_signals; forgets any signal caught before.
+void watch_signals(stop_signal& stop);
+
+// The number of the first signal caught since watch_signals, or 0.
+int caught_signal();
+
+// Gives the three signals back their earlier dispositions.
+void unwatch_signals();
+
+// "SIGINT", "SIGTERM", "SIGHUP", or "signal <n>".
+const char* signal_name(int number);
+
+}  // namespace gs
