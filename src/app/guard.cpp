@@ -125,7 +125,8 @@ void roll_back_run(run_guard& guard, const outputs& outs, int signal, console& c
     guard.journaled = false;
     for (const output_channel& channel : outs.channels) {
         for (const journal_output& out : guard.journal.outputs) {
-            if (out.state == journal_output::before::special && join_path(guard.dir, out.name) == channel.path)
+            if (out.state == journal_output::before::special &&
+                join_path(guard.dir, out.name) == channel.path)
                 print_line(con, msg_not_rolled_back, channel.path, msg_not_rolled_back_end);
         }
     }

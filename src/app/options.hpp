@@ -20,8 +20,8 @@ struct run_options {
     bool version = false;
     bool check_lists = false;
     bool player_tags = false;
-    bool recover = false;  // put the outputs back after a run that was killed, and sort nothing
-    bool sync = false;     // sync the outputs to the disk before the run's journal is removed
+    bool recover = false;         // put the outputs back after a run that was killed, and sort nothing
+    bool sync = false;            // sync the outputs to the disk before the run's journal is removed
     unsigned threads = 0;         // 0: one per core
     std::size_t chunk_bytes = 0;  // 0: the default; a hidden option for tests
     // Hidden options for tests: the n-th write of an output, or the n-th read of an input, fails (0: none).

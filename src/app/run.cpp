@@ -40,7 +40,8 @@ bool open_inputs(const run_options& options, std::vector<input_stream>& inputs, 
             return false;
         }
         if (const std::string_view what = foreign_format_of(inputs[i]); !what.empty()) {
-            print_line(con, msg_error, paths[i], std::string(msg_not_pgn) + std::string(what) + std::string(msg_not_pgn_end));
+            print_line(con, msg_error, paths[i],
+                       std::string(msg_not_pgn) + std::string(what) + std::string(msg_not_pgn_end));
             return false;
         }
         inputs[i].fail_at_read = options.fail_read;
@@ -120,8 +121,8 @@ int sort_run(const run_options& options, const name_lists& lists, console& con, 
         pipeline.threads = options.threads != 0 ? options.threads : default_threads();
         if (options.chunk_bytes != 0) pipeline.chunk_bytes = options.chunk_bytes;
         pipeline.stop = &stop;
-        sorted = sort_inputs(inputs, lists, settings, pipeline, outs, con, explaining ? &report : nullptr, counts,
-                             [&](const run_counts& now) { show_progress(meter, now.input_bytes); });
+        sorted = sort_inputs(inputs, lists, settings, pipeline, outs, con, explaining ? &report : nullptr,
+                             counts, [&](const run_counts& now) { show_progress(meter, now.input_bytes); });
     }
     end_progress(meter);
     inputs.clear();  // stops any decoding thread before the stop signal goes

@@ -79,7 +79,8 @@ bool start_decoder(decoder& d, compression format) {
             // Frames with windows up to 2 GiB (zstd --long=31) are read; the memory taken follows the
             // window that each frame asks for.
             return d.zstd != nullptr && !ZSTD_isError(ZSTD_initDStream(d.zstd)) &&
-                   !ZSTD_isError(ZSTD_DCtx_setParameter(d.zstd, ZSTD_d_windowLogMax, largest_zstd_window_log));
+                   !ZSTD_isError(
+                       ZSTD_DCtx_setParameter(d.zstd, ZSTD_d_windowLogMax, largest_zstd_window_log));
         case compression::xz:
             d.xz_ready = lzma_stream_decoder(&d.xz, UINT64_MAX, LZMA_CONCATENATED) == LZMA_OK;
             return d.xz_ready;
@@ -229,7 +230,10 @@ std::string_view foreign_format(std::string_view head) {
         {257, "ustar", "a tar archive"},
         {0, "7z\xBC\xAF\x27\x1C", "a 7z archive"},
         {0, "Rar!\x1A\x07", "a rar archive"},
-        {0, "\x7F" "ELF", "an executable (ELF)"},
+        {0,
+         "\x7F"
+         "ELF",
+         "an executable (ELF)"},
         {0, "%PDF-", "a PDF document"},
     };
     for (const signature& sig : signatures) {

@@ -91,7 +91,9 @@ bool write_output(outputs& outs, std::size_t index, std::span<iovec> pieces, con
     if (channel.failed) return false;
     if (++outs.writes == outs.fail_at_write) {
         // A disk that fills in the middle of a write: half of the first piece arrives.
-        if (!pieces.empty()) write_all(channel.fd, std::string_view(static_cast<const char*>(pieces[0].iov_base), pieces[0].iov_len / 2));
+        if (!pieces.empty())
+            write_all(channel.fd,
+                      std::string_view(static_cast<const char*>(pieces[0].iov_base), pieces[0].iov_len / 2));
         report_failure(channel, con);
         return false;
     }

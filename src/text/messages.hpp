@@ -42,7 +42,8 @@ inline constexpr std::string_view msg_bad_chunk_bytes = "Error: --chunk-bytes ne
 inline constexpr std::string_view msg_option = "Error: option '";
 inline constexpr std::string_view msg_needs_value = "' needs a value";
 inline constexpr std::string_view msg_unknown_option = "Error: unknown option '";
-inline constexpr std::string_view msg_bad_count = "Error: --fail-write and --fail-read need a positive number";
+inline constexpr std::string_view msg_bad_count =
+    "Error: --fail-write and --fail-read need a positive number";
 inline constexpr std::string_view msg_too_many_threads = "Error: --threads takes at most ";
 inline constexpr std::string_view msg_check_lists_inputs =
     "Error: --check-lists checks the lists and sorts nothing; leave out the input files";
@@ -75,7 +76,8 @@ inline constexpr std::string_view msg_not_pgn_end = ", not a PGN file";
 inline constexpr std::string_view msg_nothing_to_recover = "Nothing to recover in ";
 inline constexpr std::string_view msg_recovered_cut = "Cut back ";
 inline constexpr std::string_view msg_recovered_removed = "Removed ";
-inline constexpr std::string_view msg_recovered = "Recovered: every output is as it was before the unfinished run";
+inline constexpr std::string_view msg_recovered =
+    "Recovered: every output is as it was before the unfinished run";
 inline constexpr std::string_view msg_journal_damaged = "Error: the journal in ";
 inline constexpr std::string_view msg_journal_damaged_end = " is damaged; nothing was cut";
 inline constexpr std::string_view msg_shorter = "Error: '";

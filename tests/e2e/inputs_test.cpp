@@ -199,9 +199,10 @@ TEST(CompressedInput, DamageIsAReadErrorAndNothingIsKept) {
             EXPECT_EQ(r.status, 1) << c.name << " " << damage;
             // Damage inside a block is found only at the block's check, so a corrupt block may still
             // give (and warn about) garbage before the error.
-            EXPECT_TRUE(r.out.ends_with("\nError: During reading games.x\n"
-                                        "Error: nothing of this run was kept: every output is as it was "
-                                        "before the run\n"))
+            EXPECT_TRUE(
+                r.out.ends_with("\nError: During reading games.x\n"
+                                "Error: nothing of this run was kept: every output is as it was "
+                                "before the run\n"))
                 << c.name << " " << damage << r.out;
             const std::map<std::string, std::string> expected = {{"rest_vs_rest.pgn", "kept from before\n"}};
             EXPECT_EQ(dir.outputs(), expected) << c.name << " " << damage;

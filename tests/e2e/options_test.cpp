@@ -158,9 +158,10 @@ TEST(ThreadsOption, AWriteFailureEndsTheRunAlikeForEveryCount) {
         dir.write("g.pgn", games);
         const run_result r = dir.run({"-j", threads, "--chunk-bytes", "5000", "g.pgn"});
         EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.out, reading_lines() + "Error: During writing file 'rest_vs_rest.pgn'\n" +
-                             "Warning: 'rest_vs_rest.pgn' is not a regular file, so what was written to it stays\n" +
-                             "Error: nothing of this run was kept: every output is as it was before the run\n")
+        EXPECT_EQ(r.out,
+                  reading_lines() + "Error: During writing file 'rest_vs_rest.pgn'\n" +
+                      "Warning: 'rest_vs_rest.pgn' is not a regular file, so what was written to it stays\n" +
+                      "Error: nothing of this run was kept: every output is as it was before the run\n")
             << threads;
         EXPECT_EQ(dir.read("comp_vs_comp.pgn"), "from an earlier run\n") << threads;
         EXPECT_FALSE(dir.exists("comp_vs_human.pgn"));
@@ -215,15 +216,21 @@ TEST(Progress, QuietKeepsATerminalSilent) {
     sieve_dir dir;
     if (dir.shell("command -v script > /dev/null") != 0) GTEST_SKIP() << "script(1) is not installed";
     std::string games;
-    for (int i = 0; i < 200000; ++i)
+    for (int i = 0; i < 20000; ++i)
         games += program_game;
     dir.write("a.pgn", games);
-    // script gives the run a terminal for its standard error; a slow run (tiny chunks, one thread) would
-    // show progress within a quarter of a second if --quiet did not keep it off.
-    ASSERT_EQ(dir.shell("script -qc '\"$GAMESIEVE\" -q -j1 --chunk-bytes 200 a.pgn' typescript > /dev/null"),
+    // script gives the run a terminal for its standard error; the input pauses for longer than a redraw
+    // takes, so chunks written after the pause would show progress if --quiet did not keep it off.
+    const std::string slow_input = "(cat a.pgn; sleep 0.6; cat a.pgn) | ";
+    ASSERT_EQ(dir.shell("script -qc '" + slow_input +
+                        "\"$GAMESIEVE\" -q -j1 --chunk-bytes 200 -' quiet > /dev/null"),
               0);
-    const std::string typescript = dir.read("typescript").value_or("");
-    EXPECT_EQ(typescript.find("MB sorted"), std::string::npos);
+    EXPECT_EQ(dir.read("quiet").value_or("").find("MB sorted"), std::string::npos);
+    // The same run without --quiet shows it, so the terminal was there and the run lasted long enough.
+    ASSERT_EQ(
+        dir.shell("script -qc '" + slow_input + "\"$GAMESIEVE\" -j1 --chunk-bytes 200 -' shown > /dev/null"),
+        0);
+    EXPECT_NE(dir.read("shown").value_or("").find("MB sorted"), std::string::npos);
 }
 
 TEST(Progress, NothingAppearsWhenStandardErrorIsNotATerminal) {

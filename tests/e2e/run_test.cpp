@@ -11,7 +11,8 @@
 namespace gs::testing {
 namespace {
 
-const std::string nothing_kept = "Error: nothing of this run was kept: every output is as it was before the run\n";
+const std::string nothing_kept =
+    "Error: nothing of this run was kept: every output is as it was before the run\n";
 
 const std::string usage_text =
     "Usage: gamesieve <pgnfile>\n"
@@ -91,7 +92,8 @@ TEST(Run, OutputThatCannotBeCreatedIsReported) {
     std::filesystem::create_directory(dir.path() + "/comp_vs_rest.pgn");
     const run_result r = dir.run({"in.pgn"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, reading_lines() + "Error: During creating or opening file 'comp_vs_rest.pgn'\n" + nothing_kept);
+    EXPECT_EQ(r.out,
+              reading_lines() + "Error: During creating or opening file 'comp_vs_rest.pgn'\n" + nothing_kept);
     // The outputs opened before it are removed again: none is created.
     EXPECT_FALSE(dir.exists("comp_vs_comp.pgn"));
     EXPECT_FALSE(dir.exists("rest_vs_rest.pgn"));
@@ -107,9 +109,10 @@ TEST(Run, WriteFailureIsAnErrorAndNothingIsKept) {
               "[White \"Deep Blue\"]\n[Black \"Deep Blue\"]\n\n1. c4 *\n");
     const run_result r = dir.run({"in.pgn"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, reading_lines() + "Error: During writing file 'rest_vs_rest.pgn'\n" +
-                         "Warning: 'rest_vs_rest.pgn' is not a regular file, so what was written to it stays\n" +
-                         nothing_kept);
+    EXPECT_EQ(r.out,
+              reading_lines() + "Error: During writing file 'rest_vs_rest.pgn'\n" +
+                  "Warning: 'rest_vs_rest.pgn' is not a regular file, so what was written to it stays\n" +
+                  nothing_kept);
     // The other files lose what the run gave them: comp_vs_comp.pgn, which it created, is gone.
     EXPECT_FALSE(dir.exists("comp_vs_comp.pgn"));
 }

@@ -112,7 +112,8 @@ run_result sieve_dir::run(const std::vector<std::string>& args,
 }
 
 int sieve_dir::shell(const std::string& command) const {
-    const std::string line = "cd '" + path_ + "' && export GAMESIEVE='" GAMESIEVE_BINARY "' && " + command;
+    const std::string line =
+        "cd '" + path_ + "' && export GAMESIEVE='" GAMESIEVE_BINARY "' && (" + command + "\n)";
     const int status = std::system(line.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
 }

@@ -226,6 +226,35 @@ TEST(Input, ADecodedInputGivesEveryByteThenItsEndOrItsDamage) {
     }
 }
 
+// A pipe that holds exactly one piece makes every writev stop at a piece's end: the next write starts at
+// the next piece, never again at the one just written.
+TEST(SystemCalls, WriteAllGoesOnAfterAWriteThatEndsExactlyAtAPiece) {
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    const int capacity = ::fcntl(ends[1], F_SETPIPE_SZ, 4096);
+    ASSERT_GE(capacity, 4096);
+    std::vector<std::string> texts;
+    std::vector<iovec> pieces;
+    std::string expected;
+    for (int i = 0; i < 40; ++i) {
+        texts.emplace_back(static_cast<std::size_t>(capacity), static_cast<char>('a' + i % 26));
+        expected += texts.back();
+    }
+    for (std::string& text : texts)
+        pieces.push_back({text.data(), text.size()});
+    std::thread writer([&] {
+        EXPECT_TRUE(write_all(ends[1], std::span(pieces)));
+        ::close(ends[1]);
+    });
+    std::string got;
+    char block[4096];
+    for (ssize_t n; (n = read_some(ends[0], block, sizeof block)) > 0;)
+        got.append(block, static_cast<std::size_t>(n));
+    writer.join();
+    ::close(ends[0]);
+    EXPECT_TRUE(got == expected) << got.size() << " of " << expected.size();
+}
+
 TEST(SystemCalls, WriteAllCarriesOnOverShortWritesAndReportsFailure) {
     int ends[2];
     ASSERT_EQ(::pipe(ends), 0);
