@@ -25,6 +25,10 @@ LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$prefix/share/man/man1/gamesieve.1" | grep -q
 lists="$prefix/share/gamesieve/lists"
 grep -q "$lists" "$prefix/share/man/man1/gamesieve.1"
 ! grep -q "@GAMESIEVE_LISTS_DIR@" "$prefix/share/man/man1/gamesieve.1"
+# The manual and --version give the same version, and --help's example names the installed lists.
+version=$("$prefix/bin/gamesieve" --version)
+grep -qF "\"$version\"" "$prefix/share/man/man1/gamesieve.1"
+"$prefix/bin/gamesieve" --help | grep -qF "  gamesieve --lists $(realpath "$lists") games.pgn"
 "$prefix/bin/gamesieve" --help | grep -qF "installed with this program are in $(realpath "$lists")."
 "$prefix/bin/gamesieve" --check-lists --quiet --lists "$lists"
 

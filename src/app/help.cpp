@@ -23,6 +23,9 @@ namespace gs {
 namespace {
 
 constexpr std::string_view program_name = "gamesieve";
+// The example line that names the installed lists directory, which is known only when the help is shown.
+constexpr std::string_view lists_example = "  gamesieve --lists ";
+constexpr std::string_view lists_example_end = " games.pgn";
 
 // The usage text names the output files with hyphens, as the tool's first versions did; it is kept as it
 // was on purpose, since scripts may compare it. --help names the files as they are.
@@ -39,7 +42,7 @@ constexpr std::array<std::string_view, 10> usage_lines = {
     "rest-vs-rest.pgn",
 };
 
-constexpr std::array<std::string_view, 37> help_lines = {
+constexpr std::string_view help_lines[] = {
     "Usage: gamesieve [options] <pgnfile>...",
     "       gamesieve --check-lists [--lists DIR]",
     "",
@@ -65,15 +68,20 @@ constexpr std::array<std::string_view, 37> help_lines = {
     "      --explain FILE    write one tab-separated line per game to FILE: the players' kinds, what",
     "                        decided them, and the output",
     "      --check-lists     check the twelve lists for likely mistakes and sort nothing",
+    "      --sync            sync the outputs to the disk before the run ends",
+    "      --recover         put the outputs back after a run that was killed, and sort nothing",
     "  -h, --help            show this text",
     "  -V, --version         show the version",
     "",
+    "A run is all or nothing: after an error or a signal every output is as it was before the run (except",
+    "outputs that are not regular files, such as a FIFO). One run at a time writes to an output directory.",
+    "",
     "Progress is shown on standard error when it is a terminal. The exit status is 0 when every game was",
-    "written, 1 after any error.",
+    "written, 1 after any error, 128+N after signal N (130 for Ctrl-C).",
     "",
     "Examples:",
     "  gamesieve -s games.pgn.zst",
-    "  gamesieve --lists /usr/local/share/gamesieve/lists games.pgn",
+    lists_example,
     "  gamesieve --explain why.tsv games.pgn",
     "",
     "Lists are looked for in the working directory, or in the directory given with --lists.",
@@ -89,15 +97,22 @@ std::string installed_lists_dir(const char* argv0) {
 }
 
 void print_help(console& con, const char* argv0) {
-    for (std::string_view line : help_lines)
-        print_line(con, line);
-    const std::string installed = installed_lists_dir(argv0);
+    std::string installed = installed_lists_dir(argv0);
     std::error_code error;
-    if (std::filesystem::is_directory(installed, error)) {
+    // Run from its build folder, the help names where an installation to the configured prefix puts them.
+    const bool is_installed = std::filesystem::is_directory(installed, error);
+    if (!is_installed) installed = GAMESIEVE_CONFIGURED_LISTS_DIR;
+    for (std::string_view line : help_lines) {
+        if (line == lists_example) {
+            print_line(con, lists_example, installed, lists_example_end);
+        } else {
+            print_line(con, line);
+        }
+    }
+    if (is_installed) {
         print_line(con, "The lists installed with this program are in ", installed, ".");
     } else {
-        // Run from its build folder: name where an installation to the configured prefix puts them.
-        print_line(con, "Installed, this program finds its lists in ", GAMESIEVE_CONFIGURED_LISTS_DIR, ".");
+        print_line(con, "Installed, this program finds its lists in ", installed, ".");
     }
 }
 

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "text/messages.hpp"
+
 namespace gs {
 namespace {
 
@@ -48,7 +50,8 @@ void end_progress(progress_meter& meter) {
     std::fflush(meter.stream);
 }
 
-void print_summary(console& con, const outputs& outs, const run_counts& counts, double seconds) {
+void print_summary(console& con, const outputs& outs, const run_counts& counts, double seconds,
+                   const std::vector<std::string>& inputs) {
     char line[512];
     std::uint64_t games = 0;
     for (std::size_t i = 0; i < output_count; ++i) {
@@ -62,6 +65,8 @@ void print_summary(console& con, const outputs& outs, const run_counts& counts, 
                   static_cast<unsigned long long>(games), static_cast<unsigned long long>(counts.input_bytes),
                   seconds, megabytes_per_second(counts.input_bytes, seconds));
     print_line(con, line);
+    for (std::size_t input : counts.carriage_return_only)
+        print_line(con, msg_mac_line_ends, inputs[input], msg_mac_line_ends_end);
 }
 
 }  // namespace gs

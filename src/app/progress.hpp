@@ -7,6 +7,8 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "io/outputs.hpp"
 #include "sort/pipeline.hpp"
@@ -28,7 +30,9 @@ void end_progress(progress_meter& meter);
 double elapsed_seconds(const progress_meter& meter);
 
 // One line per output with the games and bytes it received, then a total line with games, input bytes,
-// seconds and MB/s.
-void print_summary(console& con, const outputs& outs, const run_counts& counts, double seconds);
+// seconds and MB/s, then a warning for each input (named by inputs) that looks like it has classic Mac
+// line ends, which make all of it one line.
+void print_summary(console& con, const outputs& outs, const run_counts& counts, double seconds,
+                   const std::vector<std::string>& inputs);
 
 }  // namespace gs

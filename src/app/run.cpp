@@ -136,7 +136,7 @@ int sort_run(const run_options& options, const name_lists& lists, console& con, 
     unwatch_signals();
     close_stop_signal(stop);
     if (signal != 0) return 128 + signal;
-    if (ok && options.summary) print_summary(con, outs, counts, elapsed_seconds(meter));
+    if (ok && options.summary) print_summary(con, outs, counts, elapsed_seconds(meter), options.inputs);
     return ok ? status_ok : status_failed;
 }
 

@@ -52,9 +52,10 @@ struct chunk {
     std::unique_ptr<char[]> data;
     std::size_t capacity = 0;
     std::size_t size = 0;
-    std::size_t input = 0;     // which input the bytes come from
-    bool ends_input = false;   // the last chunk of its input
-    bool read_failed = false;  // the input failed after these bytes
+    std::size_t input = 0;              // which input the bytes come from
+    bool ends_input = false;            // the last chunk of its input
+    bool read_failed = false;           // the input failed after these bytes
+    bool carriage_return_only = false;  // the first chunk of an input whose start has no line feed
     std::uint64_t sequence = 0;
     chunk_result result;
 };
@@ -130,6 +131,12 @@ chunk* take_free(pipeline_state& state) {
     return c;
 }
 
+// True when the start of an input holds a carriage return but no line feed.
+bool carriage_returns_only(std::string_view start) {
+    start = start.substr(0, line_end_sniff_bytes);
+    return start.find('\n') == std::string_view::npos && start.find('\r') != std::string_view::npos;
+}
+
 // Numbers a filled chunk, in input order, with what the writer and the sorter must know about its end.
 void number_chunk(pipeline_state& state, chunk* c, bool ends_input, bool read_failed) {
     c->ends_input = ends_input;
@@ -144,6 +151,7 @@ struct chunk_reader {
     std::size_t chunk_bytes;
     std::size_t input = 0;     // the input being read
     bool at_start = true;      // nothing of that input has been read yet
+    bool first_chunk = true;   // no chunk of that input has been numbered yet
     chunk* carried = nullptr;  // the next chunk, holding the start of the game that the last cut carried over
     bool finished = false;     // every input is read, or one failed, or the run stopped
 };
@@ -186,6 +194,9 @@ chunk* read_next_chunk(pipeline_state& state, chunk_reader& r) {
             }
         }
         c->input = r.input;
+        // The first chunk of an input holds its start, up to the first cut, before anything is taken off.
+        c->carriage_return_only =
+            r.first_chunk && carriage_returns_only(std::string_view(c->data.get(), c->size));
         if (failed || at_end) {
             if (failed) {
                 // Only whole lines before the damage are sorted, and no later input is read.
@@ -197,6 +208,7 @@ chunk* read_next_chunk(pipeline_state& state, chunk_reader& r) {
             close_input(input);
             ++r.input;
             r.at_start = true;
+            r.first_chunk = true;
             number_chunk(state, c, true, failed);
             return c;
         }
@@ -205,6 +217,7 @@ chunk* read_next_chunk(pipeline_state& state, chunk_reader& r) {
             target *= 2;  // no game starts after the first: the chunk grows until one does
             continue;
         }
+        r.first_chunk = false;
         chunk* next = take_free(state);
         if (next == nullptr) {
             r.finished = true;
@@ -260,6 +273,7 @@ bool write_chunk(chunk_writer& w, chunk& c) {
         games += result.games[i];
     }
     w.counts.input_bytes += c.size;
+    if (c.carriage_return_only) w.counts.carriage_return_only.push_back(c.input);
     if (w.report != nullptr &&
         !write_explained(*w.report, result.explained, c.input, result.lines, games, w.con))
         written = false;

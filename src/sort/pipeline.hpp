@@ -38,7 +38,13 @@ struct run_counts {
     std::array<std::uint64_t, output_count> games{};
     std::array<std::uint64_t, output_count> bytes{};
     std::uint64_t input_bytes = 0;  // PGN bytes sorted (after decompression)
+    // The inputs (by position) whose first megabyte holds carriage returns but no line feed: classic Mac
+    // line ends, which make the whole file one line.
+    std::vector<std::size_t> carriage_return_only;
 };
+
+// How much of an input's start is looked at for classic Mac line ends.
+inline constexpr std::size_t line_end_sniff_bytes = std::size_t{1} << 20;
 
 // Called by the writer after each chunk with the counts so far; may be empty.
 using progress_callback = std::function<void(const run_counts&)>;

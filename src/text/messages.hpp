@@ -72,6 +72,12 @@ inline constexpr std::string_view msg_same_output_end = "' are the same file";
 inline constexpr std::string_view msg_not_pgn = " is ";
 inline constexpr std::string_view msg_not_pgn_end = ", not a PGN file";
 
+// "Warning: <path> has carriage returns but no line feed in its first megabyte ...".
+inline constexpr std::string_view msg_mac_line_ends = "Warning: ";
+inline constexpr std::string_view msg_mac_line_ends_end =
+    " has carriage returns but no line feed in its first megabyte: classic Mac line ends make it one line; "
+    "convert it with tr '\\r' '\\n'";
+
 // --recover.
 inline constexpr std::string_view msg_nothing_to_recover = "Nothing to recover in ";
 inline constexpr std::string_view msg_recovered_cut = "Cut back ";

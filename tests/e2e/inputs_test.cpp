@@ -259,5 +259,25 @@ TEST(SortingInPieces, EachFileInItsOwnDirectoryThenConcatenatedEqualsOneRun) {
     EXPECT_EQ(whole.outputs(), concatenated);
 }
 
+// A file with classic Mac line ends is kept byte for byte (as one line), and --summary says how to
+// convert it; a file with carriage returns and line feeds, or one that is only text, is not warned about.
+TEST(Inputs, SummaryWarnsAboutClassicMacLineEnds) {
+    sieve_dir dir;
+    const std::string mac = "[Event \"E\"]\r[White \"A\"]\r\r1. e4 *\r\r[Event \"F\"]\r\r1. d4 *\r";
+    dir.write("mac.pgn", mac);
+    dir.write("dos.pgn", "[Event \"E\"]\r\n\r\n1. e4 *\r\n");
+    const run_result r = dir.run({"-q", "-s", "dos.pgn", "mac.pgn"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(
+        r.out.ends_with("Warning: mac.pgn has carriage returns but no line feed in its first megabyte: "
+                        "classic Mac line ends make it one line; convert it with tr '\\r' '\\n'\n"))
+        << r.out;
+    EXPECT_EQ(r.out.find("dos.pgn has"), std::string::npos);
+    // One line, which loses its trailing carriage return as every line does.
+    EXPECT_TRUE(dir.read("rest_vs_rest.pgn")->ends_with(mac.substr(0, mac.size() - 1) + "\n"));
+    // Without --summary nothing is said.
+    EXPECT_EQ(dir.run({"-q", "mac.pgn"}).out, "");
+}
+
 }  // namespace
 }  // namespace gs::testing

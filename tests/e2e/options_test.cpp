@@ -212,6 +212,25 @@ TEST(HelpAndVersion, DescribeTheToolAndSucceed) {
     EXPECT_TRUE(dir.outputs().empty());
 }
 
+// Options that would do something else than the user expects are refused in one line, before anything is
+// read or written.
+TEST(Mistakes, OptionsThatWouldSurpriseAreRefused) {
+    sieve_dir dir;
+    dir.write("in.pgn", program_game);
+    const run_result check = dir.run({"--check-lists", "in.pgn"});
+    EXPECT_EQ(check.status, 1);
+    EXPECT_EQ(check.out,
+              "Error: --check-lists checks the lists and sorts nothing; leave out the input files\n");
+    const run_result report = dir.run({"--explain", "-", "in.pgn"});
+    EXPECT_EQ(report.status, 1);
+    EXPECT_EQ(
+        report.out,
+        "Error: --explain needs a file name; '-' (standard output) would mix the report with the messages\n");
+    EXPECT_FALSE(dir.exists("-"));
+    EXPECT_TRUE(dir.outputs().empty());
+    EXPECT_EQ(dir.run({"--check-lists"}).status, 0);  // alone it still checks
+}
+
 TEST(Progress, QuietKeepsATerminalSilent) {
     sieve_dir dir;
     if (dir.shell("command -v script > /dev/null") != 0) GTEST_SKIP() << "script(1) is not installed";

@@ -6,6 +6,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <climits>
 #include <cstdio>
@@ -228,6 +229,45 @@ TEST(Input, ADecodedInputGivesEveryByteThenItsEndOrItsDamage) {
 
 // A pipe that holds exactly one piece makes every writev stop at a piece's end: the next write starts at
 // the next piece, never again at the one just written.
+// A terminal gives one end of file per Ctrl-D and then waits for more: one Ctrl-D ends the input, as it
+// does for cat. (A raised stop would end a read that waited for a second one, with -1.)
+TEST(Input, OneEndOfFileFromATerminalEndsTheInput) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const std::string slave = ::ptsname(master);
+    for (const std::string& typed : {std::string("[Event \"E\"]\n1. e4 *\n"), std::string(600, 'x') + "\n"}) {
+        input_stream input;
+        // Ctrl-D after the lines: the terminal's end-of-file character.
+        ASSERT_TRUE(write_all(master, typed + "\x04"));
+        ASSERT_EQ(open_input(input, slave), open_result::ok);
+        stop_signal stop;
+        ASSERT_TRUE(open_stop_signal(stop));
+        watch_stop(input, &stop);
+        std::atomic<bool> done{false};
+        std::thread guard([&] {
+            for (int i = 0; i < 200 && !done; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (!done) raise_stop(stop);
+        });
+        std::string got;
+        char block[4096];
+        ssize_t n;
+        while ((n = read_input(input, block, sizeof block)) > 0)
+            got.append(block, static_cast<std::size_t>(n));
+        const bool stopped = stop_raised(stop);
+        done = true;
+        guard.join();
+        EXPECT_EQ(n, 0) << "waited for a second end of file";
+        EXPECT_FALSE(stopped);
+        EXPECT_EQ(got, typed);
+        close_input(input);
+        close_stop_signal(stop);
+    }
+    ::close(master);
+}
+
 TEST(SystemCalls, WriteAllGoesOnAfterAWriteThatEndsExactlyAtAPiece) {
     int ends[2];
     ASSERT_EQ(::pipe(ends), 0);
