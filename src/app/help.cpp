@@ -64,7 +64,7 @@ constexpr std::string_view help_lines[] = {
     "  -q, --quiet           print neither the 'Reading' lines nor progress",
     "  -j, --threads N       sort with N threads (default: one per core); the result is the same for any N",
     "      --player-tags     let WhiteType/BlackType, WhiteTitle \"BOT\" and WhiteIsComp tags decide a",
-    "                        player's kind",
+    "                        player's kind; on lichess.org a player without the BOT title is human",
     "      --explain FILE    write one tab-separated line per game to FILE: the players' kinds, what",
     "                        decided them, and the output",
     "      --check-lists     check the twelve lists for likely mistakes and sort nothing",

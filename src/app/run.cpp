@@ -175,13 +175,13 @@ int run(int argc, const char* const* argv, console& con, std::FILE* status) {
         print_line(con, msg_explain_stdout);
         return status_failed;
     }
+    if (options.check_lists) {
+        const bool clean = check_lists(options.lists_dir, options.quiet, con);
+        return clean && !con.failed ? status_ok : status_failed;
+    }
     // The lists are large, so they live on the heap rather than the stack.
     const auto lists = std::make_unique<name_lists>();
     if (!load_name_lists(*lists, options.lists_dir, options.quiet, con)) return status_failed;
-    if (options.check_lists) {
-        const bool clean = check_lists(options.lists_dir, con);
-        return clean && !con.failed ? status_ok : status_failed;
-    }
     return sort_run(options, *lists, con, status);
 }
 

@@ -17,6 +17,7 @@ constexpr std::array<std::string_view, 5> icc_site_starts = {"ICS", "ICC", "Inte
 constexpr std::array<std::string_view, 2> fics_event_starts = {"FICS", "fics"};
 constexpr std::array<std::string_view, 3> fics_site_starts = {"fics", "FICS", "freechess.org"};
 constexpr std::array<std::string_view, 2> rated_site_words = {"rated", "Rated"};
+constexpr std::string_view lichess_site = "lichess.org";
 
 template <std::size_t n>
 bool starts_with_any(std::string_view text, const std::array<std::string_view, n>& prefixes) {
@@ -178,6 +179,8 @@ judgement settle_player(const judgement& by_name, const player_slot& slot, const
     if (player_tags && slot.flagged_computer) return {player_class::computer, judged_by::player_tag};
     if (player_tags && slot.flagged_human) return {player_class::human, judged_by::player_tag};
     if (by_name.rule == judged_by::bye) return by_name;
+    if (player_tags && contains(header.site, lichess_site))
+        return {player_class::human, judged_by::player_tag};
     if (facts.server == server_kind::other && is_advanced_event(header, lists, facts)) {
         return {player_class::advanced_team, judged_by::advanced_event, list_id::adv_events};
     }

@@ -88,8 +88,10 @@ game_facts facts_of(const game_header& header);
 bool is_advanced_event(const game_header& header, const name_lists& lists, game_facts& facts);
 
 // Settles a player's kind from its name judgement: a marker decides; then, with player_tags, a flag tag
-// of the slot (computer before human); then a bye; then, for a game from neither server, a listed
-// advanced-chess event makes the player an advanced-chess team; otherwise the name judgement stands.
+// of the slot (computer before human); then a bye; then, with player_tags, a player of a lichess.org game
+// without the BOT title is human (lichess marks every program account so and lets no one else use an
+// engine); then, for a game from neither server, a listed advanced-chess event makes the player an
+// advanced-chess team; otherwise the name judgement stands.
 judgement settle_player(const judgement& by_name, const player_slot& slot, const game_header& header,
                         const name_lists& lists, bool player_tags, game_facts& facts);
 

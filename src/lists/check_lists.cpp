@@ -5,7 +5,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "text/line_reader.hpp"
+#include "text/messages.hpp"
 #include "text/system_calls.hpp"
 #include "text/text.hpp"
 
@@ -18,21 +22,63 @@ struct located_entry {
     std::size_t line;
 };
 
+// A mistake that keeps a list from loading, with its line (0: the file as a whole).
+struct fatal_error {
+    std::size_t line;
+    std::string what;
+};
+
 struct list_contents {
     list_id id;
     std::string path;
     std::vector<located_entry> entries;
     std::vector<std::size_t> blank_lines;
+    std::vector<fatal_error> errors;
 };
 
-// Reads a list file again, line by line, expanding each line as loading does, to know which line each
-// entry came from. The file loaded cleanly a moment ago, so expansion cannot fail here.
+// The first line of what loading printed about a line it refused, as a report: "Don't understand
+// <line>" or "name too long: <name>".
+std::string refusal(std::string_view printed) {
+    const std::size_t feed = printed.find('\n');
+    const std::string_view first = printed.substr(0, feed);
+    if (first.starts_with(msg_not_understood)) {
+        return std::string(msg_not_understood) + " " + std::string(first.substr(msg_not_understood.size()));
+    }
+    if (first == msg_too_long && feed != std::string_view::npos) {
+        std::string_view name = printed.substr(feed + 1);
+        if (name.starts_with(msg_name_was)) name.remove_prefix(msg_name_was.size());
+        if (name.ends_with('\n')) name.remove_suffix(1);
+        return "name too long (at most " + std::to_string(name_capacity - 1) +
+               " characters): " + std::string(name);
+    }
+    return std::string(first);
+}
+
+// Adds one line to scratch as loading would; when loading would stop at it, says why.
+bool add_checked(const list_file& file, std::string& line, name_list& scratch, std::string& why) {
+    char* printed = nullptr;
+    std::size_t size = 0;
+    std::FILE* capture = ::open_memstream(&printed, &size);
+    console con{capture};
+    const bool added =
+        file.word_mode ? add_word_entries(line, scratch, con) : add_pattern_entry(line, scratch, con);
+    if (capture != nullptr) std::fclose(capture);
+    if (!added) why = refusal(printed != nullptr ? std::string_view(printed, size) : std::string_view());
+    std::free(printed);
+    return added;
+}
+
+// Reads a list file line by line, expanding each line as loading does, to know which line each entry
+// came from. A line that loading would stop at is recorded as a fatal error, and reading goes on.
 list_contents read_located(const list_file& file, std::string_view dir) {
-    list_contents contents{file.id, join_path(dir, file.path), {}, {}};
+    list_contents contents{file.id, join_path(dir, file.path), {}, {}, {}};
     line_reader reader;
-    if (open_line_reader(reader, contents.path.c_str()) != open_result::ok) return contents;
-    console silent{nullptr};
+    if (open_line_reader(reader, contents.path.c_str()) != open_result::ok) {
+        contents.errors.push_back({0, "cannot be opened or read"});
+        return contents;
+    }
     name_list scratch;
+    bool past_capacity = false;
     std::string line;
     std::string_view view;
     std::size_t number = 0;
@@ -43,11 +89,18 @@ list_contents read_located(const list_file& file, std::string_view dir) {
         trim_right(line);
         if (line.empty()) contents.blank_lines.push_back(number);
         scratch.entries.clear();
-        const bool added = file.word_mode ? add_word_entries(line, scratch, silent)
-                                          : add_pattern_entry(line, scratch, silent);
-        if (!added) continue;
+        std::string why;
+        if (!add_checked(file, line, scratch, why)) {
+            contents.errors.push_back({number, why});
+            continue;
+        }
         for (name_entry& entry : scratch.entries)
             contents.entries.push_back({std::move(entry), number});
+        if (!past_capacity && contents.entries.size() > list_capacity) {
+            past_capacity = true;
+            contents.errors.push_back({number, "the list passes its capacity of " +
+                                                   std::to_string(list_capacity) + " entries here"});
+        }
     }
     close_line_reader(reader);
     return contents;
@@ -211,11 +264,23 @@ void check_across(checker& check, const list_contents& a, const list_contents& b
 
 }  // namespace
 
-bool check_lists(std::string_view dir, console& con) {
+bool check_lists(std::string_view dir, bool quiet, console& con) {
     std::vector<list_contents> contents;
-    for (const list_file& file : list_files)
+    for (const list_file& file : list_files) {
+        if (!quiet) print_line(con, msg_reading, join_path(dir, file.path), msg_reading_end);
         contents.push_back(read_located(file, dir));
+    }
     checker check{con};
+    for (const list_contents& list : contents) {
+        for (const fatal_error& error : list.errors) {
+            check.clean = false;
+            if (error.line == 0) {
+                print_line(con, list.path, ": ", error.what);
+            } else {
+                check.report(list, error.line, error.what);
+            }
+        }
+    }
     for (const list_file& file : list_files)
         check_one_list(check, contents[static_cast<std::size_t>(file.id)], file.word_mode);
     for (const opposed_lists& pair : opposed) {

@@ -51,7 +51,7 @@ TEST(CheckLists, ReportsEachKindOfMistakeWithFileAndLine) {
     }
 }
 
-TEST(CheckLists, CleanListsPassAndListErrorsStopAsUsual) {
+TEST(CheckLists, CleanListsPassAndListErrorsAreReportedWithTheirPlace) {
     sieve_dir dir;
     dir.write("computers.cfg", "STOCKFISH[0-9]*\n*BYKOMODO\nKOMODODRAGON*\n");
     dir.write("humans.cfg", "KASPAROV*\nGARRYKASPAROV*\n");
@@ -59,10 +59,27 @@ TEST(CheckLists, CleanListsPassAndListErrorsStopAsUsual) {
     const run_result clean = dir.run({"--check-lists", "-q"});
     EXPECT_EQ(clean.status, 0);
     EXPECT_EQ(clean.out, "");
-    dir.write("humans.cfg", "KASPAROV[\n");
+    // Mistakes that stop a plain run are reported with their place, and every list is still checked.
+    dir.write("humans.cfg", "KASPAROV[\nKARPOV*\nKARPOV*\n");
+    dir.write("adv_events.cfg", "*Advanced*\n" + std::string(120, 'A') + "\n");
+    std::string many;
+    for (int i = 0; i < 5003; ++i)
+        many += "W" + std::to_string(i) + "\n";
+    dir.write("comp_events.cfg", many);
     const run_result broken = dir.run({"--check-lists"});
     EXPECT_EQ(broken.status, 1);
-    EXPECT_EQ(broken.out, "Reading humans.cfg...\nDon't understandKASPAROV[\n");
+    EXPECT_EQ(broken.out, reading_lines() + "humans.cfg:1: Don't understand KASPAROV[\n" +
+                              "comp_events.cfg:5001: the list passes its capacity of 5000 entries here\n" +
+                              "adv_events.cfg:2: name too long (at most 99 characters): " +
+                              std::string(120, 'A') + "\n" + "humans.cfg:3: KARPOV* repeats line 2\n");
+    // A plain run stops at the first, with the message it always had.
+    const run_result plain = dir.run({"-q", "in.pgn"});
+    EXPECT_EQ(plain.status, 1);
+    EXPECT_EQ(plain.out, "Don't understandKASPAROV[\n");
+    std::filesystem::remove(dir.path() + "/human_events.cfg");
+    const run_result missing = dir.run({"--check-lists", "-q"});
+    EXPECT_NE(missing.out.find("human_events.cfg: cannot be opened or read\n"), std::string::npos)
+        << missing.out;
 }
 
 TEST(CheckLists, TheShippedListsAreClean) {
@@ -154,8 +171,9 @@ TEST(PlayerTags, DecideAPlayersKindOnlyWhenAskedFor) {
     tagged.write("a.pgn", standard + lichess + fics);
     EXPECT_EQ(tagged.run({"--player-tags", "a.pgn"}).status, 0);
     const auto without_blank = [](std::string game) { return game.erase(game.find("\n\n") + 1, 1); };
-    EXPECT_EQ(tagged.read("comp_vs_human.pgn"), without_blank(standard));
-    EXPECT_EQ(tagged.read("comp_vs_rest.pgn"), without_blank(lichess) + without_blank(fics));
+    // On lichess a player without the BOT title is human.
+    EXPECT_EQ(tagged.read("comp_vs_human.pgn"), without_blank(standard) + without_blank(lichess));
+    EXPECT_EQ(tagged.read("comp_vs_rest.pgn"), without_blank(fics));
     EXPECT_EQ(tagged.read("rest_vs_rest.pgn"), "");
 }
 
