@@ -11,7 +11,11 @@
 #include "text/text.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static gs::console quiet{std::fopen("/dev/null", "w")};
+    static gs::console quiet = [] {
+        gs::console con;
+        con.stream = std::fopen("/dev/null", "w");
+        return con;
+    }();
     if (size == 0) return 0;
     const bool word_mode = data[0] & 1;
     const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);

@@ -39,7 +39,11 @@ gs::name_lists make_lists(gs::console& con) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static gs::console quiet{std::fopen("/dev/null", "w")};
+    static gs::console quiet = [] {
+        gs::console con;
+        con.stream = std::fopen("/dev/null", "w");
+        return con;
+    }();
     static const gs::name_lists lists = make_lists(quiet);
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     if (gs::detect_compression(input.substr(0, 16)) != gs::compression::none) return 0;

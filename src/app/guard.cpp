@@ -49,7 +49,8 @@ void print_recover_hint(const std::string& dir, console& con) {
 
 }  // namespace
 
-bool begin_guarded_run(run_guard& guard, const run_options& options, console& con) {
+bool begin_guarded_run(run_guard& guard, const run_options& options, std::span<const std::string> names,
+                       console& con) {
     guard.dir = options.output_dir;
     guard.sync = options.sync;
     if (!lock_dir(guard, con)) return false;
@@ -59,14 +60,16 @@ bool begin_guarded_run(run_guard& guard, const run_options& options, console& co
         end_guarded_run(guard);
         return false;
     }
-    const std::array<std::string, output_count> paths = output_paths(guard.dir);
+    std::vector<std::string> paths;
+    for (const std::string& name : names)
+        paths.push_back(name.empty() ? std::string() : join_path(guard.dir, name));
     if (const auto same = find_same_file(paths)) {
         print_line(con, msg_same_output, paths[same->first],
                    std::string(msg_same_output_and) + paths[same->second] + std::string(msg_same_output_end));
         end_guarded_run(guard);
         return false;
     }
-    guard.journal = journal_of(guard.dir, output_file_names);
+    guard.journal = journal_of(guard.dir, names);
     if (!options.explain_path.empty()) {
         guard.report_path = options.explain_path;
         std::error_code error;

@@ -9,6 +9,7 @@
 // --recover reads. Outputs that are not regular files (a FIFO, /dev/null) cannot be cut back.
 #pragma once
 
+#include <span>
 #include <string>
 
 #include "app/options.hpp"
@@ -29,9 +30,11 @@ struct run_guard {
     std::string report_temp;  // where it is written until then (the same when it cannot be renamed)
 };
 
-// Locks the output directory, refuses a journal left there, checks the outputs and writes the journal.
-// False after its message; nothing has been created or changed then.
-bool begin_guarded_run(run_guard& guard, const run_options& options, console& con);
+// Locks the output directory, refuses a journal left there, checks the outputs (their file names in the
+// directory; an empty one is an output that is dropped) and writes the journal. False after its message;
+// nothing has been created or changed then.
+bool begin_guarded_run(run_guard& guard, const run_options& options, std::span<const std::string> names,
+                       console& con);
 
 // Keeps what the run wrote: syncs the outputs when asked, gives the report its name and removes the
 // journal. The outputs must be closed. False (after its message) when a step failed; the run must then

@@ -96,6 +96,12 @@ std::string installed_lists_dir(const char* argv0) {
     return (exe.parent_path().parent_path() / GAMESIEVE_LISTS_SUBDIR).lexically_normal().string();
 }
 
+std::string lists_dir_to_suggest(const char* argv0) {
+    const std::string installed = installed_lists_dir(argv0);
+    std::error_code error;
+    return std::filesystem::is_directory(installed, error) ? installed : GAMESIEVE_CONFIGURED_LISTS_DIR;
+}
+
 void print_help(console& con, const char* argv0) {
     std::string installed = installed_lists_dir(argv0);
     std::error_code error;

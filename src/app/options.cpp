@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "classify/game.hpp"
 #include "text/messages.hpp"
 
 namespace gs {
@@ -21,9 +22,12 @@ enum : int {
     opt_sync,
     opt_fail_write,
     opt_fail_read,
+    opt_only,
+    opt_progress,
+    opt_no_progress,
 };
 
-constexpr const char* short_options = ":l:o:sqj:hV";
+constexpr const char* short_options = ":l:o:sqj:z:hV";
 
 const option long_options[] = {
     {"lists", required_argument, nullptr, 'l'},
@@ -38,6 +42,10 @@ const option long_options[] = {
     {"player-tags", no_argument, nullptr, opt_player_tags},
     {"chunk-bytes", required_argument, nullptr, opt_chunk_bytes},
     {"recover", no_argument, nullptr, opt_recover},
+    {"compress", required_argument, nullptr, 'z'},
+    {"only", required_argument, nullptr, opt_only},
+    {"progress", no_argument, nullptr, opt_progress},
+    {"no-progress", no_argument, nullptr, opt_no_progress},
     {"sync", no_argument, nullptr, opt_sync},
     {"fail-write", required_argument, nullptr, opt_fail_write},
     {"fail-read", required_argument, nullptr, opt_fail_read},
@@ -60,6 +68,21 @@ std::string shown_option(const char* const* argv, int next) {
 }
 
 }  // namespace
+
+bool read_output_names(std::string_view text, std::uint8_t& bits) {
+    bits = 0;
+    while (true) {
+        const std::size_t comma = text.find(',');
+        const std::string_view name = text.substr(0, comma);
+        std::size_t i = 0;
+        while (i < output_count && output_file_names[i] != std::string(name) + ".pgn")
+            ++i;
+        if (i == output_count) return false;
+        bits = static_cast<std::uint8_t>(bits | (1u << i));
+        if (comma == std::string_view::npos) return true;
+        text.remove_prefix(comma + 1);
+    }
+}
 
 std::optional<run_options> parse_options(int argc, const char* const* argv, std::string& error) {
     run_options options;
@@ -104,6 +127,21 @@ std::optional<run_options> parse_options(int argc, const char* const* argv, std:
                 break;
             case opt_sync:
                 options.sync = true;
+                break;
+            case 'z':
+                options.compress = optarg;
+                break;
+            case opt_only:
+                if (!read_output_names(optarg, options.only)) {
+                    error = std::string(msg_bad_only) + optarg + std::string(msg_name_end) + see_help;
+                    return std::nullopt;
+                }
+                break;
+            case opt_progress:
+                options.progress = 1;
+                break;
+            case opt_no_progress:
+                options.progress = -1;
                 break;
             case opt_fail_write:
             case opt_fail_read:

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,11 @@ struct run_options {
     bool version = false;
     bool check_lists = false;
     bool player_tags = false;
-    bool recover = false;         // put the outputs back after a run that was killed, and sort nothing
+    bool recover = false;
+    // Progress: 0 as standard error decides (a terminal shows it), 1 forced on, -1 forced off.
+    int progress = 0;
+    std::string compress;  // "FORMAT[:LEVEL]" for compressed outputs, empty for plain ones
+    std::uint8_t only = 0;  // a bit per output (1 << output_role) to write; 0: all five         // put the outputs back after a run that was killed, and sort nothing
     bool sync = false;            // sync the outputs to the disk before the run's journal is removed
     unsigned threads = 0;         // 0: one per core
     std::size_t chunk_bytes = 0;  // 0: the default; a hidden option for tests
@@ -28,6 +33,10 @@ struct run_options {
     std::uint64_t fail_write = 0;
     std::uint64_t fail_read = 0;
 };
+
+// Reads the comma-separated output names of --only ("comp_vs_comp,advanced") into a bit per output.
+// False when a name is not one of the five.
+bool read_output_names(std::string_view text, std::uint8_t& bits);
 
 // The most threads that --threads accepts: far more than any machine has cores to sort with.
 inline constexpr unsigned max_threads = 256;

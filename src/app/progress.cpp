@@ -1,6 +1,9 @@
 #include "app/progress.hpp"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include <string>
 
@@ -11,7 +14,7 @@ namespace {
 
 constexpr auto redraw_interval = std::chrono::milliseconds(250);
 constexpr double bytes_per_megabyte = 1e6;
-constexpr std::string_view erase_line = "\r\x1b[K";
+constexpr unsigned default_width = 80;  // when the stream is no terminal (progress forced on)
 
 double megabytes_per_second(std::uint64_t bytes, double seconds) {
     return seconds > 0 ? static_cast<double>(bytes) / bytes_per_megabyte / seconds : 0.0;
@@ -19,11 +22,12 @@ double megabytes_per_second(std::uint64_t bytes, double seconds) {
 
 }  // namespace
 
-progress_meter start_progress(std::FILE* stream, bool wanted) {
+progress_meter start_progress(std::FILE* stream, console& con, bool wanted, bool forced) {
     progress_meter meter;
+    meter.con = &con;
     meter.started = std::chrono::steady_clock::now();
     meter.last_shown = meter.started;
-    if (wanted && stream != nullptr && ::isatty(::fileno(stream)) == 1) meter.stream = stream;
+    if (wanted && stream != nullptr && (forced || ::isatty(::fileno(stream)) == 1)) meter.stream = stream;
     return meter;
 }
 
@@ -31,23 +35,45 @@ double elapsed_seconds(const progress_meter& meter) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - meter.started).count();
 }
 
-void show_progress(progress_meter& meter, std::uint64_t bytes_done) {
+unsigned terminal_width(std::FILE* stream) {
+    winsize size{};
+    if (::ioctl(::fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+    return default_width;
+}
+
+std::string progress_line(std::uint64_t bytes_done, double seconds, std::uint64_t raw_done, std::uint64_t raw_total,
+                          unsigned width) {
+    char line[256];
+    int n;
+    const double done_mb = static_cast<double>(bytes_done) / bytes_per_megabyte;
+    const double speed = megabytes_per_second(bytes_done, seconds);
+    if (raw_total > 0 && raw_done <= raw_total) {
+        const double share = static_cast<double>(raw_done) / static_cast<double>(raw_total);
+        const double left = share > 0 ? seconds * (1 - share) / share : 0;
+        n = std::snprintf(line, sizeof line, "%3.0f%% %.1f MB sorted, %.1f MB/s, %.1f s, %.0f s left", share * 100,
+                          done_mb, speed, seconds, left);
+    } else {
+        n = std::snprintf(line, sizeof line, "%.1f MB sorted, %.1f MB/s, %.1f s", done_mb, speed, seconds);
+    }
+    std::string text(line, n < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(n), sizeof line - 1));
+    // One column short of the width, so that the cursor never wraps to a new line.
+    if (width > 0 && text.size() >= width) text.resize(width - 1);
+    return text;
+}
+
+void show_progress(progress_meter& meter, std::uint64_t bytes_done, std::uint64_t raw_done, std::uint64_t raw_total) {
     if (meter.stream == nullptr) return;
     const auto now = std::chrono::steady_clock::now();
     if (now - meter.last_shown < redraw_interval) return;
     meter.last_shown = now;
-    const double seconds = elapsed_seconds(meter);
-    std::fprintf(meter.stream, "%s%.1f MB sorted, %.1f MB/s, %.1f s", erase_line.data(),
-                 static_cast<double>(bytes_done) / bytes_per_megabyte,
-                 megabytes_per_second(bytes_done, seconds), seconds);
-    std::fflush(meter.stream);
+    show_status(*meter.con, meter.stream,
+                progress_line(bytes_done, elapsed_seconds(meter), raw_done, raw_total, terminal_width(meter.stream)));
     meter.shown = true;
 }
 
 void end_progress(progress_meter& meter) {
     if (meter.stream == nullptr || !meter.shown) return;
-    std::fputs(erase_line.data(), meter.stream);
-    std::fflush(meter.stream);
+    clear_status(*meter.con);
 }
 
 void print_summary(console& con, const outputs& outs, const run_counts& counts, double seconds,
@@ -56,9 +82,12 @@ void print_summary(console& con, const outputs& outs, const run_counts& counts, 
     std::uint64_t games = 0;
     for (std::size_t i = 0; i < output_count; ++i) {
         games += counts.games[i];
-        std::snprintf(line, sizeof line, "%-34s %10llu games %14llu bytes", outs.channels[i].path.c_str(),
+        // A dropped output is shown by its file name, with what it would have received.
+        const bool dropped = outs.channels[i].path.empty();
+        const std::string shown = dropped ? std::string(output_file_names[i]) : outs.channels[i].path;
+        std::snprintf(line, sizeof line, "%-34s %10llu games %14llu bytes%s", shown.c_str(),
                       static_cast<unsigned long long>(counts.games[i]),
-                      static_cast<unsigned long long>(counts.bytes[i]));
+                      static_cast<unsigned long long>(counts.bytes[i]), dropped ? " dropped" : "");
         print_line(con, line);
     }
     std::snprintf(line, sizeof line, "%-34s %10llu games %14llu bytes read in %.2f s (%.1f MB/s)", "total",

@@ -1,6 +1,9 @@
 #include "app/run.hpp"
 
+#include <unistd.h>
+
 #include <array>
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,6 +16,7 @@
 #include "app/options.hpp"
 #include "app/progress.hpp"
 #include "app/signals.hpp"
+#include "io/encoder.hpp"
 #include "io/input.hpp"
 #include "io/outputs.hpp"
 #include "io/stop_signal.hpp"
@@ -49,10 +53,30 @@ bool open_inputs(const run_options& options, std::vector<input_stream>& inputs, 
     return true;
 }
 
+// The file name of each output in the output directory: with the compressed format's suffix, and empty
+// for an output that --only leaves out.
+std::array<std::string, output_count> output_names_of(const run_options& options, const compress_setting& setting) {
+    std::array<std::string, output_count> names;
+    for (std::size_t i = 0; i < output_count; ++i) {
+        if (options.only != 0 && (options.only & (1u << i)) == 0) continue;
+        names[i] = std::string(output_file_names[i]) + std::string(compressed_suffix(setting.format));
+    }
+    return names;
+}
+
+std::array<std::string, output_count> paths_of(const run_options& options,
+                                               const std::array<std::string, output_count>& names) {
+    std::array<std::string, output_count> paths;
+    for (std::size_t i = 0; i < output_count; ++i) {
+        if (!names[i].empty()) paths[i] = join_path(options.output_dir, names[i]);
+    }
+    return paths;
+}
+
 // Refuses a run that would append to a file it reads, or write its report over one: re-sorting an output
 // in place would read what it appends and never end.
-bool check_distinct_files(const std::vector<input_stream>& inputs, const run_options& options, console& con) {
-    const std::array<std::string, output_count> outputs = output_paths(options.output_dir);
+bool check_distinct_files(const std::vector<input_stream>& inputs, const run_options& options,
+                          const std::array<std::string, output_count>& outputs, console& con) {
     std::array<file_identity, output_count> output_ids;
     for (std::size_t i = 0; i < output_count; ++i)
         output_ids[i] = identity_of_path(outputs[i]);
@@ -82,21 +106,37 @@ bool check_distinct_files(const std::vector<input_stream>& inputs, const run_opt
     return true;
 }
 
+// True when none of the twelve list files is in the working directory: a first run after installing.
+bool no_list_files_here() {
+    for (const list_file& file : list_files) {
+        if (::access(std::string(file.path).c_str(), F_OK) == 0) return false;
+    }
+    return true;
+}
+
 unsigned default_threads() {
     const unsigned cores = std::thread::hardware_concurrency();
     return cores == 0 ? 1 : cores;
 }
 
 int sort_run(const run_options& options, const name_lists& lists, console& con, std::FILE* status) {
+    compress_setting setting;
+    if (!options.compress.empty() && !parse_compress_setting(options.compress, setting)) {
+        print_line(con, msg_bad_compress, options.compress, std::string(msg_name_end) + std::string(msg_see_help));
+        return status_failed;
+    }
+    const std::array<std::string, output_count> names = output_names_of(options, setting);
+    const std::array<std::string, output_count> paths = paths_of(options, names);
     std::vector<input_stream> inputs;
     if (!open_inputs(options, inputs, con)) return status_failed;
-    if (!check_distinct_files(inputs, options, con)) return status_failed;
+    if (!check_distinct_files(inputs, options, paths, con)) return status_failed;
+    const unsigned threads = options.threads != 0 ? options.threads : default_threads();
 
     stop_signal stop;
     open_stop_signal(stop);
     watch_signals(stop);
     run_guard guard;
-    if (!begin_guarded_run(guard, options, con)) {
+    if (!begin_guarded_run(guard, options, names, con)) {
         unwatch_signals();
         close_stop_signal(stop);
         return status_failed;
@@ -104,25 +144,39 @@ int sort_run(const run_options& options, const name_lists& lists, console& con, 
 
     explain_report report;
     const bool explaining = !options.explain_path.empty();
-    bool opened = !explaining || open_explain_report(report, guard.report_temp, options.explain_path, con);
+    bool opened = !explaining || open_explain_report(report, guard.report_temp, options.explain_path, con, options.inputs);
     outputs outs;
     outs.fail_at_write = options.fail_write;
-    const std::array<std::string, output_count> paths = output_paths(options.output_dir);
-    opened = opened && open_outputs(outs, paths, con);
+    opened = opened && open_outputs(outs, paths, con, setting, threads);
 
     bool sorted = false;
-    progress_meter meter = start_progress(status, !options.quiet);
+    progress_meter meter = start_progress(status, con, !options.quiet && options.progress >= 0, options.progress > 0);
+    // The share done counts the bytes read from the files (compressed ones for a compressed input), when
+    // every input is a file whose size is known.
+    std::uint64_t raw_total = 0;
+    for (const input_stream& input : inputs) {
+        if (input.size == 0) {
+            raw_total = 0;
+            break;
+        }
+        raw_total += input.size;
+    }
     run_counts counts;
     if (opened) {
         sort_settings settings;
         settings.classify.player_tags = options.player_tags;
         settings.explain = explaining;
         pipeline_settings pipeline;
-        pipeline.threads = options.threads != 0 ? options.threads : default_threads();
+        pipeline.threads = threads;
         if (options.chunk_bytes != 0) pipeline.chunk_bytes = options.chunk_bytes;
         pipeline.stop = &stop;
-        sorted = sort_inputs(inputs, lists, settings, pipeline, outs, con, explaining ? &report : nullptr,
-                             counts, [&](const run_counts& now) { show_progress(meter, now.input_bytes); });
+        sorted = sort_inputs(inputs, lists, settings, pipeline, outs, con, explaining ? &report : nullptr, counts,
+                             [&](const run_counts& now) {
+                                 std::uint64_t raw_done = 0;
+                                 for (const input_stream& input : inputs)
+                                     raw_done += input.consumed->load(std::memory_order_relaxed);
+                                 show_progress(meter, now.input_bytes, raw_done, raw_total);
+                             });
     }
     end_progress(meter);
     inputs.clear();  // stops any decoding thread before the stop signal goes
@@ -181,7 +235,13 @@ int run(int argc, const char* const* argv, console& con, std::FILE* status) {
     }
     // The lists are large, so they live on the heap rather than the stack.
     const auto lists = std::make_unique<name_lists>();
-    if (!load_name_lists(*lists, options.lists_dir, options.quiet, con)) return status_failed;
+    if (!load_name_lists(*lists, options.lists_dir, options.quiet, con)) {
+        if (options.lists_dir.empty() && no_list_files_here()) {
+            const std::string installed = lists_dir_to_suggest(argc > 0 ? argv[0] : "gamesieve");
+            print_line(con, msg_no_lists_here, installed, std::string(msg_no_lists_here_end) + installed);
+        }
+        return status_failed;
+    }
     return sort_run(options, *lists, con, status);
 }
 

@@ -31,6 +31,7 @@ ssize_t read_raw(input_stream& input, char* buffer, std::size_t capacity) {
     if (input.may_block && !wait_for_input(input.fd, input.wake_fd)) return -1;
     const ssize_t got = read_some(input.fd, buffer, capacity);
     if (got == 0) input.raw_ended = true;
+    if (got > 0) input.consumed->fetch_add(static_cast<std::uint64_t>(got), std::memory_order_relaxed);
     return got;
 }
 
@@ -41,6 +42,12 @@ ssize_t read_raw_source(void* context, char* buffer, std::size_t capacity) {
 bool may_block(int fd) {
     struct stat info {};
     return ::fstat(fd, &info) != 0 || !(S_ISREG(info.st_mode) || S_ISBLK(info.st_mode));
+}
+
+std::uint64_t regular_size(int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return 0;
+    return static_cast<std::uint64_t>(info.st_size);
 }
 
 // Makes the decompressor and its thread at the first read, so that many inputs opened at once cost
@@ -76,6 +83,9 @@ open_result open_input(input_stream& input, const std::string& path) {
         input.owns_fd = true;
     }
     input.may_block = may_block(input.fd);
+    input.size = regular_size(input.fd);
+    if (!input.consumed) input.consumed = std::make_unique<std::atomic<std::uint64_t>>(0);
+    input.consumed->store(0);
     input.raw_ended = false;
     input.reads = 0;
     input.head = std::make_unique<char[]>(format_head_size);
@@ -92,6 +102,7 @@ open_result open_input(input_stream& input, const std::string& path) {
             break;
         }
         input.head_size += static_cast<std::size_t>(got);
+        input.consumed->fetch_add(static_cast<std::uint64_t>(got), std::memory_order_relaxed);
     }
     input.format = detect_compression(std::string_view(input.head.get(), input.head_size));
     return open_result::ok;

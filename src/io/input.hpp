@@ -9,6 +9,7 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -41,6 +42,10 @@ struct input_stream {
     int wake_fd = -1;                   // what a blocking read polls beside fd
     const stop_signal* stop = nullptr;  // the run's, when set
     bool raw_ended = false;             // a read of fd gave its end: it is never read again
+    std::uint64_t size = 0;             // the file's size when it is a regular file, 0 otherwise
+    // The bytes read from the file so far (compressed ones, for a compressed input), for progress; read by
+    // another thread than the one that counts them.
+    std::unique_ptr<std::atomic<std::uint64_t>> consumed = std::make_unique<std::atomic<std::uint64_t>>(0);
     bool failed = false;                // a read or decompression error happened
     std::uint64_t reads = 0;
     std::uint64_t fail_at_read = 0;  // for tests: the read_input with this number (from 1) fails

@@ -78,9 +78,10 @@ long long regular_size(const std::string& path) {
 
 }  // namespace
 
-run_journal journal_of(std::string_view dir, std::span<const std::string_view> names) {
+run_journal journal_of(std::string_view dir, std::span<const std::string> names) {
     run_journal journal;
-    for (std::string_view name : names) {
+    for (const std::string& name : names) {
+        if (name.empty()) continue;
         journal_output out;
         out.name.assign(name);
         struct stat info {};

@@ -35,8 +35,8 @@ struct run_journal {
     std::string report;  // the path of the report being written, or empty
 };
 
-// What each named output in dir is now.
-run_journal journal_of(std::string_view dir, std::span<const std::string_view> names);
+// What each named output in dir is now (an empty name is skipped).
+run_journal journal_of(std::string_view dir, std::span<const std::string> names);
 
 // Writes the journal into dir (dir_fd: its open descriptor, for syncing). False when it cannot be
 // written; then no journal is left.

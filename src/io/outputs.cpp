@@ -9,6 +9,8 @@
 namespace gs {
 namespace {
 
+constexpr std::size_t packed_block = std::size_t{1} << 20;
+
 void report_failure(output_channel& channel, console& con) {
     if (channel.failed) return;
     channel.failed = true;
@@ -58,9 +60,11 @@ bool sync_outputs(outputs& outs, console& con) {
     return ok;
 }
 
-bool open_outputs(outputs& outs, std::span<const std::string> paths, console& con) {
+bool open_outputs(outputs& outs, std::span<const std::string> paths, console& con,
+                  const compress_setting& setting, unsigned threads) {
     std::vector<int> fds(paths.size(), -1);
     for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (paths[i].empty()) continue;
         fds[i] = open_output(paths[i]);
         if (fds[i] == -1) {
             print_line(con, msg_cannot_create, paths[i], msg_name_end);
@@ -69,16 +73,34 @@ bool open_outputs(outputs& outs, std::span<const std::string> paths, console& co
             return false;
         }
     }
-    outs.channels.assign(paths.size(), {});
-    for (std::size_t i = 0; i < paths.size(); ++i)
-        outs.channels[i] = {paths[i], fds[i], false};
+    outs.channels.clear();
+    outs.channels.resize(paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        output_channel& channel = outs.channels[i];
+        channel.path = paths[i];
+        channel.fd = fds[i];
+        if (setting.format != compression::none && fds[i] >= 0) {
+            channel.encoder = make_encoder(setting, threads);
+            if (!channel.encoder) {
+                print_line(con, msg_cannot_create, paths[i], msg_name_end);
+                for (int fd : fds) {
+                    if (fd >= 0) ::close(fd);
+                }
+                outs.channels.clear();
+                return false;
+            }
+        }
+    }
     return true;
 }
 
 void attach_outputs(outputs& outs, std::span<const int> fds, std::span<const std::string_view> names) {
-    outs.channels.assign(fds.size(), {});
-    for (std::size_t i = 0; i < fds.size(); ++i)
-        outs.channels[i] = {std::string(names[i]), fds[i], false};
+    outs.channels.clear();
+    outs.channels.resize(fds.size());
+    for (std::size_t i = 0; i < fds.size(); ++i) {
+        outs.channels[i].path = std::string(names[i]);
+        outs.channels[i].fd = fds[i];
+    }
 }
 
 bool write_output(outputs& outs, std::size_t index, std::string_view bytes, console& con) {
@@ -88,6 +110,7 @@ bool write_output(outputs& outs, std::size_t index, std::string_view bytes, cons
 
 bool write_output(outputs& outs, std::size_t index, std::span<iovec> pieces, console& con) {
     output_channel& channel = outs.channels[index];
+    if (channel.fd < 0 && !channel.failed) return true;  // a dropped output
     if (channel.failed) return false;
     if (++outs.writes == outs.fail_at_write) {
         // A disk that fills in the middle of a write: half of the first piece arrives.
@@ -96,6 +119,16 @@ bool write_output(outputs& outs, std::size_t index, std::span<iovec> pieces, con
                       std::string_view(static_cast<const char*>(pieces[0].iov_base), pieces[0].iov_len / 2));
         report_failure(channel, con);
         return false;
+    }
+    if (channel.encoder) {
+        // Compressed bytes gather until there is a large block to write.
+        if (!encode(*channel.encoder, pieces, channel.packed) ||
+            (channel.packed.size() >= packed_block && !write_all(channel.fd, channel.packed))) {
+            report_failure(channel, con);
+            return false;
+        }
+        if (channel.packed.size() >= packed_block) channel.packed.clear();
+        return true;
     }
     if (!write_all(channel.fd, pieces)) {
         report_failure(channel, con);
@@ -107,6 +140,12 @@ bool write_output(outputs& outs, std::size_t index, std::span<iovec> pieces, con
 bool close_outputs(outputs& outs, console& con) {
     bool ok = true;
     for (output_channel& channel : outs.channels) {
+        if (channel.encoder && channel.fd >= 0 && !channel.failed &&
+            (!finish_encoding(*channel.encoder, channel.packed) || !write_all(channel.fd, channel.packed))) {
+            report_failure(channel, con);
+        }
+        channel.encoder.reset();
+        channel.packed.clear();
         if (channel.fd >= 0 && ::close(channel.fd) != 0) report_failure(channel, con);
         channel.fd = -1;
         if (channel.failed) ok = false;

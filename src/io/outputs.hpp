@@ -16,14 +16,17 @@
 #include <string_view>
 #include <vector>
 
+#include "io/encoder.hpp"
 #include "text/console.hpp"
 
 namespace gs {
 
 struct output_channel {
-    std::string path;  // as opened and shown in messages
+    std::string path;  // as opened and shown in messages; empty for an output that is dropped
     int fd = -1;
     bool failed = false;  // a write or close failed and was reported
+    encoder_ptr encoder;  // for a compressed output
+    std::string packed;   // compressed bytes not yet written
 };
 
 struct outputs {
@@ -32,10 +35,13 @@ struct outputs {
     std::uint64_t fail_at_write = 0;  // for tests: the write with this number (from 1) fails part-way
 };
 
-// Opens the files at paths, in order. A FIFO is opened without waiting for a reader, so that one without
-// a reader is an error rather than a hang. On failure prints "Error: During creating or opening file
-// '<path>'", closes what it opened and returns false (the caller removes the files it created).
-bool open_outputs(outputs& outs, std::span<const std::string> paths, console& con);
+// Opens the files at paths, in order; an empty path stands for an output whose games are dropped, which
+// is neither created nor touched. A FIFO is opened without waiting for a reader, so that one without a
+// reader is an error rather than a hang. With a setting other than none, every output is compressed (zstd
+// and xz with up to threads worker threads each). On failure prints "Error: During creating or opening
+// file '<path>'", closes what it opened and returns false (the caller removes the files it created).
+bool open_outputs(outputs& outs, std::span<const std::string> paths, console& con,
+                  const compress_setting& setting = {}, unsigned threads = 1);
 
 // The first two paths that name one file (by device and inode, so links are caught), if any.
 struct same_pair {
@@ -60,8 +66,8 @@ bool write_output(outputs& outs, std::size_t index, std::string_view bytes, cons
 // False when that output has failed, now or before.
 bool write_output(outputs& outs, std::size_t index, std::span<iovec> pieces, console& con);
 
-// Closes every output in order, also after a failure of one of them. False when any output failed, now
-// or before.
+// Ends every compressed output's frame, writes what is left and closes every output in order, also after
+// a failure of one of them. False when any output failed, now or before.
 bool close_outputs(outputs& outs, console& con);
 
 }  // namespace gs

@@ -59,7 +59,8 @@ bool add_checked(const list_file& file, std::string& line, name_list& scratch, s
     char* printed = nullptr;
     std::size_t size = 0;
     std::FILE* capture = ::open_memstream(&printed, &size);
-    console con{capture};
+    console con;
+    con.stream = capture;
     const bool added =
         file.word_mode ? add_word_entries(line, scratch, con) : add_pattern_entry(line, scratch, con);
     if (capture != nullptr) std::fclose(capture);

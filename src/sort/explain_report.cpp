@@ -6,8 +6,10 @@
 namespace gs {
 namespace {
 
+constexpr std::string_view numbering_columns = "game\tline\t";
+constexpr std::string_view input_column = "input\t";
 constexpr std::string_view explain_columns =
-    "game\tline\twhite\tblack\twhite_kind\twhite_decided_by\tblack_kind\tblack_decided_by\toutput\n";
+    "white\tblack\twhite_kind\twhite_decided_by\tblack_kind\tblack_decided_by\toutput\n";
 
 void append_cell(std::string& out, std::string_view text) {
     for (char c : text)
@@ -21,12 +23,18 @@ void report_failure(explain_report& report, console& con) {
 }
 
 bool write_lines(std::FILE* file, const explained_chunk& chunk, std::uint64_t games_before,
-                 std::uint64_t lines_before) {
+                 std::uint64_t lines_before, const std::string* input) {
     for (const explained_game& g : chunk.games) {
         const std::string_view text(chunk.text.data() + g.text_at, g.text_size);
         if (std::fprintf(file, "%llu\t%llu\t", static_cast<unsigned long long>(games_before + g.game),
                          static_cast<unsigned long long>(lines_before + g.line)) < 0) {
             return false;
+        }
+        if (input != nullptr) {
+            std::string cell;
+            append_cell(cell, *input);
+            cell.push_back('\t');
+            if (std::fwrite(cell.data(), 1, cell.size(), file) != cell.size()) return false;
         }
         if (std::fwrite(text.data(), 1, text.size(), file) != text.size()) return false;
     }
@@ -63,16 +71,19 @@ void explain_game(const game_header& header, const game_verdict& verdict, const 
 }
 
 bool open_explain_report(explain_report& report, const std::string& write_path, const std::string& path,
-                         console& con) {
+                         console& con, const std::vector<std::string>& inputs) {
     report = explain_report{};
     report.path = path;
+    if (inputs.size() > 1) report.inputs = inputs;
     report.file = std::fopen(write_path.c_str(), "w");
     if (report.file == nullptr) {
         print_line(con, msg_cannot_create, path, msg_name_end);
         return false;
     }
-    if (std::fwrite(explain_columns.data(), 1, explain_columns.size(), report.file) != explain_columns.size())
-        report_failure(report, con);
+    std::string columns(numbering_columns);
+    if (!report.inputs.empty()) columns.append(input_column);
+    columns.append(explain_columns);
+    if (std::fwrite(columns.data(), 1, columns.size(), report.file) != columns.size()) report_failure(report, con);
     return true;
 }
 
@@ -82,7 +93,8 @@ bool write_explained(explain_report& report, const explained_chunk& chunk, std::
         report.current_input = input;
         report.lines_before = 0;
     }
-    if (!report.failed && !write_lines(report.file, chunk, report.games_written, report.lines_before))
+    const std::string* shown = report.inputs.empty() ? nullptr : &report.inputs[input];
+    if (!report.failed && !write_lines(report.file, chunk, report.games_written, report.lines_before, shown))
         report_failure(report, con);
     report.games_written += games;
     report.lines_before += lines;

@@ -51,13 +51,15 @@ struct explain_report {
     std::uint64_t games_written = 0;
     std::uint64_t lines_before = 0;  // lines of the current input before the chunk being written
     std::size_t current_input = 0;
+    // With several inputs, a column after the line names the input of each game.
+    std::vector<std::string> inputs;
 };
 
 // Creates (or empties) the file at write_path for the report that is to be at path (messages name path)
 // and writes its first line, naming the columns. False after "Error: During creating or opening file
-// '<path>'".
+// '<path>'". With more than one input, the report gains an "input" column after "line".
 bool open_explain_report(explain_report& report, const std::string& write_path, const std::string& path,
-                         console& con);
+                         console& con, const std::vector<std::string>& inputs = {});
 
 // Writes the lines of a chunk of the given input, which holds lines lines and games games, numbering
 // them on from the chunks before it (lines count again from 1 in each input). False, after "Error:

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 namespace gs {
@@ -15,7 +16,18 @@ struct console {
     std::FILE* stream = stdout;  // null for a console that discards what it is given
     bool failed = false;         // set by the first write or flush that failed, and never cleared
     bool closed = false;         // the reader went away: what follows is dropped
+    // A status line (progress) shown on a terminal: erased before every message and drawn again after
+    // it, so that a message never lands glued to it.
+    std::FILE* status = nullptr;
+    std::string status_line;
+    bool status_shown = false;
 };
+
+// Shows line as the status line on stream (replacing the one shown).
+void show_status(console& con, std::FILE* stream, std::string_view line);
+
+// Erases the status line, for good.
+void clear_status(console& con);
 
 // Writes the pieces one after the other, then a newline, and flushes.
 void print_line(console& con, std::string_view first, std::string_view second = {},

@@ -44,6 +44,13 @@ inline constexpr std::string_view msg_needs_value = "' needs a value";
 inline constexpr std::string_view msg_unknown_option = "Error: unknown option '";
 inline constexpr std::string_view msg_bad_count =
     "Error: --fail-write and --fail-read need a positive number";
+inline constexpr std::string_view msg_bad_only =
+    "Error: --only takes names among comp_vs_comp, comp_vs_human, comp_vs_rest, advanced and rest_vs_rest, "
+    "not '";
+inline constexpr std::string_view msg_bad_compress =
+    "Error: --compress takes zstd, gzip, xz or bzip2, with an optional level (zstd:19), not '";
+inline constexpr std::string_view msg_no_lists_here = "No list files in the working directory: the lists installed with gamesieve are in ";
+inline constexpr std::string_view msg_no_lists_here_end = "; use them with --lists ";
 inline constexpr std::string_view msg_too_many_threads = "Error: --threads takes at most ";
 inline constexpr std::string_view msg_check_lists_inputs =
     "Error: --check-lists checks the lists and sorts nothing; leave out the input files";
