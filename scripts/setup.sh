@@ -38,6 +38,8 @@ if $want_test; then
     ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || missing+=(libclang-rt-dev)
     command -v man >/dev/null || missing+=(man-db)
     command -v clang-format >/dev/null || missing+=(clang-format)
+    command -v dpkg-shlibdeps >/dev/null || missing+=(dpkg-dev)
+    command -v lintian >/dev/null || missing+=(lintian)
 fi
 if $want_bench; then
     [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)

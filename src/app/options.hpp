@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <string_view>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace gs {
@@ -24,10 +24,11 @@ struct run_options {
     bool recover = false;
     // Progress: 0 as standard error decides (a terminal shows it), 1 forced on, -1 forced off.
     int progress = 0;
-    std::string compress;  // "FORMAT[:LEVEL]" for compressed outputs, empty for plain ones
-    std::uint8_t only = 0;  // a bit per output (1 << output_role) to write; 0: all five         // put the outputs back after a run that was killed, and sort nothing
-    bool sync = false;            // sync the outputs to the disk before the run's journal is removed
-    unsigned threads = 0;         // 0: one per core
+    std::string compress;   // "FORMAT[:LEVEL]" for compressed outputs, empty for plain ones
+    std::uint8_t only = 0;  // a bit per output (1 << output_role) to write; 0: all five         // put the
+                            // outputs back after a run that was killed, and sort nothing
+    bool sync = false;      // sync the outputs to the disk before the run's journal is removed
+    unsigned threads = 0;   // 0: one per core
     std::size_t chunk_bytes = 0;  // 0: the default; a hidden option for tests
     // Hidden options for tests: the n-th write of an output, or the n-th read of an input, fails (0: none).
     std::uint64_t fail_write = 0;

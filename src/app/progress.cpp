@@ -41,8 +41,8 @@ unsigned terminal_width(std::FILE* stream) {
     return default_width;
 }
 
-std::string progress_line(std::uint64_t bytes_done, double seconds, std::uint64_t raw_done, std::uint64_t raw_total,
-                          unsigned width) {
+std::string progress_line(std::uint64_t bytes_done, double seconds, std::uint64_t raw_done,
+                          std::uint64_t raw_total, unsigned width) {
     char line[256];
     int n;
     const double done_mb = static_cast<double>(bytes_done) / bytes_per_megabyte;
@@ -50,8 +50,8 @@ std::string progress_line(std::uint64_t bytes_done, double seconds, std::uint64_
     if (raw_total > 0 && raw_done <= raw_total) {
         const double share = static_cast<double>(raw_done) / static_cast<double>(raw_total);
         const double left = share > 0 ? seconds * (1 - share) / share : 0;
-        n = std::snprintf(line, sizeof line, "%3.0f%% %.1f MB sorted, %.1f MB/s, %.1f s, %.0f s left", share * 100,
-                          done_mb, speed, seconds, left);
+        n = std::snprintf(line, sizeof line, "%3.0f%% %.1f MB sorted, %.1f MB/s, %.1f s, %.0f s left",
+                          share * 100, done_mb, speed, seconds, left);
     } else {
         n = std::snprintf(line, sizeof line, "%.1f MB sorted, %.1f MB/s, %.1f s", done_mb, speed, seconds);
     }
@@ -61,13 +61,15 @@ std::string progress_line(std::uint64_t bytes_done, double seconds, std::uint64_
     return text;
 }
 
-void show_progress(progress_meter& meter, std::uint64_t bytes_done, std::uint64_t raw_done, std::uint64_t raw_total) {
+void show_progress(progress_meter& meter, std::uint64_t bytes_done, std::uint64_t raw_done,
+                   std::uint64_t raw_total) {
     if (meter.stream == nullptr) return;
     const auto now = std::chrono::steady_clock::now();
     if (now - meter.last_shown < redraw_interval) return;
     meter.last_shown = now;
-    show_status(*meter.con, meter.stream,
-                progress_line(bytes_done, elapsed_seconds(meter), raw_done, raw_total, terminal_width(meter.stream)));
+    show_status(
+        *meter.con, meter.stream,
+        progress_line(bytes_done, elapsed_seconds(meter), raw_done, raw_total, terminal_width(meter.stream)));
     meter.shown = true;
 }
 

@@ -6,7 +6,6 @@
 #pragma once
 
 #include <chrono>
-#include <string>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -32,11 +31,12 @@ progress_meter start_progress(std::FILE* stream, console& con, bool wanted, bool
 // The progress line: with a known total of input bytes (raw_total, compressed bytes for a compressed
 // input, 0 when unknown), the share done and the time left beside the PGN bytes sorted, MB/s and the time;
 // never width columns or more, so that it never wraps.
-std::string progress_line(std::uint64_t bytes_done, double seconds, std::uint64_t raw_done, std::uint64_t raw_total,
-                          unsigned width);
+std::string progress_line(std::uint64_t bytes_done, double seconds, std::uint64_t raw_done,
+                          std::uint64_t raw_total, unsigned width);
 
 // Redraws the line, at most four times a second.
-void show_progress(progress_meter& meter, std::uint64_t bytes_done, std::uint64_t raw_done, std::uint64_t raw_total);
+void show_progress(progress_meter& meter, std::uint64_t bytes_done, std::uint64_t raw_done,
+                   std::uint64_t raw_total);
 void end_progress(progress_meter& meter);
 double elapsed_seconds(const progress_meter& meter);
 

@@ -55,7 +55,8 @@ bool open_inputs(const run_options& options, std::vector<input_stream>& inputs, 
 
 // The file name of each output in the output directory: with the compressed format's suffix, and empty
 // for an output that --only leaves out.
-std::array<std::string, output_count> output_names_of(const run_options& options, const compress_setting& setting) {
+std::array<std::string, output_count> output_names_of(const run_options& options,
+                                                      const compress_setting& setting) {
     std::array<std::string, output_count> names;
     for (std::size_t i = 0; i < output_count; ++i) {
         if (options.only != 0 && (options.only & (1u << i)) == 0) continue;
@@ -122,7 +123,8 @@ unsigned default_threads() {
 int sort_run(const run_options& options, const name_lists& lists, console& con, std::FILE* status) {
     compress_setting setting;
     if (!options.compress.empty() && !parse_compress_setting(options.compress, setting)) {
-        print_line(con, msg_bad_compress, options.compress, std::string(msg_name_end) + std::string(msg_see_help));
+        print_line(con, msg_bad_compress, options.compress,
+                   std::string(msg_name_end) + std::string(msg_see_help));
         return status_failed;
     }
     const std::array<std::string, output_count> names = output_names_of(options, setting);
@@ -144,13 +146,15 @@ int sort_run(const run_options& options, const name_lists& lists, console& con, 
 
     explain_report report;
     const bool explaining = !options.explain_path.empty();
-    bool opened = !explaining || open_explain_report(report, guard.report_temp, options.explain_path, con, options.inputs);
+    bool opened = !explaining ||
+                  open_explain_report(report, guard.report_temp, options.explain_path, con, options.inputs);
     outputs outs;
     outs.fail_at_write = options.fail_write;
     opened = opened && open_outputs(outs, paths, con, setting, threads);
 
     bool sorted = false;
-    progress_meter meter = start_progress(status, con, !options.quiet && options.progress >= 0, options.progress > 0);
+    progress_meter meter =
+        start_progress(status, con, !options.quiet && options.progress >= 0, options.progress > 0);
     // The share done counts the bytes read from the files (compressed ones for a compressed input), when
     // every input is a file whose size is known.
     std::uint64_t raw_total = 0;
@@ -170,8 +174,8 @@ int sort_run(const run_options& options, const name_lists& lists, console& con, 
         pipeline.threads = threads;
         if (options.chunk_bytes != 0) pipeline.chunk_bytes = options.chunk_bytes;
         pipeline.stop = &stop;
-        sorted = sort_inputs(inputs, lists, settings, pipeline, outs, con, explaining ? &report : nullptr, counts,
-                             [&](const run_counts& now) {
+        sorted = sort_inputs(inputs, lists, settings, pipeline, outs, con, explaining ? &report : nullptr,
+                             counts, [&](const run_counts& now) {
                                  std::uint64_t raw_done = 0;
                                  for (const input_stream& input : inputs)
                                      raw_done += input.consumed->load(std::memory_order_relaxed);

@@ -96,19 +96,22 @@ encoder_ptr make_encoder(const compress_setting& setting, unsigned threads) {
             if (threads > 1) ZSTD_CCtx_setParameter(e->zstd, ZSTD_c_nbWorkers, static_cast<int>(threads));
             return e;
         case compression::gzip:
-            e->gzip_ready = deflateInit2(&e->gzip, setting.level == 0 ? 6 : setting.level, Z_DEFLATED, 15 + 16, 8,
-                                         Z_DEFAULT_STRATEGY) == Z_OK;
+            e->gzip_ready = deflateInit2(&e->gzip, setting.level == 0 ? 6 : setting.level, Z_DEFLATED,
+                                         15 + 16, 8, Z_DEFAULT_STRATEGY) == Z_OK;
             return e->gzip_ready ? std::move(e) : nullptr;
         case compression::xz: {
             lzma_mt options{};
             options.threads = threads == 0 ? 1 : threads;
-            options.preset = static_cast<std::uint32_t>(setting.level == 0 ? 6 : setting.level < 0 ? 0 : setting.level);
+            options.preset = static_cast<std::uint32_t>(setting.level == 0  ? 6
+                                                        : setting.level < 0 ? 0
+                                                                            : setting.level);
             options.check = LZMA_CHECK_CRC64;
             e->xz_ready = lzma_stream_encoder_mt(&e->xz, &options) == LZMA_OK;
             return e->xz_ready ? std::move(e) : nullptr;
         }
         case compression::bzip2:
-            e->bzip2_ready = BZ2_bzCompressInit(&e->bzip2, setting.level == 0 ? 9 : setting.level, 0, 0) == BZ_OK;
+            e->bzip2_ready =
+                BZ2_bzCompressInit(&e->bzip2, setting.level == 0 ? 9 : setting.level, 0, 0) == BZ_OK;
             return e->bzip2_ready ? std::move(e) : nullptr;
         case compression::none:
             break;
@@ -132,7 +135,8 @@ bool step(encoder& e, const char* in, std::size_t in_size, bool end, std::string
             case compression::zstd: {
                 ZSTD_inBuffer src{in, in_size, 0};
                 ZSTD_outBuffer buffer{dst, out_step, 0};
-                const std::size_t left = ZSTD_compressStream2(e.zstd, &buffer, &src, end ? ZSTD_e_end : ZSTD_e_continue);
+                const std::size_t left =
+                    ZSTD_compressStream2(e.zstd, &buffer, &src, end ? ZSTD_e_end : ZSTD_e_continue);
                 if (ZSTD_isError(left)) return false;
                 made = buffer.pos;
                 taken = src.pos;

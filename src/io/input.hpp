@@ -46,7 +46,7 @@ struct input_stream {
     // The bytes read from the file so far (compressed ones, for a compressed input), for progress; read by
     // another thread than the one that counts them.
     std::unique_ptr<std::atomic<std::uint64_t>> consumed = std::make_unique<std::atomic<std::uint64_t>>(0);
-    bool failed = false;                // a read or decompression error happened
+    bool failed = false;  // a read or decompression error happened
     std::uint64_t reads = 0;
     std::uint64_t fail_at_read = 0;  // for tests: the read_input with this number (from 1) fails
     input_stream();

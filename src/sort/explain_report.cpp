@@ -83,7 +83,8 @@ bool open_explain_report(explain_report& report, const std::string& write_path, 
     std::string columns(numbering_columns);
     if (!report.inputs.empty()) columns.append(input_column);
     columns.append(explain_columns);
-    if (std::fwrite(columns.data(), 1, columns.size(), report.file) != columns.size()) report_failure(report, con);
+    if (std::fwrite(columns.data(), 1, columns.size(), report.file) != columns.size())
+        report_failure(report, con);
     return true;
 }
 

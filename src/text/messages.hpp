@@ -49,7 +49,8 @@ inline constexpr std::string_view msg_bad_only =
     "not '";
 inline constexpr std::string_view msg_bad_compress =
     "Error: --compress takes zstd, gzip, xz or bzip2, with an optional level (zstd:19), not '";
-inline constexpr std::string_view msg_no_lists_here = "No list files in the working directory: the lists installed with gamesieve are in ";
+inline constexpr std::string_view msg_no_lists_here =
+    "No list files in the working directory: the lists installed with gamesieve are in ";
 inline constexpr std::string_view msg_no_lists_here_end = "; use them with --lists ";
 inline constexpr std::string_view msg_too_many_threads = "Error: --threads takes at most ";
 inline constexpr std::string_view msg_check_lists_inputs =

@@ -107,14 +107,17 @@ TEST(Explain, OneLinePerGameWithWhatDecidedEachPlayer) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(
         dir.read("why.tsv"),
-        "game\tline\tinput\twhite\tblack\twhite_kind\twhite_decided_by\tblack_kind\tblack_decided_by\toutput\n"
-        "1\t2\ta.pgn\tDeep Blue\tKasparov, G\tcomputer\tcomputers.cfg: DEEPBLUE*\thuman\thumans.cfg: KASPAROV*\t"
+        "game\tline\tinput\twhite\tblack\twhite_kind\twhite_decided_by\tblack_kind\tblack_decided_"
+        "by\toutput\n"
+        "1\t2\ta.pgn\tDeep Blue\tKasparov, G\tcomputer\tcomputers.cfg: DEEPBLUE*\thuman\thumans.cfg: "
+        "KASPAROV*\t"
         "comp_vs_human.pgn\n"
         "2\t7\ta.pgn\tGenius\tBye\tcomputer\topponent rule: comp_events.cfg: *Aegon*\tcomputer\t"
         "opponent rule: comp_events.cfg: *Aegon*\tcomp_vs_comp.pgn\n"
         "3\t13\ta.pgn\tFritz {2650}\tComp: X y\tcomputer\tcomputers_icc.cfg: Fritz\tcomputer\tname marker\t"
         "comp_vs_comp.pgn\n"
-        "4\t1\tb.pgn\tNobody\tGenius\tundetermined\tno rule\tundetermined\topponent rule: the opponent's kind\t"
+        "4\t1\tb.pgn\tNobody\tGenius\tundetermined\tno rule\tundetermined\topponent rule: the opponent's "
+        "kind\t"
         "rest_vs_rest.pgn\n");
     dir.write("c.pgn", "[White \"Bye\"]\n[Black \"Deep Blue\"]\n\n*\n");
     EXPECT_EQ(dir.run({"--explain", "bye.tsv", "c.pgn"}).status, 0);

@@ -196,11 +196,31 @@ TEST(HelpAndVersion, DescribeTheToolAndSucceed) {
     sieve_dir dir(/*with_lists=*/false);
     const run_result help = dir.run({"--help"});
     EXPECT_EQ(help.status, 0);
-    for (const char* part :
-         {"Usage: gamesieve [options] <pgnfile>...", "--lists DIR", "--output-dir DIR", "--summary",
-          "--quiet", "--threads N", "--help", "--version", "--explain FILE", "--check-lists", "--player-tags",
-          "comp_vs_comp.pgn", "comp_vs_human.pgn", "comp_vs_rest.pgn", "advanced.pgn", "rest_vs_rest.pgn",
-          "gamesieve -s games.pgn.zst", "share/gamesieve/lists"}) {
+    for (const char* part : {"Usage: gamesieve [options] <pgnfile>...",
+                             "--lists DIR",
+                             "--output-dir DIR",
+                             "--summary",
+                             "--quiet",
+                             "--threads N",
+                             "--help",
+                             "--version",
+                             "--explain FILE",
+                             "--check-lists",
+                             "--player-tags",
+                             "comp_vs_comp.pgn",
+                             "comp_vs_human.pgn",
+                             "comp_vs_rest.pgn",
+                             "advanced.pgn",
+                             "rest_vs_rest.pgn",
+                             "gamesieve -s games.pgn.zst",
+                             "share/gamesieve/lists",
+                             "--compress FMT",
+                             "--only NAMES",
+                             "--progress",
+                             "--no-progress",
+                             "--sync",
+                             "--recover",
+                             "128+N"}) {
         EXPECT_NE(help.out.find(part), std::string::npos) << part;
     }
     EXPECT_EQ(dir.run({"-h"}).out, help.out);
