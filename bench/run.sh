@@ -37,7 +37,7 @@ prepare() {  # folder, list source ("shipped" or "full")
     rm -rf "$1" && mkdir -p "$1"
     if [ "$2" = shipped ]; then cp lists/*.cfg "$1"/; else "$bin/bench/make_bench_data" lists "$1"; fi
 }
-for name in shipped-1 shipped-n full-1 full-n zst zstdcat baseline; do
+for name in shipped-1 shipped-n full-1 full-n zst zstdcat baseline zout; do
     case $name in shipped*) prepare "$work/$name" shipped ;; *) prepare "$work/$name" full ;; esac
 done
 
@@ -54,7 +54,8 @@ declare -A times rss
 run() {  # name, folder, command...
     local name=$1 dir=$2
     shift 2
-    (cd "$dir" && rm -f $outputs copy.pgn matched.pgn unmatched.pgn && "$bin/bench/measure" "$@") > "$work/last"
+    (cd "$dir" && if [ "$name" != zstd-after ]; then rm -f $outputs copy.pgn matched.pgn unmatched.pgn; fi &&
+        "$bin/bench/measure" "$@") > "$work/last"
     read -r t m status < "$work/last"
     [ "$status" = 0 ] || { echo "$name failed with status $status" >&2; exit 1; }
     times[$name]+="$t "
@@ -69,6 +70,9 @@ for rep in $(seq "$reps"); do
     run full-n "$work/full-n" $gs "$corpus"
     run zst "$work/zst" $gs "$corpus.zst"
     run zstdcat "$work/zstdcat" sh -c "zstdcat '$corpus.zst' | $gs -"
+    run zout "$work/zout" sh -c "rm -f *.pgn.zst && $gs -z zstd '$corpus'"
+    # The outputs that full-n left, compressed afterwards as a user would: the time to add to full-n's.
+    run zstd-after "$work/full-n" sh -c "zstd -q -T0 -3 -f -k $outputs"
     [ -z "$baseline" ] || run baseline "$work/baseline" "$baseline" "$corpus"
     [ -z "$pgn_extract" ] || run pgn-extract "$work" "$pgn_extract" -s -t"$work/computers.tags" -omatched.pgn -nunmatched.pgn "$corpus"
 done
@@ -81,7 +85,7 @@ echo "corpus: $corpus, $bytes bytes, $games games; median of $reps interleaved r
 echo
 printf '| %-36s | %8s | %7s | %10s | %9s | %7s |\n' run "seconds" "MB/s" "games/s" "peak KiB" "× copy"
 printf '|%s|%s|%s|%s|%s|%s|\n' "--------------------------------------" "----------" "---------" "------------" "-----------" "---------"
-for name in copy shipped-1 shipped-n full-1 full-n zst zstdcat baseline pgn-extract; do
+for name in copy shipped-1 shipped-n full-1 full-n zst zstdcat zout baseline pgn-extract; do
     [ -n "${times[$name]:-}" ] || continue
     t=$(med "$name")
     case $name in
@@ -92,6 +96,7 @@ for name in copy shipped-1 shipped-n full-1 full-n zst zstdcat baseline pgn-extr
         full-n) label="gamesieve, full lists, $cores threads" ;;
         zst) label="gamesieve corpus.zst, full lists" ;;
         zstdcat) label="zstdcat corpus.zst | gamesieve -" ;;
+        zout) label="gamesieve -z zstd, full lists" ;;
         baseline) label="baseline binary, full lists" ;;
         *) label=$name ;;
     esac
@@ -104,6 +109,12 @@ ratio full-1 full-n "scaling, full lists: %.2f× from 1 to $cores threads"
 ratio shipped-1 shipped-n "scaling, shipped lists: %.2f× from 1 to $cores threads"
 awk -v e="$(med shipped-n)" -v f="$(med full-n)" 'BEGIN {printf "full lists cost %+.1f%% over the shipped lists\n", (f/e-1)*100}'
 ratio zst zstdcat "reading .zst directly takes %.2f× the time of zstdcat | gamesieve"
+awk -v z="$(med zout)" -v p="$(med full-n)" -v c="$(med zstd-after)" \
+    'BEGIN {printf "-z zstd takes %.3f s; sorting plainly (%.3f s) and then zstd -T0 -3 on the outputs (%.3f s): %.3f s; ratio %.2f\n", z, p, c, p + c, z / (p + c)}'
+own=$(cd "$work/zout" && cat $(for f in $outputs; do echo "$f.zst"; done) | wc -c)
+theirs=$(cd "$work/full-n" && cat $(for f in $outputs; do echo "$f.zst"; done) | wc -c)
+awk -v a="$own" -v b="$theirs" 'BEGIN {printf "compressed outputs: %d bytes with -z zstd, %d bytes by zstd -3 afterwards (%+.2f%%)\n", a, b, (a / b - 1) * 100}'
+echo "checksum of the five outputs, zout (decompressed): $(cd "$work/zout" && for f in $outputs; do zstd -dc "$f.zst"; done | sha256sum | cut -c1-16)"
 [ -z "${times[baseline]:-}" ] || ratio baseline full-1 "1 thread is %.2f× faster than the baseline binary"
 [ -z "${times[pgn-extract]:-}" ] || ratio pgn-extract full-n "gamesieve (full lists) is %.0f× faster than pgn-extract"
 for set in shipped-1 shipped-n full-1 full-n zst zstdcat baseline; do

@@ -5,6 +5,7 @@
 #include <zlib.h>
 #include <zstd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 
@@ -31,6 +32,8 @@ constexpr format_name formats[] = {
 
 struct encoder {
     compression format = compression::none;
+    std::string staging;  // the pieces of one call, gathered so that the library is called once
+    std::unique_ptr<char[]> scratch = std::make_unique_for_overwrite<char[]>(out_step);
     ZSTD_CCtx* zstd = nullptr;
     z_stream gzip{};
     bool gzip_ready = false;
@@ -125,9 +128,7 @@ namespace {
 // library has given everything out.
 bool step(encoder& e, const char* in, std::size_t in_size, bool end, std::string& out) {
     while (true) {
-        const std::size_t at = out.size();
-        out.resize(at + out_step);
-        char* const dst = out.data() + at;
+        char* const dst = e.scratch.get();
         std::size_t made = 0;
         std::size_t taken = 0;
         bool done = false;
@@ -182,7 +183,7 @@ bool step(encoder& e, const char* in, std::size_t in_size, bool end, std::string
             case compression::none:
                 return false;
         }
-        out.resize(at + made);
+        out.append(dst, made);
         in += taken;
         in_size -= taken;
         if (done && in_size == 0) return true;
@@ -192,16 +193,17 @@ bool step(encoder& e, const char* in, std::size_t in_size, bool end, std::string
 }  // namespace
 
 bool encode(encoder& e, std::span<const iovec> pieces, std::string& out) {
-    for (const iovec& piece : pieces) {
-        // The libraries take at most 4 GiB a call (zlib and bzip2 count in 32 bits).
-        const char* bytes = static_cast<const char*>(piece.iov_base);
-        std::size_t left = piece.iov_len;
-        while (left > 0) {
-            const std::size_t n = std::min<std::size_t>(left, std::size_t{1} << 30);
-            if (!step(e, bytes, n, false, out)) return false;
-            bytes += n;
-            left -= n;
-        }
+    e.staging.clear();
+    for (const iovec& piece : pieces)
+        e.staging.append(static_cast<const char*>(piece.iov_base), piece.iov_len);
+    // The libraries take at most 4 GiB a call (zlib and bzip2 count in 32 bits).
+    const char* bytes = e.staging.data();
+    std::size_t left = e.staging.size();
+    while (left > 0) {
+        const std::size_t n = std::min<std::size_t>(left, std::size_t{1} << 30);
+        if (!step(e, bytes, n, false, out)) return false;
+        bytes += n;
+        left -= n;
     }
     return true;
 }
