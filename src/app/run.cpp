@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <memory>
@@ -115,9 +116,14 @@ bool no_list_files_here() {
     return true;
 }
 
-unsigned default_threads() {
+// One sorter per core; with a compressed input, one fewer beside the thread that decompresses it.
+unsigned default_threads(const std::vector<input_stream>& inputs) {
     const unsigned cores = std::thread::hardware_concurrency();
-    return cores == 0 ? 1 : cores;
+    const bool compressed = std::any_of(inputs.begin(), inputs.end(), [](const input_stream& input) {
+        return input.format != compression::none;
+    });
+    if (cores <= 1) return 1;
+    return compressed ? cores - 1 : cores;
 }
 
 int sort_run(const run_options& options, const name_lists& lists, console& con, std::FILE* status) {
@@ -132,7 +138,7 @@ int sort_run(const run_options& options, const name_lists& lists, console& con, 
     std::vector<input_stream> inputs;
     if (!open_inputs(options, inputs, con)) return status_failed;
     if (!check_distinct_files(inputs, options, paths, con)) return status_failed;
-    const unsigned threads = options.threads != 0 ? options.threads : default_threads();
+    const unsigned threads = options.threads != 0 ? options.threads : default_threads(inputs);
 
     stop_signal stop;
     open_stop_signal(stop);

@@ -75,9 +75,12 @@ void resolve_by_opponent(judgement& self, judgement& other, const game_header& h
 void classify_game(const game_header& header, const name_lists& lists, const classify_options& options,
                    classifier& scratch, game_verdict& verdict) {
     const player_names names = repaired_names(header);
-    game_facts facts = facts_of(header);
-    // Site and Event repeat from game to game as names do, so their answers are kept as well.
-    const bool ask_events = facts.server == server_kind::other;
+    last_game_facts& last = scratch.last;
+    const bool same_as_last = last.known && last.site == header.site && last.event == header.event;
+    game_facts facts = same_as_last ? last.facts : facts_of(header);
+    // Site and Event repeat from game to game as names do, so their answers are kept as well: for the
+    // previous game's, and in the memo.
+    const bool ask_events = facts.server == server_kind::other && !same_as_last;
     const memo_hashes hashes = memo_prefetch(
         scratch.memo, {names.white, names.black, facts.server, ask_events, header.site, header.event});
     if (ask_events) {
@@ -85,6 +88,12 @@ void classify_game(const game_header& header, const name_lists& lists, const cla
             memo_list_contains(scratch.memo, header.site, list_id::adv_events, lists, hashes.site) ||
             memo_list_contains(scratch.memo, header.event, list_id::adv_events, lists, hashes.event);
         facts.advanced_event = listed ? game_facts::answer::yes : game_facts::answer::no;
+    }
+    if (!same_as_last) {
+        last.known = true;
+        last.site.assign(header.site);
+        last.event.assign(header.event);
+        last.facts = facts;
     }
     const judgement white =
         memo_judge_name(scratch.memo, names.white, facts.server, lists, scratch.forms, hashes.white);

@@ -37,10 +37,20 @@ struct classify_options {
     bool player_tags = false;  // the Type, Title and IsComp tags decide a player's kind
 };
 
-// The scratch state of one sorter: name forms and the memo of name judgements.
+// The facts of the last game a sorter classified, by its Site and Event: three games in four repeat the
+// previous game's Site, and most its Event as well, so their answers are kept for the next game.
+struct last_game_facts {
+    bool known = false;
+    std::string site;
+    std::string event;
+    game_facts facts;
+};
+
+// The scratch state of one sorter: name forms, the memo of name judgements and the last game's facts.
 struct classifier {
     name_forms forms;
     judgement_memo memo;
+    last_game_facts last;
 };
 
 struct game_verdict {

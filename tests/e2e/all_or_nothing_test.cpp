@@ -171,10 +171,10 @@ TEST(AllOrNothing, AKilledRunIsRecovered) {
     };
     const auto outputs_before = before();
     // The input arrives through a pipe that stays open: the run has written its first chunks and waits.
-    const int killed = dir.shell(
+    // $! is the last process of the pipeline: the run itself, and no other process of the machine.
+    dir.shell(
         "(cat g.pgn; sleep 5) | \"$GAMESIEVE\" -q -o out --chunk-bytes 200 - & "
-        "sleep 1; pkill -KILL -f 'chunk-bytes 200 -$'; wait");
-    (void)killed;
+        "pid=$!; sleep 1; kill -KILL $pid; wait");
     ASSERT_TRUE(dir.exists("out/.gamesieve-journal"));
     EXPECT_NE(before(), outputs_before);  // the killed run had appended
     const run_result refused = dir.run({"-q", "-o", "out", "g.pgn"});
