@@ -148,8 +148,9 @@ TEST(AllOrNothing, ASignalAtARandomMomentKeepsAllOrNothing) {
             // A signal that lands before the process has set up its handlers (while it starts) ends it
             // silently, before anything is written.
             if (!out.empty()) {
-                EXPECT_EQ(out, "Interrupted by SIG" + std::string(name) +
-                                   ": nothing of this run was kept, every output is as it was before the run\n");
+                EXPECT_EQ(out,
+                          "Interrupted by SIG" + std::string(name) +
+                              ": nothing of this run was kept, every output is as it was before the run\n");
             }
             EXPECT_TRUE(snapshot_of(dir) == before) << name << " after " << delay_ms << " ms";
         }

@@ -229,6 +229,35 @@ TEST(Input, ADecodedInputGivesEveryByteThenItsEndOrItsDamage) {
 
 // A pipe that holds exactly one piece makes every writev stop at a piece's end: the next write starts at
 // the next piece, never again at the one just written.
+// Standard input is the process's, not the input's: closing the input leaves it open, and a file input's
+// descriptor is closed.
+TEST(Input, ClosingStandardInputLeavesItOpen) {
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    const int saved = ::dup(STDIN_FILENO);
+    ::dup2(ends[0], STDIN_FILENO);
+    ::close(ends[0]);
+    ASSERT_TRUE(write_all(ends[1], std::string_view("[Event \"E\"]\n")));
+    ::close(ends[1]);
+    input_stream input;
+    ASSERT_EQ(open_input(input, "-"), open_result::ok);
+    close_input(input);
+    EXPECT_NE(::fcntl(STDIN_FILENO, F_GETFD), -1) << "standard input was closed";
+    ::dup2(saved, STDIN_FILENO);
+    ::close(saved);
+
+    char path[] = "/tmp/gamesieve-owned-XXXXXX";
+    const int fd = ::mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    input_stream file;
+    ASSERT_EQ(open_input(file, path), open_result::ok);
+    const int opened = file.fd;
+    close_input(file);
+    EXPECT_EQ(::fcntl(opened, F_GETFD), -1) << "the file's descriptor stayed open";
+    ::unlink(path);
+}
+
 // A terminal gives one end of file per Ctrl-D and then waits for more: one Ctrl-D ends the input, as it
 // does for cat. (A raised stop would end a read that waited for a second one, with -1.)
 TEST(Input, OneEndOfFileFromATerminalEndsTheInput) {
