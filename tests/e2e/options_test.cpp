@@ -272,6 +272,15 @@ TEST(Progress, QuietKeepsATerminalSilent) {
     EXPECT_NE(dir.read("shown").value_or("").find("MB sorted"), std::string::npos);
 }
 
+// Progress forced on is still drawn at most four times a second: a run shorter than that shows none.
+TEST(Progress, AShortRunDrawsNoLineEvenWhenForced) {
+    sieve_dir dir;
+    dir.write("a.pgn", program_game + program_game);
+    const run_result r = dir.run({"--progress", "--chunk-bytes", "10", "a.pgn"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+}
+
 TEST(Progress, NothingAppearsWhenStandardErrorIsNotATerminal) {
     sieve_dir dir;
     std::string games;

@@ -244,6 +244,16 @@ TEST(DateTag, PartialAndUnknownDates) {
     EXPECT_EQ(date("1998.??.??", "1998.10.23").line, "[Date \"1998.??.??\"]");
 }
 
+// A second Date tag of a game is read on its own: the parts of the first do not fill its unknown ones.
+TEST(DateTag, ASecondDateTagTakesNothingFromTheFirst) {
+    const treated first = date("1999-5-7");
+    const treated second = treat("[Date \"2000\"]", first.header);
+    EXPECT_EQ(second.line, "[Date \"2000.??.??\"]");
+    EXPECT_EQ(second.header.year, 2000);
+    EXPECT_EQ(second.header.month, 0);
+    EXPECT_EQ(second.header.day, 0);
+}
+
 TEST(DateTag, EmptyAndBlankValues) {
     for (const char* value : {" ", "]"}) {
         const treated t = treat(std::string("[Date \"") + value + "\"]");
