@@ -115,7 +115,7 @@ own=$(cd "$work/zout" && cat $(for f in $outputs; do echo "$f.zst"; done) | wc -
 theirs=$(cd "$work/full-n" && cat $(for f in $outputs; do echo "$f.zst"; done) | wc -c)
 awk -v a="$own" -v b="$theirs" 'BEGIN {printf "compressed outputs: %d bytes with -z zstd, %d bytes by zstd -3 afterwards (%+.2f%%)\n", a, b, (a / b - 1) * 100}'
 echo "checksum of the five outputs, zout (decompressed): $(cd "$work/zout" && for f in $outputs; do zstd -dc "$f.zst"; done | sha256sum | cut -c1-16)"
-[ -z "${times[baseline]:-}" ] || ratio baseline full-1 "1 thread is %.2f× faster than the baseline binary"
+[ -z "${times[baseline]:-}" ] || ratio baseline full-n "the baseline binary (full lists, default threads) takes %.2f× the time of this build"
 [ -z "${times[pgn-extract]:-}" ] || ratio pgn-extract full-n "gamesieve (full lists) is %.0f× faster than pgn-extract"
 for set in shipped-1 shipped-n full-1 full-n zst zstdcat baseline; do
     [ -f "$work/$set/rest_vs_rest.pgn" ] || continue
