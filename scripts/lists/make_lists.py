@@ -245,6 +245,9 @@ def player_lines(surname, given):
     lines = [s + "," + g[0] + "*", s + g[0] + "*" if len(s) >= 4 else s + g[0]]
     first = name_form(given.split()[0])
     lines.append(first + s + "*")
+    if len(s) < 4:
+        # A short surname is often written first with the whole given name ("Ju Wenjun", "Wei Yi").
+        lines.append(s + g)
     return lines
 
 

@@ -181,7 +181,9 @@ TEST(TodaysGames, TodaysPlayersInEveryNameOrderAreHuman) {
         {"Abdusattorov, Nodirbek", "Abdusattorov N", "Nodirbek Abdusattorov"},
         {"Erigaisi, Arjun", "Erigaisi A", "Arjun Erigaisi"},
         {"Goryachkina, Aleksandra", "Goryachkina A", "Aleksandra Goryachkina"},
-        {"Ju, Wenjun", "Ju W", "Wenjun Ju"},
+        {"Ju, Wenjun", "Ju W", "Wenjun Ju", "Ju Wenjun"},
+        {"Wei, Yi", "Wei Yi", "Yi Wei"},
+        {"Gukesh D", "D Gukesh", "Gukesh, D."},
         {"Caruana, Fabiano", "Caruana F", "Fabiano Caruana"},
         {"Nakamura, Hikaru", "Nakamura H", "Hikaru Nakamura"},
     };
