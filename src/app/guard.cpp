@@ -1,8 +1,4 @@
 #include "app/guard.hpp"
-
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -94,19 +90,6 @@ bool begin_guarded_run(run_guard& guard, const run_options& options, std::span<c
 }
 
 bool keep_run(run_guard& guard, console& con) {
-    if (guard.sync) {
-        for (const journal_output& out : guard.journal.outputs) {
-            if (out.state == journal_output::before::special) continue;
-            const std::string path = join_path(guard.dir, out.name);
-            const int fd = open_file(path.c_str(), O_RDONLY | O_CLOEXEC);
-            const bool synced = fd >= 0 && ::fsync(fd) == 0;
-            if (fd >= 0) ::close(fd);
-            if (!synced) {
-                print_line(con, msg_cannot_write, path, msg_name_end);
-                return false;
-            }
-        }
-    }
     if (guard.report_temp != guard.report_path &&
         std::rename(guard.report_temp.c_str(), guard.report_path.c_str()) != 0) {
         print_line(con, msg_cannot_write, guard.report_path, msg_name_end);
@@ -126,6 +109,7 @@ void roll_back_run(run_guard& guard, const outputs& outs, int signal, console& c
     const bool cut = roll_back(guard.journal, guard.dir, false, con);
     if (cut) remove_journal(guard.dir, locked_dir_fd(guard.lock), guard.sync);
     guard.journaled = false;
+    // Only the outputs that were opened can have received anything.
     for (const output_channel& channel : outs.channels) {
         for (const journal_output& out : guard.journal.outputs) {
             if (out.state == journal_output::before::special &&

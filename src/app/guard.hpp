@@ -36,9 +36,9 @@ struct run_guard {
 bool begin_guarded_run(run_guard& guard, const run_options& options, std::span<const std::string> names,
                        console& con);
 
-// Keeps what the run wrote: syncs the outputs when asked, gives the report its name and removes the
-// journal. The outputs must be closed. False (after its message) when a step failed; the run must then
-// be rolled back.
+// Keeps what the run wrote: gives the report its name and removes the journal (synced with its directory
+// when asked). The outputs must be closed, and synced when asked (close_outputs). False (after its message)
+// when a step failed; the run must then be rolled back.
 bool keep_run(run_guard& guard, console& con);
 
 // Puts every output back as the journal says, removes the report being written and the journal, and

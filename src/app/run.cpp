@@ -190,7 +190,8 @@ int sort_run(const run_options& options, const name_lists& lists, console& con, 
     }
     end_progress(meter);
     inputs.clear();  // stops any decoding thread before the stop signal goes
-    const bool closed = close_outputs(outs, con);
+    // The outputs are synced only when the run has gone well so far: a failed run is cut back anyway.
+    const bool closed = close_outputs(outs, con, options.sync && opened && sorted);
     const bool reported = !explaining || close_explain_report(report, con);
     const int signal = caught_signal();
     bool ok = opened && sorted && closed && reported && signal == 0 && !con.failed;

@@ -38,7 +38,6 @@ struct decoding_thread {
     std::array<decoded_block, block_count> blocks;
     std::size_t head = 0;   // the oldest full block
     std::size_t count = 0;  // full blocks
-    bool finished = false;  // the thread filled its last block
     std::thread thread;
 
     decoding_thread(decoder& d, watched_source s) : unpack(d), source(s) {}
@@ -72,7 +71,6 @@ void run_decoding(decoding_thread& t) {
         {
             std::lock_guard guard(t.lock);
             ++t.count;
-            if (b.last) t.finished = true;
         }
         t.filled.notify_one();
         if (b.last) return;
@@ -105,9 +103,9 @@ decoding_thread_ptr start_decoding_thread(decoder& d, watched_source source, int
 
 ssize_t read_decoded(decoding_thread& t, char* buffer, std::size_t capacity, const stop_signal* run_stop) {
     std::unique_lock guard(t.lock);
+    // The last block stays in the ring, so a reader never waits for a block that will not come.
     while (t.count == 0) {
         if (run_stop != nullptr && stop_raised(*run_stop)) return -1;
-        if (t.finished && t.count == 0) return 0;  // the last block was read and given back
         t.filled.wait_for(guard, stop_poll_interval);
     }
     decoded_block& b = t.blocks[t.head];
@@ -119,17 +117,17 @@ ssize_t read_decoded(decoding_thread& t, char* buffer, std::size_t capacity, con
     if (b.used < b.size) return static_cast<ssize_t>(n);
     const bool last = b.last;
     const bool failed = b.failed;
-    guard.lock();
     if (last) {
-        // The last block stays in the ring, empty, so that every later read sees the end or the failure.
+        // Used up, the last block stays in the ring, so that every later read sees the end or the failure.
         if (n > 0) return static_cast<ssize_t>(n);
         return failed ? -1 : 0;
     }
+    // Every other block is full (the thread fills a block until the input ends), so n > 0 here.
+    guard.lock();
     t.head = (t.head + 1) % block_count;
     --t.count;
     guard.unlock();
     t.freed.notify_one();
-    if (n == 0) return read_decoded(t, buffer, capacity, run_stop);  // an empty block: read the next
     return static_cast<ssize_t>(n);
 }
 

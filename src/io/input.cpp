@@ -39,15 +39,13 @@ ssize_t read_raw_source(void* context, char* buffer, std::size_t capacity) {
     return read_raw(*static_cast<input_stream*>(context), buffer, capacity);
 }
 
-bool may_block(int fd) {
+// What the descriptor is: whether a read may wait indefinitely (a pipe, a terminal, a socket), and the
+// size of a regular file (0 otherwise).
+void describe_fd(input_stream& input) {
     struct stat info {};
-    return ::fstat(fd, &info) != 0 || !(S_ISREG(info.st_mode) || S_ISBLK(info.st_mode));
-}
-
-std::uint64_t regular_size(int fd) {
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return 0;
-    return static_cast<std::uint64_t>(info.st_size);
+    const bool known = ::fstat(input.fd, &info) == 0;
+    input.may_block = !known || !(S_ISREG(info.st_mode) || S_ISBLK(info.st_mode));
+    input.size = known && S_ISREG(info.st_mode) ? static_cast<std::uint64_t>(info.st_size) : 0;
 }
 
 // Makes the decompressor and its thread at the first read, so that many inputs opened at once cost
@@ -82,8 +80,7 @@ open_result open_input(input_stream& input, const std::string& path) {
         input.fd = fd;
         input.owns_fd = true;
     }
-    input.may_block = may_block(input.fd);
-    input.size = regular_size(input.fd);
+    describe_fd(input);
     if (!input.consumed) input.consumed = std::make_unique<std::atomic<std::uint64_t>>(0);
     input.consumed->store(0);
     input.raw_ended = false;

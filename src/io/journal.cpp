@@ -70,9 +70,7 @@ bool parse_output(std::string_view rest, journal_output& out) {
 // The size of a regular file at path, or -1 when there is none.
 long long regular_size(const std::string& path) {
     struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0) return -1;
-    if (S_ISLNK(info.st_mode) && ::stat(path.c_str(), &info) != 0) return -1;
-    if (!S_ISREG(info.st_mode)) return -1;
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
     return static_cast<long long>(info.st_size);
 }
 

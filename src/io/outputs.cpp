@@ -44,22 +44,6 @@ std::optional<same_pair> find_same_file(std::span<const std::string> paths) {
     return std::nullopt;
 }
 
-bool is_regular_output(const output_channel& channel) {
-    return identity_of_fd(channel.fd).known;
-}
-
-bool sync_outputs(outputs& outs, console& con) {
-    bool ok = true;
-    for (output_channel& channel : outs.channels) {
-        // A FIFO or a device cannot be synced; only files can.
-        if (channel.fd >= 0 && is_regular_output(channel) && ::fsync(channel.fd) != 0) {
-            report_failure(channel, con);
-            ok = false;
-        }
-    }
-    return ok;
-}
-
 bool open_outputs(outputs& outs, std::span<const std::string> paths, console& con,
                   const compress_setting& setting, unsigned threads) {
     std::vector<int> fds(paths.size(), -1);
@@ -137,7 +121,7 @@ bool write_output(outputs& outs, std::size_t index, std::span<iovec> pieces, con
     return true;
 }
 
-bool close_outputs(outputs& outs, console& con) {
+bool close_outputs(outputs& outs, console& con, bool sync) {
     bool ok = true;
     for (output_channel& channel : outs.channels) {
         if (channel.encoder && channel.fd >= 0 && !channel.failed &&
@@ -146,6 +130,10 @@ bool close_outputs(outputs& outs, console& con) {
         }
         channel.encoder.reset();
         channel.packed.clear();
+        if (sync && channel.fd >= 0 && !channel.failed && identity_of_fd(channel.fd).known &&
+            ::fsync(channel.fd) != 0) {
+            report_failure(channel, con);
+        }
         if (channel.fd >= 0 && ::close(channel.fd) != 0) report_failure(channel, con);
         channel.fd = -1;
         if (channel.failed) ok = false;

@@ -50,12 +50,6 @@ struct same_pair {
 };
 std::optional<same_pair> find_same_file(std::span<const std::string> paths);
 
-// True when the output is a regular file, whose appends can be cut back.
-bool is_regular_output(const output_channel& channel);
-
-// Syncs every output to the disk. False when a sync failed (reported).
-bool sync_outputs(outputs& outs, console& con);
-
 // Uses descriptors that the caller opened, shown by the given names, instead of files: for sorting in
 // memory. close_outputs closes them.
 void attach_outputs(outputs& outs, std::span<const int> fds, std::span<const std::string_view> names);
@@ -66,8 +60,9 @@ bool write_output(outputs& outs, std::size_t index, std::string_view bytes, cons
 // False when that output has failed, now or before.
 bool write_output(outputs& outs, std::size_t index, std::span<iovec> pieces, console& con);
 
-// Ends every compressed output's frame, writes what is left and closes every output in order, also after
-// a failure of one of them. False when any output failed, now or before.
-bool close_outputs(outputs& outs, console& con);
+// Ends every compressed output's frame, writes what is left, syncs the outputs that are files to the
+// disk when sync is asked (a FIFO or a device cannot be), and closes every output in order, also after a
+// failure of one of them. False when any output failed, now or before.
+bool close_outputs(outputs& outs, console& con, bool sync = false);
 
 }  // namespace gs
