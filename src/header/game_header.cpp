@@ -4,7 +4,7 @@ namespace gs {
 namespace {
 
 void clear_slot(player_slot& slot) {
-    slot.name.clear();
+    slot.name = {};
     slot.flagged_computer = false;
     slot.flagged_human = false;
 }
@@ -12,10 +12,10 @@ void clear_slot(player_slot& slot) {
 }  // namespace
 
 void clear_game_header(game_header& header) {
-    header.event.clear();
+    header.event = {};
     clear_slot(header.white);
     clear_slot(header.black);
-    header.site.clear();
+    header.site = {};
     header.held.rewritten.clear();
     header.held.pieces.clear();
     header.event_date.clear();

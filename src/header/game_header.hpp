@@ -1,9 +1,11 @@
 // The record of the game being read: the captured tag values, both players' names, the held tag lines and
 // the parts of the Date tag.
 //
-// One instance lives for the whole run (one per worker) and is overwritten game by game. Every text is a
-// std::string or vector that keeps its capacity when cleared, so after the first few games no game
-// allocates memory, however many games follow.
+// One instance lives for the whole run (one per worker) and is overwritten game by game. A captured value
+// is a view: into the input, which stays in place until the game is written, when its line was kept as it
+// stands, or into the header's own copy, when its line was rewritten. Every owned text is a std::string or
+// vector that keeps its capacity when cleared, so after the first few games no game allocates memory,
+// however many games follow.
 #pragma once
 
 #include <cstddef>
@@ -15,7 +17,8 @@
 namespace gs {
 
 struct player_slot {
-    std::string name;               // the tag value as captured
+    std::string_view name;          // the tag value as captured (in the input, or in copy)
+    std::string copy;               // the value taken from a rewritten line
     bool flagged_computer = false;  // a WhiteType "program", WhiteTitle "BOT" or WhiteIsComp "Yes" tag
     bool flagged_human = false;     // a WhiteType "human" tag
 };
@@ -35,10 +38,12 @@ struct held_lines {
 };
 
 struct game_header {
-    std::string event;
+    std::string_view event;  // in the input, or in event_copy
     player_slot white;
     player_slot black;
-    std::string site;
+    std::string_view site;  // in the input, or in site_copy
+    std::string event_copy;
+    std::string site_copy;
     held_lines held;
     std::string event_date;  // YYYY.MM.DD taken from a server Event tag, or empty
     int year = 0;            // parts of the Date tag, 0 when unknown
@@ -47,6 +52,7 @@ struct game_header {
 };
 
 // Empties every text and list of the header and zeroes every number and flag, keeping the capacity.
+// A view is valid only as long as what it views: a header copied keeps viewing the original's copies.
 void clear_game_header(game_header& header);
 
 // Holds a line that lies in the input starting at held.input, which must stay in place until the held

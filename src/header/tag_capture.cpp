@@ -1,6 +1,8 @@
 #include "header/tag_capture.hpp"
 
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 #include "header/dates.hpp"
@@ -47,9 +49,6 @@ void capture_player_flag(std::string_view line, std::string_view field, player_s
     }
 }
 
-// The tags that tag treatment reads or rewrites; every other tag line passes as it is.
-enum class tag_kind { other, white, black, site, event, date, white_flag, black_flag };
-
 // The kind of a tag by its name, told apart by length first, since most tag lines are of other tags.
 tag_kind kind_of_tag(std::string_view name) {
     // Comparisons of a fixed number of bytes, which the compiler turns into single loads.
@@ -93,24 +92,44 @@ std::string_view without_closing_runs(std::string_view value) {
 
 // The value of a tag line whose tag name is name, read as extract_tag_value reads it; the line is known to
 // be a tag line, so the quote after the name and its spaces is not looked for again.
-std::string_view value_of_tag_line(std::string_view line, std::string_view name) {
+std::size_t value_offset(std::string_view line, std::string_view name) {
     std::size_t at = 1 + name.size();
     while (line[at] == ' ')
         ++at;
-    return without_closing_runs(line.substr(at + 1));
+    return at + 1;
 }
 
-// The capture shared by both paths from a tag line; Event and Date lines are left to the callers.
-void capture_plain(std::string_view line, std::string_view name, tag_kind kind, game_header& header) {
+// Sets a captured value: a view of the line where it lies, when the line lasts (it is kept as it stands
+// in the input), or else a view of the header's own copy of it.
+void set_value(std::string_view& value, std::string& copy, std::string_view text, bool lasting) {
+    if (lasting) {
+        value = text;
+    } else {
+        copy.assign(text);
+        value = copy;
+    }
+}
+
+// The bytes of line from offset at on, without a bounds check that the hot path need not make.
+std::string_view tail_of(std::string_view line, std::size_t at) {
+    return {line.data() + at, line.size() - at};
+}
+
+// The capture shared by both paths from a tag line whose value starts at value_at; Event and Date lines
+// are left to the callers.
+void capture_plain(std::string_view line, std::string_view name, tag_kind kind, std::size_t value_at,
+                   bool lasting, game_header& header) {
     switch (kind) {
         case tag_kind::white:
-            header.white.name.assign(value_of_tag_line(line, name));
+            set_value(header.white.name, header.white.copy, without_closing_runs(tail_of(line, value_at)),
+                      lasting);
             break;
         case tag_kind::black:
-            header.black.name.assign(value_of_tag_line(line, name));
+            set_value(header.black.name, header.black.copy, without_closing_runs(tail_of(line, value_at)),
+                      lasting);
             break;
         case tag_kind::site:
-            header.site.assign(value_of_tag_line(line, name));
+            set_value(header.site, header.site_copy, without_closing_runs(tail_of(line, value_at)), lasting);
             break;
         case tag_kind::white_flag:
             capture_player_flag(line, name.substr(5), header.white);
@@ -120,6 +139,38 @@ void capture_plain(std::string_view line, std::string_view name, tag_kind kind, 
             break;
         default:
             break;
+    }
+}
+
+// Eight bytes from p, in the machine's order, and the same of a short word, so that a word and the
+// bytes of a line compare as numbers.
+std::uint64_t load_word(const char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+template <std::size_t size>
+constexpr std::uint64_t word_of(const char (&text)[size]) {
+    static_assert(size - 1 <= 8);
+    constexpr bool little = std::endian::native == std::endian::little;
+    std::uint64_t word = 0;
+    for (std::size_t i = 0; i + 1 < size; ++i)
+        word |= std::uint64_t{static_cast<unsigned char>(text[i])} << (8 * (little ? i : 7 - i));
+    return word;
+}
+
+// True when the first size - 1 bytes of word are text.
+template <std::size_t size>
+bool word_starts(std::uint64_t word, const char (&text)[size]) {
+    constexpr std::size_t bytes = size - 1;
+    if constexpr (bytes == 8) {
+        return word == word_of(text);
+    } else {
+        constexpr std::uint64_t low = (std::uint64_t{1} << (8 * bytes)) - 1;
+        constexpr std::uint64_t mask =
+            std::endian::native == std::endian::big ? ~(~std::uint64_t{0} >> (8 * bytes)) : low;
+        return (word & mask) == word_of(text);
     }
 }
 
@@ -135,6 +186,48 @@ std::string_view tag_name_of(std::string_view line) {
 bool is_tag_line(std::string_view line) {
     std::string_view name;
     return read_tag_line(line, name);
+}
+
+bool read_tag_head(std::string_view line, tag_head& head) {
+    if (line.size() >= 9 && line[0] == '[') {
+        const std::uint64_t word = load_word(line.data() + 1);
+        const auto found = [&](std::size_t name_size, tag_kind kind) {
+            head.name = std::string_view(line.data() + 1, name_size);
+            head.kind = kind;
+            head.value_at = name_size + 3;  // '[', the name, a space and the quote
+            return true;
+        };
+        switch (line[1]) {
+            case 'E':
+                if (word_starts(word, "Event \"")) return found(5, tag_kind::event);
+                if (word_starts(word, "ECO \"")) return found(3, tag_kind::other);
+                break;
+            case 'S':
+                if (word_starts(word, "Site \"")) return found(4, tag_kind::site);
+                break;
+            case 'D':
+                if (word_starts(word, "Date \"")) return found(4, tag_kind::date);
+                break;
+            case 'W':
+                if (word_starts(word, "White \"")) return found(5, tag_kind::white);
+                break;
+            case 'B':
+                if (word_starts(word, "Black \"")) return found(5, tag_kind::black);
+                break;
+            case 'R':
+                if (word_starts(word, "Round \"")) return found(5, tag_kind::other);
+                if (word_starts(word, "Result \"")) return found(6, tag_kind::other);
+                break;
+            default:
+                break;
+        }
+    }
+    std::string_view name;
+    if (!read_tag_line(line, name)) return false;
+    head.name = name;
+    head.kind = kind_of_tag(name);
+    head.value_at = value_offset(line, name);
+    return true;
 }
 
 bool read_tag_line(std::string_view line, std::string_view& name) {
@@ -164,13 +257,18 @@ void handle_tag_line(std::string& line, game_header& header, std::string& warnin
     const std::string_view name = tag_name_of(line);
     const tag_kind kind = kind_of_tag(name);
     if (kind == tag_kind::event) {
-        if (extract_tag_value(line, name, header.event)) extract_event_date(line, header);
+        if (extract_tag_value(line, name, header.event_copy)) {
+            header.event = header.event_copy;
+            extract_event_date(line, header);
+        }
     } else if (kind == tag_kind::date) {
         if (starts_with(line, date_line_start)) treat_date_line(line, header, warnings);
-    } else if (is_tag_line(line) || kind == tag_kind::white_flag || kind == tag_kind::black_flag) {
-        // A value is read only from a tag line (this takes any line); the player-type tags look for
-        // their quote themselves.
-        capture_plain(line, name, kind, header);
+    } else if (kind == tag_kind::white_flag || kind == tag_kind::black_flag) {
+        capture_plain(line, name, kind, 0, false,
+                      header);  // the player-type tags find their quote themselves
+    } else if (is_tag_line(line)) {
+        // A value is read only from a tag line (this takes any line).
+        capture_plain(line, name, kind, value_offset(line, name), false, header);
     }
 }
 
@@ -178,34 +276,35 @@ namespace {
 
 // Reads a date field of width digits (or question marks) into part; false when the field would be
 // written differently (a zero, or digits and question marks mixed).
-bool read_kept_field(std::string_view field, int& part) {
-    bool digits = true;
-    bool unknown = true;
-    int value = 0;
-    for (char c : field) {
-        digits = digits && c >= '0' && c <= '9';
-        unknown = unknown && c == '?';
-        value = value * 10 + (c - '0');
-    }
-    if (unknown) {
+bool read_kept_field(const char* field, std::size_t width, int& part) {
+    if (field[0] == '?') {
+        for (std::size_t i = 1; i < width; ++i) {
+            if (field[i] != '?') return false;
+        }
         part = 0;
         return true;
     }
+    int value = 0;
+    for (std::size_t i = 0; i < width; ++i) {
+        const auto digit = static_cast<unsigned>(static_cast<unsigned char>(field[i])) - '0';
+        if (digit > 9) return false;
+        value = value * 10 + static_cast<int>(digit);
+    }
     part = value;
-    return digits && value != 0;
+    return value != 0;
 }
 
-// True when date normalisation would leave a Date line as it is, with the parts it would record:
-// [Date "YYYY.MM.DD"] where each field is all digits and not zero, or all question marks (and, for a
-// wholly unknown date, no server date waits to take its place).
-bool capture_kept_date(std::string_view line, game_header& header) {
+// True when date normalisation would leave a Date line, whose value starts at value_at, as it is, with
+// the parts it would record: [Date "YYYY.MM.DD"] where each field is all digits and not zero, or all
+// question marks (and, for a wholly unknown date, no server date waits to take its place).
+bool capture_kept_date(std::string_view line, std::size_t value_at, game_header& header) {
     if (!line.starts_with(date_line_start)) return true;  // not a line that dates treat at all
-    const std::size_t quote = line.find('"');
-    const std::string_view value = line.substr(quote + 1);
-    if (value.size() != 12 || value[4] != '.' || value[7] != '.' || !value.ends_with("\"]")) return false;
+    const std::string_view value = tail_of(line, value_at);
+    if (value.size() != 12 || value[4] != '.' || value[7] != '.' || value[10] != '"' || value[11] != ']')
+        return false;
     int year = 0, month = 0, day = 0;
-    if (!read_kept_field(value.substr(0, 4), year) || !read_kept_field(value.substr(5, 2), month) ||
-        !read_kept_field(value.substr(8, 2), day)) {
+    if (!read_kept_field(value.data(), 4, year) || !read_kept_field(value.data() + 5, 2, month) ||
+        !read_kept_field(value.data() + 8, 2, day)) {
         return false;
     }
     if (year == 0 && month == 0 && day == 0 && !header.event_date.empty()) return false;
@@ -218,23 +317,29 @@ bool capture_kept_date(std::string_view line, game_header& header) {
 }  // namespace
 
 bool capture_if_kept(std::string_view line, game_header& header) {
-    std::string_view name;
-    return read_tag_line(line, name) && capture_if_kept(line, name, header);
+    tag_head head;
+    return read_tag_head(line, head) &&
+           capture_if_kept(line, head, std::memchr(line.data(), '\\', line.size()) != nullptr, header);
 }
 
-bool capture_if_kept(std::string_view line, std::string_view name, game_header& header) {
-    if (std::memchr(line.data(), '\\', line.size()) != nullptr) return false;
-    const tag_kind kind = kind_of_tag(name);
-    if (kind == tag_kind::event) {
-        // Only a server Event gives up its date; any other Event line is only captured.
-        const std::size_t quote = line.find('"');
-        if (line.substr(quote + 1).starts_with(server_event_prefix)) return false;
-        header.event.assign(value_of_tag_line(line, name));
-        return true;
+bool capture_if_kept(std::string_view line, const tag_head& head, bool has_backslash, game_header& header) {
+    if (has_backslash) return false;
+    switch (head.kind) {
+        case tag_kind::other:
+            return true;
+        case tag_kind::event: {
+            // Only a server Event gives up its date; any other Event line is only captured.
+            const std::string_view value = tail_of(line, head.value_at);
+            if (value.starts_with(server_event_prefix)) return false;
+            header.event = without_closing_runs(value);
+            return true;
+        }
+        case tag_kind::date:
+            return capture_kept_date(line, head.value_at, header);
+        default:
+            capture_plain(line, head.name, head.kind, head.value_at, true, header);
+            return true;
     }
-    if (kind == tag_kind::date) return capture_kept_date(line, header);
-    capture_plain(line, name, kind, header);
-    return true;
 }
 
 }  // namespace gs

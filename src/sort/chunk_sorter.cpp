@@ -75,6 +75,22 @@ void end_header(chunk_sorter& sorter, const name_lists& lists, const sort_settin
         explain_game(header, sorter.verdict, lists, sorter.games, sorter.game_line, result.explained);
 }
 
+// Whether line holds a backslash. Backslashes are rare, so the chunk is searched for the next one only
+// when a line reaches past the last one found: the searches never overlap, and the whole chunk is
+// searched at most once, in long runs, rather than line by line.
+bool line_has_backslash(chunk_sorter& sorter, std::string_view line) {
+    const char* const begin = line.data();
+    const char* const end = begin + line.size();
+    if (sorter.next_backslash != nullptr) {
+        if (sorter.next_backslash >= end) return false;
+        if (sorter.next_backslash >= begin) return true;
+    }
+    const auto* found = static_cast<const char*>(
+        std::memchr(begin, '\\', static_cast<std::size_t>(sorter.chunk_end - begin)));
+    sorter.next_backslash = found != nullptr ? found : sorter.chunk_end;
+    return sorter.next_backslash < end;
+}
+
 // The full treatment of a line that may touch the tag section: a tag line, a line that ends a tag
 // section, or a blank line inside one. line is trimmed at the right; next is where the following line
 // starts in the input, when the line was not trimmed and ends in a line feed, and null otherwise.
@@ -82,8 +98,8 @@ void process_slow_line(std::string_view line, const char* next, std::uint64_t nu
                        const sort_settings& settings, chunk_sorter& sorter, chunk_result& result) {
     // A blank line inside a tag section is dropped; a tag line after it no longer follows the section.
     if (sorter.in_header && line.empty()) return;
-    std::string_view name;
-    if (read_tag_line(line, name)) {
+    tag_head head;
+    if (read_tag_head(line, head)) {
         if (!sorter.in_header) {
             clear_game_header(sorter.header);
             sorter.current = output_role::rest_vs_rest;
@@ -94,7 +110,7 @@ void process_slow_line(std::string_view line, const char* next, std::uint64_t nu
             sorter.section_end = line.data();
             sorter.section_whole = true;
         }
-        if (capture_if_kept(line, name, sorter.header)) {
+        if (capture_if_kept(line, head, line_has_backslash(sorter, line), sorter.header)) {
             hold_line(sorter.header.held, line);
             if (next != nullptr && line.data() == sorter.section_end) {
                 sorter.section_end = next;
@@ -143,6 +159,8 @@ void sort_chunk(std::string_view bytes, bool ends_input, const name_lists& lists
     sorter.current = output_role::rest_vs_rest;
     sorter.games = 0;
     sorter.header.held.input = bytes.data();
+    sorter.next_backslash = nullptr;
+    sorter.chunk_end = bytes.data() + bytes.size();
 
     const char* const begin = bytes.data();
     const char* const end = begin + bytes.size();

@@ -65,6 +65,10 @@ struct chunk_sorter {
     const char* section_begin = nullptr;
     const char* section_end = nullptr;
     bool section_whole = false;
+    // Where the chunk ends, and its first backslash at or after the lines read so far (or its end; null
+    // until the first search).
+    const char* chunk_end = nullptr;
+    const char* next_backslash = nullptr;
     std::uint64_t games = 0;
     std::uint64_t game_line = 0;
 };

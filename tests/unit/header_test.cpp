@@ -84,7 +84,10 @@ TEST(CaptureIfKept, OnlyLinesThatTreatmentLeavesAloneAndCapturedAlike) {
         ASSERT_TRUE(capture_if_kept(line, kept)) << line;
         std::string expected;
         ASSERT_TRUE(extract_tag_value(line, tag_name_of(line), expected)) << line;
-        EXPECT_EQ(kept.white.name + kept.black.name + kept.site + kept.event, expected) << line;
+        EXPECT_EQ(std::string(kept.white.name) + std::string(kept.black.name) + std::string(kept.site) +
+                      std::string(kept.event),
+                  expected)
+            << line;
     }
     // Treatment takes any line, and reads a value only from a tag line.
     for (const char* line : {"[Site", "[White", "[Black ", "[Site x \"y\"]", "[White\"", "[Black \""}) {
@@ -92,7 +95,9 @@ TEST(CaptureIfKept, OnlyLinesThatTreatmentLeavesAloneAndCapturedAlike) {
         game_header header;
         std::string warnings;
         handle_tag_line(copy, header, warnings);
-        EXPECT_EQ(header.site + header.white.name + header.black.name, "") << line;
+        EXPECT_EQ(std::string(header.site) + std::string(header.white.name) + std::string(header.black.name),
+                  "")
+            << line;
     }
     // An unknown date gives way to a server date waiting from the Event line, so it is not kept then.
     game_header header;
