@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "text/text.hpp"
+
 namespace gs {
 namespace {
 
@@ -19,13 +21,6 @@ std::uint8_t account_space_of(server_kind server) {
 std::uint8_t space_of(list_id id) {
     return static_cast<std::uint8_t>(server_space_count + account_space_count +
                                      static_cast<std::uint8_t>(id));
-}
-
-// Eight bytes from p, in the machine's order.
-std::uint64_t load_word(const char* p) {
-    std::uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    return word;
 }
 
 std::uint32_t load_half(const char* p) {
@@ -102,7 +97,7 @@ void grow_slots(judgement_memo& memo) {
 // Makes room for one more answer whose text has size bytes: the table grows while it may, and is emptied
 // when it is full at its largest.
 void make_room(judgement_memo& memo, std::size_t size) {
-    if (memo.slots_used >= memo.slot_count / 2) {
+    if (memo.slots_used >= memo.slot_count / 4 * 3) {
         if (memo.slot_count < memo_slot_count) {
             grow_slots(memo);
         } else {
@@ -149,7 +144,7 @@ judgement remembered(judgement_memo& memo, std::string_view text, std::uint8_t s
         }
     }
     const judgement value = make();
-    // At most half the slots are used, so a probe always ends.
+    // At most three quarters of the slots are used, so a probe always ends.
     make_room(memo, text.size());
     at = first_slot(memo, hash);
     while (memo.slots[at].used)

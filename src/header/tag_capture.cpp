@@ -142,38 +142,6 @@ void capture_plain(std::string_view line, std::string_view name, tag_kind kind, 
     }
 }
 
-// Eight bytes from p, in the machine's order, and the same of a short word, so that a word and the
-// bytes of a line compare as numbers.
-std::uint64_t load_word(const char* p) {
-    std::uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    return word;
-}
-
-template <std::size_t size>
-constexpr std::uint64_t word_of(const char (&text)[size]) {
-    static_assert(size - 1 <= 8);
-    constexpr bool little = std::endian::native == std::endian::little;
-    std::uint64_t word = 0;
-    for (std::size_t i = 0; i + 1 < size; ++i)
-        word |= std::uint64_t{static_cast<unsigned char>(text[i])} << (8 * (little ? i : 7 - i));
-    return word;
-}
-
-// True when the first size - 1 bytes of word are text.
-template <std::size_t size>
-bool word_starts(std::uint64_t word, const char (&text)[size]) {
-    constexpr std::size_t bytes = size - 1;
-    if constexpr (bytes == 8) {
-        return word == word_of(text);
-    } else {
-        constexpr std::uint64_t low = (std::uint64_t{1} << (8 * bytes)) - 1;
-        constexpr std::uint64_t mask =
-            std::endian::native == std::endian::big ? ~(~std::uint64_t{0} >> (8 * bytes)) : low;
-        return (word & mask) == word_of(text);
-    }
-}
-
 }  // namespace
 
 std::string_view tag_name_of(std::string_view line) {
@@ -188,40 +156,7 @@ bool is_tag_line(std::string_view line) {
     return read_tag_line(line, name);
 }
 
-bool read_tag_head(std::string_view line, tag_head& head) {
-    if (line.size() >= 9 && line[0] == '[') {
-        const std::uint64_t word = load_word(line.data() + 1);
-        const auto found = [&](std::size_t name_size, tag_kind kind) {
-            head.name = std::string_view(line.data() + 1, name_size);
-            head.kind = kind;
-            head.value_at = name_size + 3;  // '[', the name, a space and the quote
-            return true;
-        };
-        switch (line[1]) {
-            case 'E':
-                if (word_starts(word, "Event \"")) return found(5, tag_kind::event);
-                if (word_starts(word, "ECO \"")) return found(3, tag_kind::other);
-                break;
-            case 'S':
-                if (word_starts(word, "Site \"")) return found(4, tag_kind::site);
-                break;
-            case 'D':
-                if (word_starts(word, "Date \"")) return found(4, tag_kind::date);
-                break;
-            case 'W':
-                if (word_starts(word, "White \"")) return found(5, tag_kind::white);
-                break;
-            case 'B':
-                if (word_starts(word, "Black \"")) return found(5, tag_kind::black);
-                break;
-            case 'R':
-                if (word_starts(word, "Round \"")) return found(5, tag_kind::other);
-                if (word_starts(word, "Result \"")) return found(6, tag_kind::other);
-                break;
-            default:
-                break;
-        }
-    }
+bool read_tag_head_scanned(std::string_view line, tag_head& head) {
     std::string_view name;
     if (!read_tag_line(line, name)) return false;
     head.name = name;
@@ -294,11 +229,12 @@ bool read_kept_field(const char* field, std::size_t width, int& part) {
     return value != 0;
 }
 
-// True when date normalisation would leave a Date line, whose value starts at value_at, as it is, with
-// the parts it would record: [Date "YYYY.MM.DD"] where each field is all digits and not zero, or all
+// True when date normalisation would leave a line of the Date tag, whose value starts at value_at, as it is,
+// with the parts it would record: [Date "YYYY.MM.DD"] where each field is all digits and not zero, or all
 // question marks (and, for a wholly unknown date, no server date waits to take its place).
 bool capture_kept_date(std::string_view line, std::size_t value_at, game_header& header) {
-    if (!line.starts_with(date_line_start)) return true;  // not a line that dates treat at all
+    // The line is of the Date tag; only one with a space after the name is a line that dates treat.
+    if (line[date_line_start.size() - 1] != ' ') return true;
     const std::string_view value = tail_of(line, value_at);
     if (value.size() != 12 || value[4] != '.' || value[7] != '.' || value[10] != '"' || value[11] != ']')
         return false;
@@ -330,7 +266,10 @@ bool capture_if_kept(std::string_view line, const tag_head& head, bool has_backs
         case tag_kind::event: {
             // Only a server Event gives up its date; any other Event line is only captured.
             const std::string_view value = tail_of(line, head.value_at);
-            if (value.starts_with(server_event_prefix)) return false;
+            if (value.size() >= server_event_prefix.size() &&
+                std::memcmp(value.data(), server_event_prefix.data(), server_event_prefix.size()) == 0) {
+                return false;
+            }
             header.event = without_closing_runs(value);
             return true;
         }

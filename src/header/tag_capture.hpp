@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "header/game_header.hpp"
+#include "text/text.hpp"
 
 namespace gs {
 
@@ -33,10 +34,48 @@ struct tag_head {
     std::size_t value_at = 0;
 };
 
+// The letter-by-letter reading of read_tag_head, for the lines that its fast path does not tell.
+bool read_tag_head_scanned(std::string_view line, tag_head& head);
+
 // read_tag_line for the sorter's hot path: the most common tag names (Event, Site, Date, Round, White,
 // Black, Result, ECO followed by one space and the quote) are told apart by one 8-byte load; any other
 // line takes the letter-by-letter scan. The same answer as read_tag_line, with the kind and value offset.
-bool read_tag_head(std::string_view line, tag_head& head);
+inline bool read_tag_head(std::string_view line, tag_head& head) {
+    if (line.size() >= 9 && line[0] == '[') {
+        const std::uint64_t word = load_word(line.data() + 1);
+        const auto found = [&](std::size_t name_size, tag_kind kind) {
+            head.name = std::string_view(line.data() + 1, name_size);
+            head.kind = kind;
+            head.value_at = name_size + 3;  // '[', the name, a space and the quote
+            return true;
+        };
+        switch (line[1]) {
+            case 'E':
+                if (word_starts(word, "Event \"")) return found(5, tag_kind::event);
+                if (word_starts(word, "ECO \"")) return found(3, tag_kind::other);
+                break;
+            case 'S':
+                if (word_starts(word, "Site \"")) return found(4, tag_kind::site);
+                break;
+            case 'D':
+                if (word_starts(word, "Date \"")) return found(4, tag_kind::date);
+                break;
+            case 'W':
+                if (word_starts(word, "White \"")) return found(5, tag_kind::white);
+                break;
+            case 'B':
+                if (word_starts(word, "Black \"")) return found(5, tag_kind::black);
+                break;
+            case 'R':
+                if (word_starts(word, "Round \"")) return found(5, tag_kind::other);
+                if (word_starts(word, "Result \"")) return found(6, tag_kind::other);
+                break;
+            default:
+                break;
+        }
+    }
+    return read_tag_head_scanned(line, head);
+}
 
 // Reads the value of the named tag from a line such as [White "Smith"]: the line must start with '[' and
 // the tag name, then any number of spaces and a '"'. The value is the rest of the line without a trailing

@@ -91,6 +91,69 @@ bool line_has_backslash(chunk_sorter& sorter, std::string_view line) {
     return sorter.next_backslash < end;
 }
 
+// Ends the tag section's run as one piece of the input: its lines so far, which follow each other each
+// with its line feed, are held one by one from now on (while the run lasts, none is held on its own).
+void break_section(chunk_sorter& sorter) {
+    if (!sorter.section_whole) return;
+    sorter.section_whole = false;
+    const char* line = sorter.section_begin;
+    while (line < sorter.section_end) {
+        const auto* feed = static_cast<const char*>(
+            std::memchr(line, '\n', static_cast<std::size_t>(sorter.section_end - line)));
+        hold_line(sorter.header.held, std::string_view(line, static_cast<std::size_t>(feed - line)));
+        line = feed + 1;
+    }
+}
+
+// Holds a tag line that tag treatment rewrites, in its rewritten form; rare, so kept out of the hot path.
+[[gnu::noinline]] void hold_rewritten(std::string_view line, chunk_sorter& sorter, chunk_result& result) {
+    break_section(sorter);
+    sorter.tag_line.assign(line);
+    handle_tag_line(sorter.tag_line, sorter.header, result.messages);
+    hold_rewritten_line(sorter.header.held, sorter.tag_line);
+}
+
+// Captures and holds a tag line, which starts a tag section unless one is being read; false, with
+// nothing done, when line is no tag line. next is as for process_slow_line.
+[[gnu::always_inline]] inline bool take_tag_line(std::string_view line, const char* next,
+                                                 std::uint64_t number, chunk_sorter& sorter,
+                                                 chunk_result& result) {
+    tag_head head;
+    if (!read_tag_head(line, head)) return false;
+    if (!sorter.in_header) {
+        clear_game_header(sorter.header);
+        sorter.current = output_role::rest_vs_rest;
+        sorter.in_header = true;
+        ++sorter.games;
+        sorter.game_line = number;
+        sorter.section_begin = line.data();
+        sorter.section_end = line.data();
+        sorter.section_whole = true;
+    }
+    if (!capture_if_kept(line, head, line_has_backslash(sorter, line), sorter.header)) {
+        hold_rewritten(line, sorter, result);
+    } else if (sorter.section_whole && next != nullptr && line.data() == sorter.section_end) {
+        sorter.section_end = next;
+    } else {
+        break_section(sorter);
+        hold_line(sorter.header.held, line);
+    }
+    return true;
+}
+
+// A line that is no tag line but needs more than to join the run: it ends a tag section, or it lost its
+// trailing blanks. Out of the hot path, since it comes once a game.
+[[gnu::noinline]] void put_other_line(std::string_view line, const char* next, const name_lists& lists,
+                                      const sort_settings& settings, chunk_sorter& sorter,
+                                      chunk_result& result) {
+    if (sorter.in_header) end_header(sorter, lists, settings, result);
+    if (next != nullptr) {
+        put_input(result, sorter.current, sorter.header.held.input, line.data(), next);  // as it stands
+    } else {
+        put_line(result, sorter.current, sorter.header.held.input, line);
+    }
+}
+
 // The full treatment of a line that may touch the tag section: a tag line, a line that ends a tag
 // section, or a blank line inside one. line is trimmed at the right; next is where the following line
 // starts in the input, when the line was not trimmed and ends in a line feed, and null otherwise.
@@ -98,39 +161,8 @@ void process_slow_line(std::string_view line, const char* next, std::uint64_t nu
                        const sort_settings& settings, chunk_sorter& sorter, chunk_result& result) {
     // A blank line inside a tag section is dropped; a tag line after it no longer follows the section.
     if (sorter.in_header && line.empty()) return;
-    tag_head head;
-    if (read_tag_head(line, head)) {
-        if (!sorter.in_header) {
-            clear_game_header(sorter.header);
-            sorter.current = output_role::rest_vs_rest;
-            sorter.in_header = true;
-            ++sorter.games;
-            sorter.game_line = number;
-            sorter.section_begin = line.data();
-            sorter.section_end = line.data();
-            sorter.section_whole = true;
-        }
-        if (capture_if_kept(line, head, line_has_backslash(sorter, line), sorter.header)) {
-            hold_line(sorter.header.held, line);
-            if (next != nullptr && line.data() == sorter.section_end) {
-                sorter.section_end = next;
-            } else {
-                sorter.section_whole = false;
-            }
-        } else {
-            sorter.tag_line.assign(line);
-            handle_tag_line(sorter.tag_line, sorter.header, result.messages);
-            hold_rewritten_line(sorter.header.held, sorter.tag_line);
-            sorter.section_whole = false;
-        }
-        return;
-    }
-    if (sorter.in_header) end_header(sorter, lists, settings, result);
-    if (next != nullptr) {
-        put_input(result, sorter.current, sorter.header.held.input, line.data(), next);  // as it stands
-    } else {
-        put_line(result, sorter.current, sorter.header.held.input, line);
-    }
+    if (take_tag_line(line, next, number, sorter, result)) return;
+    put_other_line(line, next, lists, settings, sorter, result);
 }
 
 }  // namespace

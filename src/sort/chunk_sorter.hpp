@@ -60,8 +60,9 @@ struct chunk_sorter {
     classifier scratch;
     game_verdict verdict;
     std::string tag_line;  // a tag line being rewritten
-    // The tag section as it stands in the input, while every line of it is held unchanged and they follow
-    // each other with no line between: then it is written in one piece.
+    // The tag section as it stands in the input, while every line of it is kept unchanged and they follow
+    // each other with no line between: then it is written in one piece, and its lines are not held one
+    // by one until the run breaks.
     const char* section_begin = nullptr;
     const char* section_end = nullptr;
     bool section_whole = false;

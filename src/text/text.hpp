@@ -6,13 +6,48 @@
 // time linear in the length of its text, so a hostile line of many megabytes costs no more than reading it.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace gs {
+
+// Eight bytes from p, in the machine's order, so that the bytes of a text can be hashed or compared
+// eight at a time.
+inline std::uint64_t load_word(const char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// The word that load_word would read from the bytes of text (at most eight, without the NUL).
+template <std::size_t size>
+constexpr std::uint64_t word_of(const char (&text)[size]) {
+    static_assert(size - 1 <= 8);
+    constexpr bool little = std::endian::native == std::endian::little;
+    std::uint64_t word = 0;
+    for (std::size_t i = 0; i + 1 < size; ++i)
+        word |= std::uint64_t{static_cast<unsigned char>(text[i])} << (8 * (little ? i : 7 - i));
+    return word;
+}
+
+// True when the bytes that word was loaded from start with text: one mask and one comparison.
+template <std::size_t size>
+constexpr bool word_starts(std::uint64_t word, const char (&text)[size]) {
+    constexpr std::size_t bytes = size - 1;
+    if constexpr (bytes == 8) {
+        return word == word_of(text);
+    } else {
+        constexpr std::uint64_t low = (std::uint64_t{1} << (8 * bytes)) - 1;
+        constexpr std::uint64_t mask =
+            std::endian::native == std::endian::big ? ~(~std::uint64_t{0} >> (8 * bytes)) : low;
+        return (word & mask) == word_of(text);
+    }
+}
 
 // True for the blanks that a line loses at its right end: space, tab, carriage return and line feed.
 bool is_right_blank(char c);

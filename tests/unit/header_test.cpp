@@ -108,6 +108,80 @@ TEST(CaptureIfKept, OnlyLinesThatTreatmentLeavesAloneAndCapturedAlike) {
     EXPECT_TRUE(capture_if_kept("[Date \"1998.10.23\"]", header));
 }
 
+// The 8-byte path of read_tag_head must say what the letter-by-letter scan says, also for lines that
+// only nearly match one of its names, and for lines too short for an 8-byte load.
+TEST(ReadTagHead, AgreesWithTheScanOnNamesAndNearMisses) {
+    struct row {
+        const char* line;
+        tag_kind kind;
+    };
+    const row rows[] = {
+        {"[Event \"x\"]", tag_kind::event},
+        {"[Site \"x\"]", tag_kind::site},
+        {"[Date \"x\"]", tag_kind::date},
+        {"[White \"x\"]", tag_kind::white},
+        {"[Black \"x\"]", tag_kind::black},
+        {"[Round \"x\"]", tag_kind::other},
+        {"[Result \"x\"]", tag_kind::other},
+        {"[ECO \"A00\"]", tag_kind::other},
+        {"[Event  \"x\"]", tag_kind::event},
+        {"[Events \"x\"]", tag_kind::other},
+        {"[Site\"xyzw\"]", tag_kind::site},
+        {"[Sitex \"x\"]", tag_kind::other},
+        {"[WhiteElo \"1\"]", tag_kind::other},
+        {"[WhiteType \"x\"]", tag_kind::white_flag},
+        {"[BlackTitle \"BOT\"]", tag_kind::black_flag},
+        {"[Black\"x\"]", tag_kind::black},
+        {"[ECO \"\"]", tag_kind::other},
+        {"[Date \"\"]", tag_kind::date},
+        {"[Event \"", tag_kind::event},
+        {"[White \"", tag_kind::white},
+        {"[Resultx\"1\"]", tag_kind::other},
+    };
+    for (const row& r : rows) {
+        const std::string_view line = r.line;
+        std::string_view name;
+        ASSERT_TRUE(read_tag_line(line, name)) << line;
+        tag_head head;
+        ASSERT_TRUE(read_tag_head(line, head)) << line;
+        EXPECT_EQ(head.name, name) << line;
+        EXPECT_EQ(head.name.data(), line.data() + 1) << line;
+        EXPECT_EQ(head.kind, r.kind) << line;
+        EXPECT_EQ(line[head.value_at - 1], '"') << line;
+        EXPECT_EQ(line.find('"'), head.value_at - 1) << line;
+    }
+    for (const char* line :
+         {"[Event x\"]", "[Site\t\"x\"]", "[White", "Event \"x\"]", "[Round 1]   ", "[Date-\"1998\"]", ""}) {
+        tag_head head;
+        EXPECT_FALSE(read_tag_head(line, head)) << line;
+    }
+}
+
+// A kept line's values are views of the line itself; a rewritten line's values are the header's own
+// copies, which outlive the line they were read from.
+TEST(TagCapture, KeptValuesViewTheLineAndRewrittenOnesAreCopies) {
+    const std::string kept_lines[] = {"[White \"Anand\"]", "[Site \"Wijk\"]", "[Event \"Open\"]"};
+    game_header header;
+    for (const std::string& line : kept_lines)
+        ASSERT_TRUE(capture_if_kept(line, header)) << line;
+    EXPECT_EQ(header.white.name.data(), kept_lines[0].data() + 8);
+    EXPECT_EQ(header.site.data(), kept_lines[1].data() + 7);
+    EXPECT_EQ(header.event, "Open");
+
+    std::string warnings;
+    std::string rewritten[] = {"[White \"A\\\"B\"]", "[Site \"S\\\"T\"]", "[Event \"ICC 5 0 u 10/23/98\"]",
+                               "[Black \"C\\\"D\"]"};
+    for (std::string& line : rewritten) {
+        handle_tag_line(line, header, warnings);
+        line.assign(40, 'z');  // the line is reused for the next one
+    }
+    EXPECT_EQ(header.white.name, "AB");
+    EXPECT_EQ(header.site, "ST");
+    EXPECT_EQ(header.event, "ICC 5 0 u 10/23/98");
+    EXPECT_EQ(header.black.name, "CD");
+    EXPECT_EQ(header.event_date, "1998.10.23");
+}
+
 TEST(PlayerTags, FlagsFromTypeTitleAndIsComp) {
     game_header header;
     std::string warnings;

@@ -111,6 +111,38 @@ TEST(SortChunk, EveryChunkStartsAfresh) {
     EXPECT_EQ(result.lines, 1u);
 }
 
+// A tag section is written in one piece while its lines are kept and follow each other; when one of them
+// breaks the run (a rewritten line, a dropped blank line, a trimmed line), the lines before it must
+// still come out, in order. Backslashes are found a chunk at a time: one in a movetext or in an earlier
+// game must not make a later tag line rewritten, and every tag line with one must be.
+TEST(SortChunk, TagSectionsThatBreakTheirRunKeepEveryLine) {
+    struct row {
+        std::string input;
+        std::string output;
+    };
+    const std::string tags = "[Event \"E\"]\n[Site \"S\"]\n";
+    const row rows[] = {
+        {tags + "[Date \"1998.5.1\"]\n[White \"W\"]\n\n1. e4 *\n",
+         tags + "[Date \"1998.05.01\"]\n[White \"W\"]\n1. e4 *\n"},
+        {tags + "\n[White \"W\"]\n[Black \"B\"]\n\n*\n", tags + "[White \"W\"]\n[Black \"B\"]\n*\n"},
+        {tags + "[White \"W\"]  \n[Black \"B\"]\n\n*\n", tags + "[White \"W\"]\n[Black \"B\"]\n*\n"},
+        {tags + "[White \"W\\\"X\"]\n[Black \"B\"]\n\n*\n", tags + "[White \"WX\"]\n[Black \"B\"]\n*\n"},
+        {"[Event \"A\"]\n\n{a \\ comment}\n*\n\n" + tags + "[White \"W\"]\n\n*\n",
+         "[Event \"A\"]\n{a \\ comment}\n*\n\n" + tags + "[White \"W\"]\n*\n"},
+        {"[Event \"A\\\"\"]\n[Site \"B\\\"\"]\n[Round \"1\"]\n[White \"C\\\"\"]\n\n*\n",
+         "[Event \"A\"]\n[Site \"B\"]\n[Round \"1\"]\n[White \"C\"]\n*\n"},
+        {tags + "[Round \"1\"]", tags + "[Round \"1\"]\n"},
+    };
+    name_lists lists;
+    chunk_sorter sorter;
+    chunk_result result;
+    const std::size_t rest = static_cast<std::size_t>(output_role::rest_vs_rest);
+    for (const row& r : rows) {
+        sort_chunk(r.input, true, lists, {}, sorter, result);
+        EXPECT_EQ(output_text(result, r.input, rest), r.output) << r.input;
+    }
+}
+
 // Lines that sorting leaves as they are are written from the chunk, not copied; pieces that continue each
 // other are joined, and none is empty.
 TEST(SortChunk, UnchangedLinesAreNotCopied) {
