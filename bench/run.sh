@@ -6,8 +6,10 @@
 # Builds the release tool, makes the corpus and the full lists in bench/work/ (kept for later runs), then
 # runs, interleaved and repeated: the copy floor (cat corpus > file), gamesieve with the shipped lists and
 # with full lists (12 x 5000 entries), each with one thread and with the default (one per core), the
-# corpus compressed with zstd both read directly and through zstdcat, pgn-extract when installed, and a
-# baseline gamesieve binary when one is given (an earlier build, to measure a change). Prints the median
+# corpus compressed with zstd both read directly and through zstdcat, the zstd decoding floor, the
+# corpus as .gz and .xz with one thread and the default, empty lists, pgn-extract (once) when installed,
+# and a baseline gamesieve binary when one is given (an earlier build, to measure a change); then peak
+# memory at 50 MB, 500 MB and 2 GB of input and instructions per byte (callgrind). Prints the median
 # wall time, MB/s, games/s, peak resident memory and the ratio to the copy floor of each, the scaling
 # from one thread to the default, and a checksum of the five outputs of each gamesieve run (the same for
 # every thread count), then the micro-benchmark of list look-ups.
@@ -28,6 +30,8 @@ if [ ! -f "$corpus" ] || [ ! -f "$corpus.games" ]; then
     "$bin/bench/make_bench_data" corpus "$work/seed.pgn" "$size" "$corpus" > "$corpus.games"
 fi
 [ -f "$corpus.zst" ] || zstd -q -3 -T0 "$corpus" -o "$corpus.zst"
+[ -f "$corpus.gz" ] || gzip -6 -c "$corpus" > "$corpus.gz"
+[ -f "$corpus.xz" ] || xz -3 -T0 -c "$corpus" > "$corpus.xz"
 games=$(cat "$corpus.games")
 bytes=$(stat -c %s "$corpus")
 cores=$(nproc)
@@ -35,10 +39,14 @@ cores=$(nproc)
 outputs="comp_vs_comp.pgn comp_vs_human.pgn comp_vs_rest.pgn rest_vs_rest.pgn advanced.pgn"
 prepare() {  # folder, list source ("shipped" or "full")
     rm -rf "$1" && mkdir -p "$1"
-    if [ "$2" = shipped ]; then cp lists/*.cfg "$1"/; else "$bin/bench/make_bench_data" lists "$1"; fi
+    case $2 in
+        shipped) cp lists/*.cfg "$1"/ ;;
+        empty) for f in lists/*.cfg; do : > "$1/$(basename "$f")"; done ;;
+        *) "$bin/bench/make_bench_data" lists "$1" ;;
+    esac
 }
-for name in shipped-1 shipped-n full-1 full-n zst zstdcat baseline zout; do
-    case $name in shipped*) prepare "$work/$name" shipped ;; *) prepare "$work/$name" full ;; esac
+for name in shipped-1 shipped-n full-1 full-n empty-n zst zst-1 zstdcat gz gz-1 xz xz-1 baseline zout; do
+    case $name in shipped*) prepare "$work/$name" shipped ;; empty*) prepare "$work/$name" empty ;; *) prepare "$work/$name" full ;; esac
 done
 
 pgn_extract=/usr/games/pgn-extract
@@ -49,12 +57,12 @@ if [ -n "$pgn_extract" ]; then
     for i in $(seq 0 99); do printf 'White "Prog %d "\nBlack "Prog %d "\n' "$i" "$i" >> "$work/computers.tags"; done
 fi
 
-cat "$corpus" "$corpus.zst" > /dev/null  # into the page cache
+cat "$corpus" "$corpus.zst" "$corpus.gz" "$corpus.xz" > /dev/null  # into the page cache
 declare -A times rss
 run() {  # name, folder, command...
     local name=$1 dir=$2
     shift 2
-    (cd "$dir" && if [ "$name" != zstd-after ]; then rm -f $outputs copy.pgn matched.pgn unmatched.pgn; fi &&
+    (cd "$dir" && if [ "$name" != zstd-after ]; then rm -f $outputs copy.pgn decoded.pgn matched.pgn unmatched.pgn; fi &&
         "$bin/bench/measure" "$@") > "$work/last"
     read -r t m status < "$work/last"
     [ "$status" = 0 ] || { echo "$name failed with status $status" >&2; exit 1; }
@@ -68,13 +76,21 @@ for rep in $(seq "$reps"); do
     run shipped-n "$work/shipped-n" $gs "$corpus"
     run full-1 "$work/full-1" $gs -j1 "$corpus"
     run full-n "$work/full-n" $gs "$corpus"
+    run empty-n "$work/empty-n" $gs "$corpus"
+    run zstd-floor "$work" sh -c "zstd -q -dc '$corpus.zst' > decoded.pgn"
     run zst "$work/zst" $gs "$corpus.zst"
+    run zst-1 "$work/zst-1" $gs -j1 "$corpus.zst"
+    run gz "$work/gz" $gs "$corpus.gz"
+    run gz-1 "$work/gz-1" $gs -j1 "$corpus.gz"
+    run xz "$work/xz" $gs "$corpus.xz"
+    run xz-1 "$work/xz-1" $gs -j1 "$corpus.xz"
     run zstdcat "$work/zstdcat" sh -c "zstdcat '$corpus.zst' | $gs -"
     run zout "$work/zout" sh -c "rm -f *.pgn.zst && $gs -z zstd '$corpus'"
     # The outputs that full-n left, compressed afterwards as a user would: the time to add to full-n's.
     run zstd-after "$work/full-n" sh -c "zstd -q -T0 -3 -f -k $outputs"
     [ -z "$baseline" ] || run baseline "$work/baseline" "$baseline" "$corpus"
-    [ -z "$pgn_extract" ] || run pgn-extract "$work" "$pgn_extract" -s -t"$work/computers.tags" -omatched.pgn -nunmatched.pgn "$corpus"
+    # pgn-extract is two orders of magnitude slower: one run tells the ratio.
+    [ -z "$pgn_extract" ] || [ "$rep" != 1 ] || run pgn-extract "$work" "$pgn_extract" -s -t"$work/computers.tags" -omatched.pgn -nunmatched.pgn "$corpus"
 done
 
 median() { tr ' ' '\n' | grep -v '^$' | sort -g | awk '{a[NR]=$1} END {print (NR%2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
@@ -85,7 +101,7 @@ echo "corpus: $corpus, $bytes bytes, $games games; median of $reps interleaved r
 echo
 printf '| %-36s | %8s | %7s | %10s | %9s | %7s |\n' run "seconds" "MB/s" "games/s" "peak KiB" "× copy"
 printf '|%s|%s|%s|%s|%s|%s|\n' "--------------------------------------" "----------" "---------" "------------" "-----------" "---------"
-for name in copy shipped-1 shipped-n full-1 full-n zst zstdcat zout baseline pgn-extract; do
+for name in copy shipped-1 shipped-n full-1 full-n empty-n zstd-floor zst zst-1 zstdcat gz gz-1 xz xz-1 zout baseline pgn-extract; do
     [ -n "${times[$name]:-}" ] || continue
     t=$(med "$name")
     case $name in
@@ -94,7 +110,14 @@ for name in copy shipped-1 shipped-n full-1 full-n zst zstdcat zout baseline pgn
         shipped-n) label="gamesieve, shipped lists, $cores threads" ;;
         full-1) label="gamesieve, full lists, 1 thread" ;;
         full-n) label="gamesieve, full lists, $cores threads" ;;
+        empty-n) label="gamesieve, empty lists, $cores threads" ;;
+        zstd-floor) label="zstd -dc corpus.zst > file" ;;
         zst) label="gamesieve corpus.zst, full lists" ;;
+        zst-1) label="gamesieve -j1 corpus.zst, full lists" ;;
+        gz) label="gamesieve corpus.gz, full lists" ;;
+        gz-1) label="gamesieve -j1 corpus.gz, full lists" ;;
+        xz) label="gamesieve corpus.xz, full lists" ;;
+        xz-1) label="gamesieve -j1 corpus.xz, full lists" ;;
         zstdcat) label="zstdcat corpus.zst | gamesieve -" ;;
         zout) label="gamesieve -z zstd, full lists" ;;
         baseline) label="baseline binary, full lists" ;;
@@ -108,7 +131,11 @@ ratio() { awk -v a="$(med "$1")" -v b="$(med "$2")" -v text="$3" 'BEGIN {printf 
 ratio full-1 full-n "scaling, full lists: %.2f× from 1 to $cores threads"
 ratio shipped-1 shipped-n "scaling, shipped lists: %.2f× from 1 to $cores threads"
 awk -v e="$(med shipped-n)" -v f="$(med full-n)" 'BEGIN {printf "full lists cost %+.1f%% over the shipped lists\n", (f/e-1)*100}'
+ratio full-n empty-n "full lists take %.2f× the time of empty lists (default threads)"
+ratio zst zstd-floor "reading .zst directly takes %.2f× the time of zstd -dc corpus.zst > file"
 ratio zst zstdcat "reading .zst directly takes %.2f× the time of zstdcat | gamesieve"
+for f in zst gz xz; do ratio "$f" "$f-1" "default threads on .$f input take %.2f× the time of -j1"; done
+ratio full-n full-1 "default threads on plain input take %.2f× the time of -j1"
 awk -v z="$(med zout)" -v p="$(med full-n)" -v c="$(med zstd-after)" \
     'BEGIN {printf "-z zstd takes %.3f s; sorting plainly (%.3f s) and then zstd -T0 -3 on the outputs (%.3f s): %.3f s; ratio %.2f\n", z, p, c, p + c, z / (p + c)}'
 own=$(cd "$work/zout" && cat $(for f in $outputs; do echo "$f.zst"; done) | wc -c)
@@ -117,11 +144,37 @@ awk -v a="$own" -v b="$theirs" 'BEGIN {printf "compressed outputs: %d bytes with
 echo "checksum of the five outputs, zout (decompressed): $(cd "$work/zout" && for f in $outputs; do zstd -dc "$f.zst"; done | sha256sum | cut -c1-16)"
 [ -z "${times[baseline]:-}" ] || ratio baseline full-n "the baseline binary (full lists, default threads) takes %.2f× the time of this build"
 [ -z "${times[pgn-extract]:-}" ] || ratio pgn-extract full-n "gamesieve (full lists) is %.0f× faster than pgn-extract"
-for set in shipped-1 shipped-n full-1 full-n zst zstdcat baseline; do
+for set in shipped-1 shipped-n full-1 full-n empty-n zst zst-1 zstdcat gz gz-1 xz xz-1 baseline; do
     [ -f "$work/$set/rest_vs_rest.pgn" ] || continue
     echo "checksum of the five outputs, $set: $(cd "$work/$set" && cat $outputs | sha256sum | cut -c1-16)" \
          "($(cd "$work/$set" && for f in $outputs; do printf '%s=%s ' "${f%.pgn}" "$(grep -c '^\[Event ' "$f" || true)"; done))"
 done
+# Peak memory by input size: the corpus repeated through a pipe, so that 2 GB need no file.
+echo
+for mb in 50 500 2000; do
+    prepare "$work/peak" full
+    (cd "$work/peak" && "$bin/bench/measure" sh -c "while :; do cat '$corpus'; done | head -c ${mb}000000 | $gs -") > "$work/last"
+    read -r t m status < "$work/last"
+    echo "peak memory, $mb MB through a pipe, full lists: $m KiB ($t s)"
+    rm -rf "$work/peak"
+done
+# Instructions per input byte, counted by callgrind on the corpus's first 25 MB with one thread (the
+# counts do not depend on the machine's load, unlike the times).
+if command -v valgrind > /dev/null; then
+    echo
+    head -c 25000000 "$corpus" > "$work/sample.pgn"
+    count() {  # label, lists, binary
+        prepare "$work/count" "$2"
+        local refs
+        refs=$(cd "$work/count" && valgrind --tool=callgrind --callgrind-out-file=/dev/null "$3" -q -j1 "$work/sample.pgn" 2>&1 |
+            awk '/refs:/ {gsub(",", "", $4); print $4}')
+        awk -v l="$1" -v r="$refs" 'BEGIN {printf "instructions per input byte, %s: %.2f\n", l, r / 25000000}'
+    }
+    count "full lists" full "$bin/gamesieve"
+    count "empty lists" empty "$bin/gamesieve"
+    [ -z "$baseline" ] || count "baseline binary, full lists" full "$baseline"
+    rm -rf "$work/count" "$work/sample.pgn"
+fi
 if [ -x "$bin/bench/list_contains_bench" ]; then
     echo
     "$bin/bench/list_contains_bench" --benchmark_min_time=0.2 2>/dev/null | grep -E '^(exact|prefix|miss|Benchmark|---)'

@@ -77,6 +77,12 @@ void empty_memo(judgement_memo& memo) {
     memo.slots_used = 0;
 }
 
+// The text whose answer a used slot keeps.
+std::string_view kept_text(const judgement_memo& memo, const judgement_memo::slot& slot) {
+    const char* const at = slot.name_size <= memo_inline_text ? slot.text : memo.arena.get() + slot.name_at;
+    return {at, slot.name_size};
+}
+
 // Doubles the slots, placing the kept answers anew.
 void grow_slots(judgement_memo& memo) {
     std::unique_ptr<judgement_memo::slot[]> old = std::move(memo.slots);
@@ -86,7 +92,7 @@ void grow_slots(judgement_memo& memo) {
     for (std::size_t i = 0; i < old_count; ++i) {
         if (!old[i].used) continue;
         // A slot keeps only half of its hash: the whole one is worked out again from the kept text.
-        const std::string_view text(memo.arena.get() + old[i].name_at, old[i].name_size);
+        const std::string_view text = kept_text(memo, old[i]);
         std::size_t at = first_slot(memo, hash_of(text, old[i].space));
         while (memo.slots[at].used)
             at = (at + 1) & (memo.slot_count - 1);
@@ -126,7 +132,8 @@ void prefetch_slot(const judgement_memo& memo, std::uint64_t hash) {
 // Starts loading the text kept in the first slot of hash, once that slot has arrived.
 void prefetch_text(const judgement_memo& memo, std::uint64_t hash) {
     const judgement_memo::slot& slot = memo.slots[first_slot(memo, hash)];
-    if (slot.used) __builtin_prefetch(memo.arena.get() + slot.name_at, 0, 3);
+    if (slot.used && slot.name_size > memo_inline_text)
+        __builtin_prefetch(memo.arena.get() + slot.name_at, 0, 3);
 }
 
 // The kept answer for (text, space), or make's answer, which is then kept.
@@ -139,24 +146,26 @@ judgement remembered(judgement_memo& memo, std::string_view text, std::uint8_t s
     for (; memo.slots[at].used; at = (at + 1) & (memo.slot_count - 1)) {
         const judgement_memo::slot& slot = memo.slots[at];
         if (slot.check == check_of(hash) && slot.space == space && slot.name_size == text.size() &&
-            std::memcmp(memo.arena.get() + slot.name_at, text.data(), text.size()) == 0) {
+            std::memcmp(kept_text(memo, slot).data(), text.data(), text.size()) == 0) {
             return slot.value;
         }
     }
     const judgement value = make();
+    const bool long_text = text.size() > memo_inline_text;
     // At most three quarters of the slots are used, so a probe always ends.
-    make_room(memo, text.size());
+    make_room(memo, long_text ? text.size() : 0);
     at = first_slot(memo, hash);
     while (memo.slots[at].used)
         at = (at + 1) & (memo.slot_count - 1);
-    if (!text.empty()) std::memcpy(memo.arena.get() + memo.arena_used, text.data(), text.size());
-    memo.slots[at] = {check_of(hash),
-                      static_cast<std::uint32_t>(memo.arena_used),
-                      static_cast<std::uint8_t>(text.size()),
-                      space,
-                      true,
-                      value};
-    memo.arena_used += text.size();
+    judgement_memo::slot& slot = memo.slots[at];
+    slot = {check_of(hash), 0, static_cast<std::uint8_t>(text.size()), space, true, value, {}};
+    if (long_text) {
+        slot.name_at = static_cast<std::uint32_t>(memo.arena_used);
+        std::memcpy(memo.arena.get() + memo.arena_used, text.data(), text.size());
+        memo.arena_used += text.size();
+    } else if (!text.empty()) {
+        std::memcpy(slot.text, text.data(), text.size());
+    }
     ++memo.slots_used;
     return value;
 }

@@ -18,23 +18,27 @@
 
 namespace gs {
 
-inline constexpr std::size_t memo_slot_count = std::size_t{1} << 18;   // the most slots, a power of two
+inline constexpr std::size_t memo_slot_count = std::size_t{1} << 17;   // the most slots, a power of two
 inline constexpr std::size_t memo_arena_bytes = std::size_t{1} << 21;  // the largest arena
 inline constexpr std::size_t memo_first_slot_count = std::size_t{1} << 10;
 inline constexpr std::size_t memo_first_arena_bytes = std::size_t{1} << 14;
 inline constexpr std::size_t memo_longest_name = 255;  // longer names are judged every time
+inline constexpr std::size_t memo_inline_text = 18;    // texts up to this long are kept in their slot
 
 struct judgement_memo {
-    // Four slots to a cache line: a look-up reads one slot, and the kept text only when the check agrees.
+    // Two slots to a cache line. A text of up to memo_inline_text bytes, as most names are, is kept in
+    // its slot, so that a look-up reads one cache line; a longer one is kept in the arena, which a
+    // look-up reads only when the check agrees.
     struct slot {
-        std::uint32_t check = 0;  // the high half of the text's hash
-        std::uint32_t name_at = 0;
+        std::uint32_t check = 0;    // the high half of the text's hash
+        std::uint32_t name_at = 0;  // where a long text is kept in the arena
         std::uint8_t name_size = 0;
         std::uint8_t space = 0;  // what the answer is to: a server's name judgement, or a list's look-up
         bool used = false;
         judgement value;
+        char text[memo_inline_text] = {};
     };
-    static_assert(sizeof(slot) == 16);
+    static_assert(sizeof(slot) == 32);
     std::unique_ptr<slot[]> slots;
     std::unique_ptr<char[]> arena;
     std::size_t slot_count = 0;  // of slots, a power of two

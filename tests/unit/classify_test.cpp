@@ -231,6 +231,35 @@ TEST(ClassifyGame, AnAccountIsKeptOnceForEveryRating) {
               player_class::bye);
 }
 
+// Texts up to the inline length are kept in their slots and longer ones in the arena; names alike but
+// for their last byte, on either side of that length, keep apart, and a repeated look-up answers as the
+// first did.
+TEST(ClassifyGame, TheMemoKeepsShortTextsInlineAndLongOnesInTheArena) {
+    name_lists local;
+    captured_console out;
+    const std::string short_name(memo_inline_text, 'A');
+    const std::string long_name(memo_inline_text + 1, 'B');
+    const std::string longer_name(40, 'C');
+    ASSERT_TRUE(add_list_lines(short_name + "\n" + long_name + "\n" + longer_name + "\n",
+                               list_of(local, list_id::computers), false, out.con));
+    classifier scratch;
+    name_forms forms;
+    std::size_t long_bytes = 0;
+    for (const std::string& listed : {short_name, long_name, longer_name}) {
+        std::string unlisted = listed;
+        unlisted.back() = 'Z';
+        for (int pass = 0; pass < 2; ++pass) {
+            EXPECT_EQ(memo_judge_name(scratch.memo, listed, server_kind::other, local, forms).kind, computer)
+                << listed << pass;
+            EXPECT_EQ(memo_judge_name(scratch.memo, unlisted, server_kind::other, local, forms).kind, unknown)
+                << unlisted << pass;
+        }
+        if (listed.size() > memo_inline_text) long_bytes += 2 * listed.size();
+    }
+    EXPECT_EQ(scratch.memo.slots_used, 6u);
+    EXPECT_EQ(scratch.memo.arena_used, long_bytes);
+}
+
 TEST(ClassifyGame, TheMemoStaysRightWhenItFillsUp) {
     classifier scratch;
     for (std::size_t i = 0; i < memo_slot_count; ++i) {
