@@ -1,6 +1,8 @@
 #include "classify/judgement_memo.hpp"
 
 #include <cstring>
+#include <memory>
+#include <new>
 
 #include "text/text.hpp"
 
@@ -64,14 +66,25 @@ std::size_t first_slot(const judgement_memo& memo, std::uint64_t hash) {
     return static_cast<std::size_t>(hash ^ (hash >> 31)) & (memo.slot_count - 1);
 }
 
+// Memory for count empty slots, mapped so that a large table lies in huge pages.
+void place_slots(judgement_memo& memo, std::size_t count) {
+    memo.slot_memory = map_zeroed(count * sizeof(judgement_memo::slot));
+    if (memo.slot_memory.data == nullptr) {
+        memo.slots = nullptr;  // the memo starts again from its first size on the next look-up
+        throw std::bad_alloc();
+    }
+    memo.slots = static_cast<judgement_memo::slot*>(memo.slot_memory.data);
+    std::uninitialized_value_construct_n(memo.slots, count);
+    memo.slot_count = count;
+}
+
 void empty_memo(judgement_memo& memo) {
-    if (!memo.slots) {
-        memo.slot_count = memo_first_slot_count;
+    if (memo.slots == nullptr) {
+        place_slots(memo, memo_first_slot_count);
         memo.arena_capacity = memo_first_arena_bytes;
-        memo.slots = std::make_unique<judgement_memo::slot[]>(memo.slot_count);
         memo.arena = std::make_unique_for_overwrite<char[]>(memo.arena_capacity);
     } else {
-        std::fill_n(memo.slots.get(), memo.slot_count, judgement_memo::slot{});
+        std::fill_n(memo.slots, memo.slot_count, judgement_memo::slot{});
     }
     memo.arena_used = 0;
     memo.slots_used = 0;
@@ -85,10 +98,10 @@ std::string_view kept_text(const judgement_memo& memo, const judgement_memo::slo
 
 // Doubles the slots, placing the kept answers anew.
 void grow_slots(judgement_memo& memo) {
-    std::unique_ptr<judgement_memo::slot[]> old = std::move(memo.slots);
+    const mapped_block old_memory = std::move(memo.slot_memory);
+    const judgement_memo::slot* const old = memo.slots;
     const std::size_t old_count = memo.slot_count;
-    memo.slot_count *= 2;
-    memo.slots = std::make_unique<judgement_memo::slot[]>(memo.slot_count);
+    place_slots(memo, 2 * old_count);
     for (std::size_t i = 0; i < old_count; ++i) {
         if (!old[i].used) continue;
         // A slot keeps only half of its hash: the whole one is worked out again from the kept text.
@@ -141,7 +154,7 @@ template <typename maker>
 judgement remembered(judgement_memo& memo, std::string_view text, std::uint8_t space, std::uint64_t hash,
                      maker make) {
     if (text.size() > memo_longest_name) return make();
-    if (!memo.slots) empty_memo(memo);
+    if (memo.slots == nullptr) empty_memo(memo);
     std::size_t at = first_slot(memo, hash);
     for (; memo.slots[at].used; at = (at + 1) & (memo.slot_count - 1)) {
         const judgement_memo::slot& slot = memo.slots[at];
@@ -183,7 +196,7 @@ memo_hashes memo_prefetch(const judgement_memo& memo, const memo_queries& querie
         hashes.site = hash(queries.site, space_of(list_id::adv_events));
         hashes.event = hash(queries.event, space_of(list_id::adv_events));
     }
-    if (!memo.slots) return hashes;
+    if (memo.slots == nullptr) return hashes;
     // The slots first, then, once they have arrived, the texts they keep.
     prefetch_slot(memo, hashes.white);
     prefetch_slot(memo, hashes.black);

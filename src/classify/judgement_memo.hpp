@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "classify/player.hpp"
+#include "text/system_calls.hpp"
 
 namespace gs {
 
@@ -39,7 +40,8 @@ struct judgement_memo {
         char text[memo_inline_text] = {};
     };
     static_assert(sizeof(slot) == 32);
-    std::unique_ptr<slot[]> slots;
+    slot* slots = nullptr;  // slot_count of them, in slot_memory
+    mapped_block slot_memory;
     std::unique_ptr<char[]> arena;
     std::size_t slot_count = 0;  // of slots, a power of two
     std::size_t arena_capacity = 0;

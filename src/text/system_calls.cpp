@@ -2,12 +2,14 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 
 namespace gs {
 
@@ -99,6 +101,61 @@ file_identity identity_of_path(const std::string& path) {
 
 bool same_file(const file_identity& a, const file_identity& b) {
     return a.known && b.known && a.device == b.device && a.inode == b.inode;
+}
+
+namespace {
+
+constexpr std::size_t huge_page = std::size_t{1} << 21;
+
+void unmap(mapped_block& block) {
+    if (block.data != nullptr) munmap(block.data, block.size);
+    block.data = nullptr;
+    block.size = 0;
+}
+
+}  // namespace
+
+mapped_block::mapped_block(mapped_block&& other) noexcept : data(other.data), size(other.size) {
+    other.data = nullptr;
+    other.size = 0;
+}
+
+mapped_block& mapped_block::operator=(mapped_block&& other) noexcept {
+    if (this != &other) {
+        unmap(*this);
+        data = other.data;
+        size = other.size;
+        other.data = nullptr;
+        other.size = 0;
+    }
+    return *this;
+}
+
+mapped_block::~mapped_block() {
+    unmap(*this);
+}
+
+mapped_block map_zeroed(std::size_t bytes) {
+    mapped_block block;
+    const bool huge = bytes >= huge_page;
+    const std::size_t size = huge ? (bytes + huge_page - 1) / huge_page * huge_page : bytes;
+    // A huge block is mapped one huge page larger and trimmed to the boundary inside it.
+    const std::size_t mapped = huge ? size + huge_page : size;
+    void* const raw = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED) return block;
+    char* start = static_cast<char*>(raw);
+    if (huge) {
+        const auto address = reinterpret_cast<std::uintptr_t>(raw);
+        char* const aligned = start + ((huge_page - address % huge_page) % huge_page);
+        if (aligned > start) munmap(start, static_cast<std::size_t>(aligned - start));
+        const std::size_t tail = mapped - static_cast<std::size_t>(aligned - start) - size;
+        if (tail > 0) munmap(aligned + size, tail);
+        start = aligned;
+        madvise(start, size, MADV_HUGEPAGE);  // a hint: without huge pages the block works the same
+    }
+    block.data = start;
+    block.size = size;
+    return block;
 }
 
 std::string join_path(std::string_view dir, std::string_view name) {

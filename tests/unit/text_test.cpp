@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <memory>
 #include <random>
 #include <string>
@@ -277,6 +278,33 @@ TEST(ReadNumber, ReadsLeadingDigitsAndRefusesOverflow) {
     EXPECT_EQ(read_number("0002147483647"), 2147483647);
     EXPECT_EQ(read_number("2147483648"), std::nullopt);
     EXPECT_EQ(read_number(std::string(500, '9')), std::nullopt);
+}
+
+// A mapped block is zero-filled and writable, a large one starts on a 2 MiB boundary and is whole huge
+// pages long, and moving a block hands its mapping over rather than unmapping it.
+TEST(MappedBlock, ZeroedAlignedAndMovable) {
+    constexpr std::size_t huge = std::size_t{1} << 21;
+    for (const std::size_t bytes : {std::size_t{4096}, std::size_t{32768}, huge, 2 * huge + 1}) {
+        mapped_block block = map_zeroed(bytes);
+        ASSERT_NE(block.data, nullptr) << bytes;
+        ASSERT_GE(block.size, bytes);
+        auto* const bytes_of = static_cast<unsigned char*>(block.data);
+        std::size_t nonzero = 0;
+        for (std::size_t i = 0; i < bytes; i += 509)
+            nonzero += bytes_of[i] != 0;
+        EXPECT_EQ(nonzero, 0u) << bytes;
+        bytes_of[bytes - 1] = 7;
+        if (bytes >= huge) {
+            EXPECT_EQ(reinterpret_cast<std::uintptr_t>(block.data) % huge, 0u) << bytes;
+            EXPECT_EQ(block.size % huge, 0u) << bytes;
+        }
+        mapped_block moved = std::move(block);
+        EXPECT_EQ(block.data, nullptr);
+        EXPECT_EQ(static_cast<unsigned char*>(moved.data)[bytes - 1], 7) << bytes;
+        mapped_block other = map_zeroed(4096);
+        other = std::move(moved);
+        EXPECT_EQ(static_cast<unsigned char*>(other.data)[bytes - 1], 7) << bytes;
+    }
 }
 
 }  // namespace
