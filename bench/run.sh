@@ -4,15 +4,17 @@
 #   bench/run.sh [megabytes=500] [repetitions=5] [baseline-binary]
 #
 # Builds the release tool, makes the corpus and the full lists in bench/work/ (kept for later runs), then
-# runs, interleaved and repeated: the copy floor (cat corpus > file), gamesieve with the shipped lists and
-# with full lists (12 x 5000 entries), each with one thread and with the default (one per core), the
-# corpus compressed with zstd both read directly and through zstdcat, the zstd decoding floor, the
-# corpus as .gz and .xz with one thread and the default, empty lists, pgn-extract (once) when installed,
-# and a baseline gamesieve binary when one is given (an earlier build, to measure a change); then peak
-# memory at 50 MB, 500 MB and 2 GB of input and instructions per byte (callgrind). Prints the median
-# wall time, MB/s, games/s, peak resident memory and the ratio to the copy floor of each, the scaling
-# from one thread to the default, and a checksum of the five outputs of each gamesieve run (the same for
-# every thread count), then the micro-benchmark of list look-ups.
+# runs, interleaved and repeated: the copy floor (cat corpus > file, which the kernel copies without
+# reading it into the process), the floor of reading and writing it in 1 MiB blocks (dd), gamesieve
+# with the shipped lists and with full lists (12 x 5000 entries), each with one thread and with the
+# default (one per core), and with empty lists; the corpus compressed with zstd read directly (with one
+# thread and the default) and through zstdcat, beside the zstd decoding floor; the corpus as .gz and .xz
+# with one thread and the default; pgn-extract (once) when installed; and a baseline gamesieve binary
+# when one is given (an earlier build, to measure a change). Then peak memory at 50 MB, 500 MB and 2 GB
+# of input, and instructions per byte (callgrind). Prints the median wall time, MB/s, games/s, peak
+# resident memory and the ratio to the copy floor of each, the ratios that matter (threads, lists,
+# inputs), and a checksum of the five outputs of each gamesieve run (the same for every thread count),
+# then the micro-benchmark of list look-ups.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 size=${1:-500}
@@ -62,9 +64,13 @@ declare -A times rss
 run() {  # name, folder, command...
     local name=$1 dir=$2
     shift 2
-    sync  # every run starts with no dirty pages left by the one before, so none is throttled by write-back
-    (cd "$dir" && if [ "$name" != zstd-after ]; then rm -f $outputs copy.pgn decoded.pgn matched.pgn unmatched.pgn; fi &&
-        "$bin/bench/measure" "$@") > "$work/last"
+    if [ "$name" != zstd-after ]; then
+        (cd "$dir" && rm -f $outputs copy.pgn decoded.pgn matched.pgn unmatched.pgn)
+    fi
+    # Every run starts with the files before it written back and their removal done, so that no run is
+    # throttled by another's write-back (a copy made while the last run's files are freed takes 4× as long).
+    sync
+    (cd "$dir" && "$bin/bench/measure" "$@") > "$work/last"
     read -r t m status < "$work/last"
     [ "$status" = 0 ] || { echo "$name failed with status $status" >&2; exit 1; }
     times[$name]+="$t "
@@ -73,6 +79,7 @@ run() {  # name, folder, command...
 gs="$bin/gamesieve -q"
 for rep in $(seq "$reps"); do
     run copy "$work" sh -c "cat '$corpus' > copy.pgn"
+    run dd "$work" dd if="$corpus" of=copy.pgn bs=1M status=none
     run shipped-1 "$work/shipped-1" $gs -j1 "$corpus"
     run shipped-n "$work/shipped-n" $gs "$corpus"
     run full-1 "$work/full-1" $gs -j1 "$corpus"
@@ -102,11 +109,12 @@ echo "corpus: $corpus, $bytes bytes, $games games; median of $reps interleaved r
 echo
 printf '| %-36s | %8s | %7s | %10s | %9s | %7s |\n' run "seconds" "MB/s" "games/s" "peak KiB" "× copy"
 printf '|%s|%s|%s|%s|%s|%s|\n' "--------------------------------------" "----------" "---------" "------------" "-----------" "---------"
-for name in copy shipped-1 shipped-n full-1 full-n empty-n zstd-floor zst zst-1 zstdcat gz gz-1 xz xz-1 zout baseline pgn-extract; do
+for name in copy dd shipped-1 shipped-n full-1 full-n empty-n zstd-floor zst zst-1 zstdcat gz gz-1 xz xz-1 zout baseline pgn-extract; do
     [ -n "${times[$name]:-}" ] || continue
     t=$(med "$name")
     case $name in
         copy) label="copy floor (cat)" ;;
+        dd) label="read and write floor (dd bs=1M)" ;;
         shipped-1) label="gamesieve, shipped lists, 1 thread" ;;
         shipped-n) label="gamesieve, shipped lists, $cores threads" ;;
         full-1) label="gamesieve, full lists, 1 thread" ;;
@@ -160,22 +168,21 @@ for mb in 50 500 2000; do
     echo "peak memory, $mb MB through a pipe, full lists: $m KiB ($t s)"
     rm -rf "$work/peak"
 done
-# Instructions per input byte, counted by callgrind on the corpus's first 25 MB with one thread (the
-# counts do not depend on the machine's load, unlike the times).
+# Instructions per input byte, counted by callgrind over the whole corpus with one thread (the counts do
+# not depend on the machine's load, unlike the times; start-up is included).
 if command -v valgrind > /dev/null; then
     echo
-    head -c 25000000 "$corpus" > "$work/sample.pgn"
     count() {  # label, lists, binary
         prepare "$work/count" "$2"
         local refs
-        refs=$(cd "$work/count" && valgrind --tool=callgrind --callgrind-out-file=/dev/null "$3" -q -j1 "$work/sample.pgn" 2>&1 |
+        refs=$(cd "$work/count" && valgrind --tool=callgrind --callgrind-out-file=/dev/null "$3" -q -j1 "$corpus" 2>&1 |
             awk '/refs:/ {gsub(",", "", $4); print $4}')
-        awk -v l="$1" -v r="$refs" 'BEGIN {printf "instructions per input byte, %s: %.2f\n", l, r / 25000000}'
+        awk -v l="$1" -v r="$refs" -v b="$bytes" 'BEGIN {printf "instructions per input byte, %s: %.2f\n", l, r / b}'
     }
     count "full lists" full "$bin/gamesieve"
     count "empty lists" empty "$bin/gamesieve"
     [ -z "$baseline" ] || count "baseline binary, full lists" full "$baseline"
-    rm -rf "$work/count" "$work/sample.pgn"
+    rm -rf "$work/count"
 fi
 if [ -x "$bin/bench/list_contains_bench" ]; then
     echo
