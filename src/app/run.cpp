@@ -246,7 +246,10 @@ int run(int argc, const char* const* argv, console& con, std::FILE* status) {
     }
     // The lists are large, so they live on the heap rather than the stack.
     const auto lists = std::make_unique<name_lists>();
-    if (!load_name_lists(*lists, options.lists_dir, options.quiet, con)) {
+    // As many threads as the sort may use load the lists (-j1 loads them in turn).
+    const unsigned list_threads =
+        options.threads != 0 ? options.threads : std::thread::hardware_concurrency();
+    if (!load_name_lists(*lists, options.lists_dir, options.quiet, con, list_threads)) {
         if (options.lists_dir.empty() && no_list_files_here()) {
             const std::string installed = lists_dir_to_suggest(argc > 0 ? argv[0] : "gamesieve");
             print_line(con, msg_no_lists_here, installed, std::string(msg_no_lists_here_end) + installed);

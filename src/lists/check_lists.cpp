@@ -56,16 +56,12 @@ std::string refusal(std::string_view printed) {
 
 // Adds one line to scratch as loading would; when loading would stop at it, says why.
 bool add_checked(const list_file& file, std::string& line, name_list& scratch, std::string& why) {
-    char* printed = nullptr;
-    std::size_t size = 0;
-    std::FILE* capture = ::open_memstream(&printed, &size);
-    console con;
-    con.stream = capture;
-    const bool added =
-        file.word_mode ? add_word_entries(line, scratch, con) : add_pattern_entry(line, scratch, con);
-    if (capture != nullptr) std::fclose(capture);
-    if (!added) why = refusal(printed != nullptr ? std::string_view(printed, size) : std::string_view());
-    std::free(printed);
+    console_capture capture;
+    open_capture(capture);
+    const bool added = file.word_mode ? add_word_entries(line, scratch, capture.con)
+                                      : add_pattern_entry(line, scratch, capture.con);
+    const std::string printed = capture_text(capture);
+    if (!added) why = refusal(printed);
     return added;
 }
 

@@ -1,5 +1,9 @@
 #include "lists/list_files.hpp"
 
+#include <algorithm>
+#include <atomic>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "text/line_reader.hpp"
@@ -194,12 +198,61 @@ bool load_name_list(const char* path, name_list& list, bool word_mode, bool quie
     return ok;
 }
 
-bool load_name_lists(name_lists& all, std::string_view dir, bool quiet, console& con) {
+namespace {
+
+bool load_listed_file(const list_file& file, std::string_view dir, name_lists& all, bool quiet,
+                      console& con) {
+    const std::string path = join_path(dir, file.path);
+    return load_name_list(path.c_str(), list_of(all, file.id), file.word_mode, quiet, con);
+}
+
+}  // namespace
+
+bool load_name_lists_in_turn(name_lists& all, std::string_view dir, bool quiet, console& con) {
     for (const list_file& file : list_files) {
-        const std::string path = join_path(dir, file.path);
-        if (!load_name_list(path.c_str(), list_of(all, file.id), file.word_mode, quiet, con)) return false;
+        if (!load_listed_file(file, dir, all, quiet, con)) return false;
     }
     return true;
+}
+
+bool load_name_lists(name_lists& all, std::string_view dir, bool quiet, console& con, unsigned threads) {
+    threads = std::min<unsigned>(threads, list_count);
+    std::array<console_capture, list_count> captures;
+    bool captured = threads > 1;
+    for (console_capture& capture : captures)
+        captured = captured && open_capture(capture);
+    if (!captured) {
+        for (console_capture& capture : captures)
+            capture_text(capture);
+        return load_name_lists_in_turn(all, dir, quiet, con);
+    }
+    std::array<bool, list_count> loaded{};
+    std::atomic<std::size_t> next{0};
+    const auto load_some = [&] {
+        for (std::size_t i; (i = next.fetch_add(1)) < list_count;)
+            loaded[i] = load_listed_file(list_files[i], dir, all, quiet, captures[i].con);
+    };
+    std::vector<std::thread> helpers;
+    for (unsigned i = 1; i < threads; ++i) {
+        try {
+            helpers.emplace_back(load_some);
+        } catch (const std::system_error&) {
+            break;  // the threads that started share the files
+        }
+    }
+    load_some();
+    for (std::thread& helper : helpers)
+        helper.join();
+    // The messages as reading the files one after another would print them: up to the first file that
+    // failed, whose later files it would not have read.
+    bool ok = true;
+    for (std::size_t i = 0; i < list_count; ++i) {
+        const std::string text = capture_text(captures[i]);
+        if (!ok) continue;
+        print_text(con, text);
+        ok = loaded[i];
+    }
+    return ok;
 }
 
 std::string name_in_form(name_form form, std::string_view name) {

@@ -83,8 +83,15 @@ inline const name_list& list_of(const name_lists& all, list_id id) {
 
 // Loads the twelve files from dir (the working directory when empty) in the order of list_files, each
 // announced by its "Reading <path>..." line unless quiet. False after a list error, whose messages are
-// printed whether quiet or not.
-bool load_name_lists(name_lists& all, std::string_view dir, bool quiet, console& con);
+// printed whether quiet or not; the files after it are not loaded.
+bool load_name_lists_in_turn(name_lists& all, std::string_view dir, bool quiet, console& con);
+
+// load_name_lists_in_turn on up to threads threads at once (long lists take most of a small run's time
+// to read and index): every file is loaded, and its messages are printed afterwards in the files' order,
+// up to and with the first file that failed, so that the console shows what loading in turn shows. The
+// lists after a failed one may be loaded, but a failed load is not used. In turn when the messages
+// cannot be kept in memory.
+bool load_name_lists(name_lists& all, std::string_view dir, bool quiet, console& con, unsigned threads);
 
 // Empties the list and loads one file into it. False after an error.
 bool load_name_list(const char* path, name_list& list, bool word_mode, bool quiet, console& con);

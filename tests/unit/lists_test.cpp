@@ -260,6 +260,56 @@ TEST(LoadNameList, ALineLongerThanTheReadBlockIsOneLine) {
     }
 }
 
+// Loading the twelve files on several threads shows what loading them in turn shows, in the same order,
+// and gives the same lists: when all load, and when one in the middle fails (too long a name, or no
+// file), whose messages end the output and whose later files are not announced.
+TEST(LoadNameLists, OnSeveralThreadsShowsWhatLoadingInTurnShows) {
+    char dir[] = "/tmp/gamesieve-lists-XXXXXX";
+    ASSERT_NE(::mkdtemp(dir), nullptr);
+    const auto write_lists = [&](std::size_t broken, bool missing) {
+        for (std::size_t i = 0; i < list_count; ++i) {
+            const std::string path = std::string(dir) + "/" + std::string(list_files[i].path);
+            ::unlink(path.c_str());
+            if (missing && i == broken) continue;
+            std::string text;
+            for (int n = 0; n < 200; ++n)
+                text += "Name" + std::to_string(i) + "x" + std::to_string(n) + "\n";
+            if (i == broken) text += std::string(name_capacity, 'L') + "\n";
+            std::FILE* file = std::fopen(path.c_str(), "w");
+            ASSERT_NE(file, nullptr);
+            ASSERT_EQ(std::fwrite(text.data(), 1, text.size(), file), text.size());
+            ASSERT_EQ(std::fclose(file), 0);
+        }
+    };
+    struct row {
+        std::size_t broken;  // list_count: none
+        bool missing;
+        bool loads;
+    };
+    for (const row& r : {row{list_count, false, true}, row{5, false, false}, row{2, true, false},
+                         row{list_count - 1, false, false}}) {
+        write_lists(r.broken, r.missing);
+        for (const bool quiet : {false, true}) {
+            captured_console in_turn;
+            captured_console parallel;
+            name_lists one;
+            name_lists many;
+            EXPECT_EQ(load_name_lists_in_turn(one, dir, quiet, in_turn.con), r.loads);
+            EXPECT_EQ(load_name_lists(many, dir, quiet, parallel.con, 4), r.loads);
+            EXPECT_EQ(parallel.text(), in_turn.text()) << r.broken;
+            if (r.loads) {
+                for (std::size_t i = 0; i < list_count; ++i) {
+                    EXPECT_EQ(many.lists[i].entries.size(), one.lists[i].entries.size());
+                    EXPECT_TRUE(list_contains("Name" + std::to_string(i) + "x7", many.lists[i]));
+                }
+            }
+        }
+    }
+    for (const list_file& file : list_files)
+        ::unlink((std::string(dir) + "/" + std::string(file.path)).c_str());
+    ::rmdir(dir);
+}
+
 TEST(LoadNameList, MissingFileIsAnnouncedThenReported) {
     captured_console out;
     name_list list = make_list({entry("stale", false, false)});
