@@ -1,6 +1,7 @@
 #include "lists/name_index.hpp"
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <queue>
 #include <span>
@@ -42,15 +43,32 @@ std::size_t slot_of(const text_table& table, std::uint64_t hash) {
 void size_table(text_table& table, std::size_t count) {
     if (count == 0) {
         table.slots.clear();
+        table.filter.clear();
         return;
     }
     std::size_t size = 16;
     while (size < count * 2)
         size *= 2;
     table.slots.assign(size, {});
+    table.filter.assign(size * 8 / 64, 0);  // size / 2 entries at most, sixteen bits each
+}
+
+// The two filter bits of hash, from bits of it that the slot position does not use alone.
+std::array<std::size_t, 2> filter_bits(const text_table& table, std::uint64_t hash) {
+    const std::size_t mask = table.filter.size() * 64 - 1;
+    return {static_cast<std::size_t>(hash >> 7) & mask, static_cast<std::size_t>(hash >> 37) & mask};
+}
+
+bool filter_has(const text_table& table, std::uint64_t hash) {
+    for (const std::size_t bit : filter_bits(table, hash)) {
+        if ((table.filter[bit / 64] >> (bit % 64) & 1) == 0) return false;
+    }
+    return true;
 }
 
 void insert(text_table& table, std::uint64_t hash, std::uint32_t entry) {
+    for (const std::size_t bit : filter_bits(table, hash))
+        table.filter[bit / 64] |= std::uint64_t{1} << (bit % 64);
     std::size_t at = slot_of(table, hash);
     while (table.slots[at].used)
         at = (at + 1) & (table.slots.size() - 1);
@@ -60,7 +78,7 @@ void insert(text_table& table, std::uint64_t hash, std::uint32_t entry) {
 // True when an entry whose text equals text was inserted under this hash.
 bool find(const text_table& table, const std::vector<name_entry>& entries, std::uint64_t hash,
           std::string_view text) {
-    if (table.slots.empty()) return false;
+    if (table.slots.empty() || !filter_has(table, hash)) return false;
     for (std::size_t at = slot_of(table, hash); table.slots[at].used;
          at = (at + 1) & (table.slots.size() - 1)) {
         const text_table::slot& slot = table.slots[at];

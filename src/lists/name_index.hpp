@@ -34,14 +34,19 @@ constexpr entry_kind kind_of(const name_entry& entry) {
     return entry.trailing_star ? entry_kind::prefix : entry_kind::exact;
 }
 
-// Texts of entries found by hash: each slot holds the hash and the entry's position, or is empty.
+// Texts of entries found by hash: each slot holds the hash and the entry's position, or is empty. A
+// filter of two bits per text (sixteen bits per entry, so it stays in the cache where the slots do not)
+// tells most hashes that no entry has without touching the slots: a candidate probes a table for each
+// length that some entry has, and nearly every probe of a name that is in no list would otherwise wait
+// for memory.
 struct text_table {
     struct slot {
         std::uint64_t hash = 0;
         std::uint32_t entry = 0;
         bool used = false;
     };
-    std::vector<slot> slots;  // a power of two in size, at most half full
+    std::vector<slot> slots;            // a power of two in size, at most half full
+    std::vector<std::uint64_t> filter;  // a power of two of bits, at least sixteen per entry
 };
 
 // Entry texts up to this length are indexed; a list with a longer text is searched entry by entry.
