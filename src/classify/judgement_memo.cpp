@@ -159,7 +159,7 @@ judgement remembered(judgement_memo& memo, std::string_view text, std::uint8_t s
     for (; memo.slots[at].used; at = (at + 1) & (memo.slot_count - 1)) {
         const judgement_memo::slot& slot = memo.slots[at];
         if (slot.check == check_of(hash) && slot.space == space && slot.name_size == text.size() &&
-            std::memcmp(kept_text(memo, slot).data(), text.data(), text.size()) == 0) {
+            kept_text(memo, slot) == text) {
             return slot.value;
         }
     }

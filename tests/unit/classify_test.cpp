@@ -258,6 +258,11 @@ TEST(ClassifyGame, TheMemoKeepsShortTextsInlineAndLongOnesInTheArena) {
     }
     EXPECT_EQ(scratch.memo.slots_used, 6u);
     EXPECT_EQ(scratch.memo.arena_used, long_bytes);
+    // A value that no tag gave is an empty view with no bytes behind it: kept, and found again.
+    for (int pass = 0; pass < 2; ++pass)
+        EXPECT_EQ(memo_judge_name(scratch.memo, std::string_view(), server_kind::other, local, forms).kind,
+                  unknown);
+    EXPECT_EQ(scratch.memo.slots_used, 7u);
 }
 
 TEST(ClassifyGame, TheMemoStaysRightWhenItFillsUp) {
