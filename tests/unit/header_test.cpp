@@ -51,6 +51,8 @@ TEST(CaptureIfKept, OnlyLinesThatTreatmentLeavesAloneAndCapturedAlike) {
         {"[Date \"1998.00.11\"]", false},
         {"[Date \"1998.5.11\"]", false},
         {"[Date \"19?8.05.11\"]", false},
+        {"[Date \"199:.05.11\"]", false},  // ':' follows '9' but is no digit
+        {"[Date \"1998.05.1:\"]", false},
         {"[White \"a\\\"b\"]", false},
         {"[Round \"1\\\\\"]", false},
         {"White \"x\"", false},
