@@ -159,6 +159,36 @@ TEST(AllOrNothing, ASignalAtARandomMomentKeepsAllOrNothing) {
     EXPECT_GT(interrupted, 0);  // the runs last long enough for some signals to land inside them
 }
 
+// A run that waits for more of a pipe (plain, or compressed and decoded on a thread of its own) ends at
+// once on a signal, not when the writer goes: the wait watches the signal too. A run still waiting after
+// ten seconds is killed, which shows as status 137. (The pipe carries more than the
+// head that is read to tell the format, during which a background job ignores SIGINT.)
+TEST(AllOrNothing, ASignalEndsARunThatWaitsForAPipe) {
+    for (const std::string packer : {"cat", "gzip -c"}) {
+        sieve_dir dir;
+        prepare(dir);
+        dir.write("g.pgn", mixed_games(4000));
+        const snapshot before = snapshot_of(dir);
+        ASSERT_EQ(::mkfifo((dir.path() + "/in.fifo").c_str(), 0644), 0);
+        // timeout passes the INT on to the run, and ends with the run's own status.
+        ASSERT_EQ(
+            dir.shell("timeout -s KILL 10 \"$GAMESIEVE\" -q - < in.fifo > out.txt & pid=$!; "
+                      "exec 3> in.fifo; " +
+                      packer + " g.pgn >&3; sleep 0.5; kill -INT $pid; wait $pid; echo $? > status.txt"),
+            0);
+        EXPECT_EQ(dir.read("status.txt"), "130\n") << packer;
+        EXPECT_EQ(dir.read("out.txt"),
+                  "Interrupted by SIGINT: nothing of this run was kept, every output is as it was before the "
+                  "run\n")
+            << packer;
+        std::filesystem::remove(dir.path() + "/in.fifo");
+        std::filesystem::remove(dir.path() + "/out.txt");
+        std::filesystem::remove(dir.path() + "/status.txt");
+        EXPECT_TRUE(snapshot_of(dir) == before) << packer;
+        EXPECT_FALSE(leftovers(dir));
+    }
+}
+
 // A run killed outright leaves its journal: the next run refuses to append and names --recover, which
 // cuts every output back and removes what the run created; a second --recover finds nothing to do.
 TEST(AllOrNothing, AKilledRunIsRecovered) {

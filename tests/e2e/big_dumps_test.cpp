@@ -166,6 +166,16 @@ TEST(Progress, ShowsTheShareDoneErasesItselfBeforeMessagesAndFitsTheTerminal) {
         const std::string before = shown.substr(at >= 4 ? at - 4 : 0, 4);
         EXPECT_TRUE(before.ends_with("\x1b[K") || before.ends_with("\n")) << before;
     }
+    // With an input of unknown size (a pipe) after the file, the share is not known: no share is shown.
+    std::filesystem::remove(dir.path() + "/rest_vs_rest.pgn");
+    dir.write("run.sh",
+              "stty cols 40\nmkfifo rest_vs_rest.pgn\n"
+              "( exec 3< rest_vs_rest.pgn; sleep 0.8; cat <&3 > /dev/null ) &\n"
+              "sleep 0.2\ncat a.pgn | \"$GAMESIEVE\" -j1 --chunk-bytes 300 --progress a.pgn -\nwait\n");
+    ASSERT_EQ(dir.shell("script -qc 'sh run.sh' piped > /dev/null"), 0);
+    const std::string piped = dir.read("piped").value_or("");
+    EXPECT_NE(piped.find("MB sorted"), std::string::npos) << piped;
+    EXPECT_FALSE(std::regex_search(piped, std::regex("[0-9]+% "))) << piped;
     // --no-progress keeps the terminal clear.
     std::filesystem::remove(dir.path() + "/rest_vs_rest.pgn");
     ASSERT_EQ(

@@ -1,6 +1,7 @@
 // The run from start to end: command line, messages, exit statuses and the files it creates.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -27,6 +28,20 @@ const std::string usage_text =
     "rest-vs-rest.pgn\n";
 
 const std::string one_game = "[Event \"E\"]\n[White \"A\"]\n\n1. e4 *\n";
+
+// Each message is out as soon as it is made, not when the run ends: while the run waits for more of a
+// pipe, the lines about the lists are already in the file that standard output goes to.
+TEST(Run, MessagesAreOutWhileTheRunStillWaits) {
+    sieve_dir dir;
+    dir.write("g.pgn", one_game + "\n");
+    ASSERT_EQ(::mkfifo((dir.path() + "/in.fifo").c_str(), 0644), 0);
+    ASSERT_EQ(dir.shell("\"$GAMESIEVE\" - < in.fifo > out.txt & pid=$!; exec 3> in.fifo; cat g.pgn >&3; "
+                        "sleep 0.5; cp out.txt early.txt; exec 3>&-; wait $pid"),
+              0);
+    const std::string early = dir.read("early.txt").value_or("");
+    EXPECT_NE(early.find("Reading humans.cfg...\n"), std::string::npos) << early;
+    EXPECT_NE(early.find("Reading humans_fics.cfg...\n"), std::string::npos) << early;
+}
 
 TEST(Run, MissingArgumentPrintsUsageBeforeReadingLists) {
     sieve_dir dir(/*with_lists=*/false);

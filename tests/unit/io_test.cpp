@@ -4,17 +4,22 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <climits>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <thread>
 #include <vector>
 
 #include "classify/game.hpp"
 #include "io/input.hpp"
+#include "io/journal.hpp"
 #include "io/outputs.hpp"
 #include "io/stop_signal.hpp"
 #include "support/capture.hpp"
@@ -84,6 +89,73 @@ TEST(Outputs, PiecesAreWrittenWholeAndInOrderHoweverManyThereAre) {
     EXPECT_TRUE(written == source);
     EXPECT_TRUE(close_outputs(outs, con.con));
     EXPECT_EQ(con.text(), "");
+}
+
+std::string file_text(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// A journal names each output's state before the run (a size, absent, or special: not a regular file),
+// reads back as it was written, and rolls back each state its own way: a file cut back to its size, a
+// created one removed, a special one left alone.
+TEST(Journal, EveryStateIsWrittenReadBackAndRolledBack) {
+    char made[] = "/tmp/gs-journal-XXXXXX";
+    ASSERT_NE(::mkdtemp(made), nullptr);
+    const std::string dir = made;
+    std::ofstream(dir + "/grown.pgn") << "12345";
+    ASSERT_EQ(::mkfifo((dir + "/pipe.pgn").c_str(), 0644), 0);
+    const std::vector<std::string> names = {"grown.pgn", "pipe.pgn", "", "new.pgn"};
+    run_journal journal = journal_of(dir, names);
+    journal.report = dir + "/why.tsv";
+    ASSERT_TRUE(write_journal(journal, dir, -1, false));
+    EXPECT_EQ(file_text(dir + "/" + std::string(journal_file_name)),
+              "gamesieve journal 1\noutput 5 grown.pgn\noutput special pipe.pgn\noutput absent new.pgn\n"
+              "report " +
+                  dir + "/why.tsv\n");
+
+    run_journal read;
+    ASSERT_EQ(read_journal(dir, read), journal_read::read);
+    ASSERT_EQ(read.outputs.size(), 3u);
+    const journal_output::before states[] = {journal_output::before::size, journal_output::before::special,
+                                             journal_output::before::absent};
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(read.outputs[i].name, journal.outputs[i].name);
+        EXPECT_EQ(read.outputs[i].state, states[i]) << i;
+    }
+    EXPECT_EQ(read.outputs[0].size, 5u);
+    EXPECT_EQ(read.report, journal.report);
+
+    std::ofstream(dir + "/grown.pgn", std::ios::app) << "appended";
+    std::ofstream(dir + "/new.pgn") << "created";
+    std::ofstream(dir + "/why.tsv") << "report";
+    testing::captured_console con;
+    EXPECT_TRUE(roll_back(read, dir, true, con.con));
+    EXPECT_EQ(file_text(dir + "/grown.pgn"), "12345");
+    EXPECT_FALSE(std::filesystem::exists(dir + "/new.pgn"));
+    EXPECT_FALSE(std::filesystem::exists(dir + "/why.tsv"));
+    EXPECT_TRUE(std::filesystem::is_fifo(dir + "/pipe.pgn"));
+    EXPECT_EQ(con.text(), "Cut back " + dir + "/grown.pgn: 8 bytes\nRemoved " + dir + "/new.pgn\nRemoved " +
+                              dir + "/why.tsv\n");
+    std::filesystem::remove_all(dir);
+}
+
+// A journal with a line it does not know, or a bad size, is damaged rather than half read.
+TEST(Journal, AnUnknownLineOrABadSizeIsDamage) {
+    char made[] = "/tmp/gs-journal-XXXXXX";
+    ASSERT_NE(::mkdtemp(made), nullptr);
+    const std::string dir = made;
+    run_journal read;
+    EXPECT_EQ(read_journal(dir, read), journal_read::none);
+    for (const char* text :
+         {"gamesieve journal 1\noutput 5 a.pgn\nsomething else\n", "gamesieve journal 1\noutput 5x a.pgn\n",
+          "gamesieve journal 1\noutput 5 dir/a.pgn\n", "gamesieve journal 2\n"}) {
+        std::ofstream(dir + "/" + std::string(journal_file_name)) << text;
+        EXPECT_EQ(read_journal(dir, read), journal_read::damaged) << text;
+    }
+    std::filesystem::remove_all(dir);
 }
 
 TEST(DetectCompression, ByMagicBytesOnly) {
