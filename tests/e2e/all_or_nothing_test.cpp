@@ -170,11 +170,15 @@ TEST(AllOrNothing, ASignalEndsARunThatWaitsForAPipe) {
         dir.write("g.pgn", mixed_games(4000));
         const snapshot before = snapshot_of(dir);
         ASSERT_EQ(::mkfifo((dir.path() + "/in.fifo").c_str(), 0644), 0);
-        // timeout passes the INT on to the run, and ends with the run's own status.
+        // timeout passes the INT on to the run, and ends with the run's own status. The signal is sent once
+        // the run's journal is there, when the run is watching for signals.
         ASSERT_EQ(
-            dir.shell("timeout -s KILL 10 \"$GAMESIEVE\" -q - < in.fifo > out.txt & pid=$!; "
-                      "exec 3> in.fifo; " +
-                      packer + " g.pgn >&3; sleep 0.5; kill -INT $pid; wait $pid; echo $? > status.txt"),
+            dir.shell(
+                "timeout -s KILL 10 \"$GAMESIEVE\" -q - < in.fifo > out.txt & pid=$!; "
+                "exec 3> in.fifo; " +
+                packer +
+                " g.pgn >&3; for i in $(seq 100); do [ -e .gamesieve-journal ] && break; sleep 0.1; done; "
+                "kill -INT $pid; wait $pid; echo $? > status.txt"),
             0);
         EXPECT_EQ(dir.read("status.txt"), "130\n") << packer;
         EXPECT_EQ(dir.read("out.txt"),
