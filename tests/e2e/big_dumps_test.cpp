@@ -141,19 +141,14 @@ TEST(Progress, ShowsTheShareDoneErasesItselfBeforeMessagesAndFitsTheTerminal) {
         games += "[Event \"E\"]\n[White \"A\"]\n[Date \"" +
                  std::string(i % 5000 == 4999 ? "1999.13.45x" : "1999.01.01") + "\"]\n\n1. e4 *\n\n";
     dir.write("a.pgn", games);
-    // What a terminal shows of a run whose rest_vs_rest.pgn is a FIFO whose reader waits before it reads:
-    // the run stalls with the file partly read, so that the line is drawn before the run ends.
-    const auto stalled_run = [&](const std::string& feed, const std::string& inputs) {
-        std::filesystem::remove(dir.path() + "/rest_vs_rest.pgn");
-        dir.write("run.sh",
-                  "stty cols 40\nmkfifo rest_vs_rest.pgn\n"
-                  "( exec 3< rest_vs_rest.pgn; sleep 0.8; cat <&3 > /dev/null ) &\n"
-                  "sleep 0.2\n" +
-                      feed + "\"$GAMESIEVE\" -j1 --chunk-bytes 300 --progress " + inputs + "\nwait\n");
-        EXPECT_EQ(dir.shell("script -qc 'sh run.sh' shown > /dev/null"), 0);
-        return dir.read("shown").value_or("");
-    };
-    const std::string shown = stalled_run("", "a.pgn");
+    // rest_vs_rest.pgn is a FIFO whose reader waits before it reads: the run stalls with the file partly
+    // read, so that the line is drawn before the run ends.
+    dir.write("run.sh",
+              "stty cols 40\nmkfifo rest_vs_rest.pgn\n"
+              "( exec 3< rest_vs_rest.pgn; sleep 0.8; cat <&3 > /dev/null ) &\n"
+              "sleep 0.2\n\"$GAMESIEVE\" -j1 --chunk-bytes 300 --progress a.pgn\nwait\n");
+    ASSERT_EQ(dir.shell("script -qc 'sh run.sh' shown > /dev/null"), 0);
+    const std::string shown = dir.read("shown").value_or("");
     ASSERT_NE(shown.find("MB sorted"), std::string::npos) << shown;
     // Every drawing of the line (what stands before an erasure) is shorter than the terminal.
     const std::regex drawing("([^\r\n\x1b]*)\r\x1b\\[K");
