@@ -213,6 +213,19 @@ TEST(ShippedLists, JudgeRealNamesRight) {
         {"Komodo Dragon 3.3", "comp_vs_human.pgn"},
         {"Stockfish 16.1", "comp_vs_human.pgn"},
         {"Lc0 v0.31", "comp_vs_human.pgn"},
+        // names as engine tournament archives and match runners write them
+        {"LCZero 0.31-dag-5350a2e-BT4-6147500", "comp_vs_human.pgn"},
+        {"Stockfish master-72d542f", "comp_vs_human.pgn"},
+        {"SF_1500", "comp_vs_human.pgn"},
+        {"Stoofvlees II a14", "comp_vs_human.pgn"},
+        {"Arasan v23.4.0-a8ab37e", "comp_vs_human.pgn"},
+        {"Tarnished dev-20251207-266bbf2", "comp_vs_human.pgn"},
+        {"Integral 5.0", "comp_vs_human.pgn"},
+        {"Euwe 2.1.0", "comp_vs_human.pgn"},
+        {"Euwe, Max", "rest_vs_rest.pgn"},
+        {"kasparov_bot", "comp_vs_human.pgn"},
+        {"NewEngine", "comp_vs_human.pgn"},
+        {"Talbot, John", "rest_vs_rest.pgn"},
     };
     sieve_dir dir;
     copy_default_lists(dir);
