@@ -25,6 +25,8 @@ enum : int {
     opt_only,
     opt_progress,
     opt_no_progress,
+    opt_evidence,
+    opt_unlisted,
 };
 
 constexpr const char* short_options = ":l:o:sqj:z:hV";
@@ -40,6 +42,8 @@ const option long_options[] = {
     {"check-lists", no_argument, nullptr, opt_check_lists},
     {"explain", required_argument, nullptr, opt_explain},
     {"player-tags", no_argument, nullptr, opt_player_tags},
+    {"evidence", optional_argument, nullptr, opt_evidence},
+    {"unlisted", required_argument, nullptr, opt_unlisted},
     {"chunk-bytes", required_argument, nullptr, opt_chunk_bytes},
     {"recover", no_argument, nullptr, opt_recover},
     {"compress", required_argument, nullptr, 'z'},
@@ -84,6 +88,29 @@ bool read_output_names(std::string_view text, std::uint8_t& bits) {
     }
 }
 
+bool read_evidence_kinds(std::string_view text, evidence_options& evidence) {
+    evidence = {};
+    if (text.empty()) {
+        evidence = {true, true, true};
+        return true;
+    }
+    while (true) {
+        const std::size_t comma = text.find(',');
+        const std::string_view kind = text.substr(0, comma);
+        if (kind == "moves") {
+            evidence.moves = true;
+        } else if (kind == "events") {
+            evidence.events = true;
+        } else if (kind == "tags") {
+            evidence.tags = true;
+        } else {
+            return false;
+        }
+        if (comma == std::string_view::npos) return true;
+        text.remove_prefix(comma + 1);
+    }
+}
+
 std::optional<run_options> parse_options(int argc, const char* const* argv, std::string& error) {
     run_options options;
     // getopt_long keeps its position in globals: start afresh, and print nothing itself.
@@ -121,6 +148,15 @@ std::optional<run_options> parse_options(int argc, const char* const* argv, std:
                 break;
             case opt_player_tags:
                 options.player_tags = true;
+                break;
+            case opt_evidence:
+                if (!read_evidence_kinds(optarg != nullptr ? optarg : "", options.evidence)) {
+                    error = std::string(msg_bad_evidence) + optarg + std::string(msg_name_end) + see_help;
+                    return std::nullopt;
+                }
+                break;
+            case opt_unlisted:
+                options.unlisted_path = optarg;
                 break;
             case opt_recover:
                 options.recover = true;

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "classify/game.hpp"
+
 namespace gs {
 
 struct run_options {
@@ -21,6 +23,8 @@ struct run_options {
     bool version = false;
     bool check_lists = false;
     bool player_tags = false;
+    evidence_options evidence;  // --evidence[=moves,events,tags]
+    std::string unlisted_path;  // --unlisted FILE: the names no list decided; empty: none
     bool recover = false;
     // Progress: 0 as standard error decides (a terminal shows it), 1 forced on, -1 forced off.
     int progress = 0;
@@ -38,6 +42,10 @@ struct run_options {
 // Reads the comma-separated output names of --only ("comp_vs_comp,advanced") into a bit per output.
 // False when a name is not one of the five.
 bool read_output_names(std::string_view text, std::uint8_t& bits);
+
+// Reads the comma-separated kinds of --evidence ("moves,tags"); an empty text turns all on. False when a
+// kind is not one of moves, events and tags.
+bool read_evidence_kinds(std::string_view text, evidence_options& evidence);
 
 // The most threads that --threads accepts: far more than any machine has cores to sort with.
 inline constexpr unsigned max_threads = 256;

@@ -175,6 +175,7 @@ int sort_run(const run_options& options, const name_lists& lists, console& con, 
     if (opened) {
         sort_settings settings;
         settings.classify.player_tags = options.player_tags;
+        settings.classify.evidence = options.evidence;
         settings.explain = explaining;
         pipeline_settings pipeline;
         pipeline.threads = threads;

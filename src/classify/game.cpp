@@ -23,6 +23,31 @@ bool is_known_before(int year, int last) {
     return year != 0 && year <= last;
 }
 
+bool undetermined(const judgement& j) {
+    return j.kind == player_class::unknown;
+}
+
+// Lets a bye take its opponent's kind, settles the players whose kind depends on the opponent, and routes.
+void settle_pair(const game_header& header, const name_lists& lists, game_verdict& verdict) {
+    judgement& w = verdict.white;
+    judgement& b = verdict.black;
+    if (w.kind == player_class::bye) w.kind = b.kind;
+    if (b.kind == player_class::bye) b.kind = w.kind;
+    if (w.kind == player_class::depends_on_opponent) resolve_by_opponent(w, b, header, lists);
+    if (b.kind == player_class::depends_on_opponent) resolve_by_opponent(b, w, header, lists);
+    verdict.output = route_game(w.kind, b.kind);
+}
+
+// The evidence that comes after the moves: a computer-only event makes the undetermined players programs.
+void judge_by_event(const game_header& header, const name_lists& lists, const classify_options& options,
+                    game_verdict& verdict) {
+    if (!options.evidence.events || (!undetermined(verdict.white) && !undetermined(verdict.black))) return;
+    if (!list_contains(header.event, list_of(lists, list_id::comp_events))) return;
+    for (judgement* j : {&verdict.white, &verdict.black}) {
+        if (undetermined(*j)) *j = {player_class::computer, judged_by::computer_event, list_id::comp_events};
+    }
+}
+
 }  // namespace
 
 player_names repaired_names(const game_header& header) {
@@ -101,14 +126,37 @@ void classify_game(const game_header& header, const name_lists& lists, const cla
     const judgement black =
         memo_judge_name(scratch.memo, names.black, facts.server, lists, scratch.forms, hashes.black);
     verdict.black = settle_player(black, header.black, header, lists, options.player_tags, facts);
+    verdict.moves = {};
+    verdict.awaits_moves = false;
 
-    judgement& w = verdict.white;
-    judgement& b = verdict.black;
-    if (w.kind == player_class::bye) w.kind = b.kind;
-    if (b.kind == player_class::bye) b.kind = w.kind;
-    if (w.kind == player_class::depends_on_opponent) resolve_by_opponent(w, b, header, lists);
-    if (b.kind == player_class::depends_on_opponent) resolve_by_opponent(b, w, header, lists);
-    verdict.output = route_game(w.kind, b.kind);
+    const evidence_options& evidence = options.evidence;
+    if (evidence.tags) {
+        if (undetermined(verdict.white)) judge_by_tags(header.white, header, verdict.white);
+        if (undetermined(verdict.black)) judge_by_tags(header.black, header, verdict.black);
+    }
+    // The moves can decide only an undetermined player, and not the output of a game with a team.
+    if (evidence.moves && (undetermined(verdict.white) || undetermined(verdict.black)) &&
+        verdict.white.kind != player_class::advanced_team &&
+        verdict.black.kind != player_class::advanced_team) {
+        verdict.awaits_moves = true;
+        return;
+    }
+    judge_by_event(header, lists, options, verdict);
+    settle_pair(header, lists, verdict);
+}
+
+void finish_game(const game_header& header, const name_lists& lists, const classify_options& options,
+                 std::string_view movetext, game_verdict& verdict) {
+    verdict.awaits_moves = false;
+    verdict.moves = read_move_evidence(movetext);
+    const std::array<bool, 2> program = engine_play(verdict.moves);
+    judgement* const sides[2] = {&verdict.white, &verdict.black};
+    for (std::size_t side = 0; side < 2; ++side) {
+        if (undetermined(*sides[side]) && program[side])
+            *sides[side] = {player_class::computer, judged_by::engine_output};
+    }
+    judge_by_event(header, lists, options, verdict);
+    settle_pair(header, lists, verdict);
 }
 
 output_role route_game(player_class white, player_class black) {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "classify/judgement_memo.hpp"
+#include "classify/move_evidence.hpp"
 #include "classify/player.hpp"
 #include "header/game_header.hpp"
 #include "lists/list_files.hpp"
@@ -32,9 +33,17 @@ inline constexpr std::array<std::string_view, output_count> output_file_names = 
 // The path of each output: its file name, in dir when dir is not empty.
 std::array<std::string, output_count> output_paths(std::string_view dir);
 
+// What the game itself may tell of a player that no marker and no list decided.
+struct evidence_options {
+    bool moves = false;   // engine search output on at least half of the player's moves: a program
+    bool events = false;  // an Event in comp_events.cfg: a program
+    bool tags = false;    // a FIDE title or id: a human; the player tags of --player-tags as well
+};
+
 // What a game's classification may use besides its header and the lists.
 struct classify_options {
     bool player_tags = false;  // the Type, Title and IsComp tags decide a player's kind
+    evidence_options evidence;
 };
 
 // The facts of the last game a sorter classified, by its Site and Event: three games in four repeat the
@@ -57,6 +66,8 @@ struct game_verdict {
     judgement white;
     judgement black;
     output_role output = output_role::rest_vs_rest;
+    bool awaits_moves = false;  // classify_game stopped before the moves: finish_game routes the game
+    move_evidence moves;        // what the moves said, when they were read
 };
 
 // The players' names as classification reads them: the captured names, with the pairs that some
@@ -70,9 +81,15 @@ struct player_names {
 player_names repaired_names(const game_header& header);
 
 // Classifies White then Black, lets a bye take its opponent's kind, settles the players whose kind
-// depends on their opponent, and routes the game. Reads the header and the lists only.
+// depends on their opponent, and routes the game. Reads the header and the lists only. With evidence
+// from the moves, a game whose undetermined player they could decide is not finished: awaits_moves is
+// set, and the caller reads the moves and calls finish_game.
 void classify_game(const game_header& header, const name_lists& lists, const classify_options& options,
                    classifier& scratch, game_verdict& verdict);
+
+// Finishes a game that awaited its moves, whose movetext (everything after its tag section) is given.
+void finish_game(const game_header& header, const name_lists& lists, const classify_options& options,
+                 std::string_view movetext, game_verdict& verdict);
 
 // Settles self, whose kind depends on the opponent: listed computer or human events first, then the era
 // (no computer played a human-only event before 1950, nor a computer before 1970, as far as these games

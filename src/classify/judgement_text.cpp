@@ -1,5 +1,7 @@
 #include "classify/judgement_text.hpp"
 
+#include "header/tag_capture.hpp"
+
 namespace gs {
 namespace {
 
@@ -35,8 +37,8 @@ std::string_view kind_name(player_class kind) {
     return "undetermined";
 }
 
-std::string describe_judgement(const judgement& j, std::string_view judged_name, const game_header& header,
-                               const name_lists& lists) {
+std::string describe_judgement(const judgement& j, std::string_view judged_name, const player_slot& slot,
+                               const side_moves& moves, const game_header& header, const name_lists& lists) {
     switch (j.rule) {
         case judged_by::none:
             return "no rule";
@@ -64,6 +66,16 @@ std::string describe_judgement(const judgement& j, std::string_view judged_name,
             return "opponent rule: correspondence event";
         case judged_by::opponent:
             return "opponent rule: the opponent's kind";
+        case judged_by::title:
+            if (slot.title != fide_title::none) return "title " + std::string(fide_title_text(slot.title));
+            return "FIDE id";
+        case judged_by::engine_output:
+            if (moves.engine == 0) return "book marks on all " + std::to_string(moves.book) + " moves";
+            return "engine output on " + std::to_string(moves.engine) + " of " +
+                   std::to_string(moves.moves - moves.book) + " moves";
+        case judged_by::computer_event:
+            return "computer event \"" + std::string(header.event) + "\" (" +
+                   list_reason(list_id::comp_events, header.event, lists) + ")";
     }
     return "no rule";
 }

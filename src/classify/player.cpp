@@ -75,6 +75,11 @@ void judge_by(std::string_view text, const std::array<look_up, n>& rows, const n
     }
 }
 
+// lichess marks every program's account with the BOT title and lets no one else use an engine.
+bool is_lichess_game(const game_header& header) {
+    return contains(header.site, lichess_site);
+}
+
 }  // namespace
 
 std::string_view unrated_name(std::string_view name, name_forms& forms) {
@@ -179,12 +184,27 @@ judgement settle_player(const judgement& by_name, const player_slot& slot, const
     if (player_tags && slot.flagged_computer) return {player_class::computer, judged_by::player_tag};
     if (player_tags && slot.flagged_human) return {player_class::human, judged_by::player_tag};
     if (by_name.rule == judged_by::bye) return by_name;
-    if (player_tags && contains(header.site, lichess_site))
-        return {player_class::human, judged_by::player_tag};
+    if (player_tags && is_lichess_game(header)) return {player_class::human, judged_by::player_tag};
     if (facts.server == server_kind::other && is_advanced_event(header, lists, facts)) {
         return {player_class::advanced_team, judged_by::advanced_event, list_id::adv_events};
     }
     return by_name;
+}
+
+bool judge_by_tags(const player_slot& slot, const game_header& header, judgement& j) {
+    using enum player_class;
+    if (slot.flagged_computer) {
+        j = {computer, judged_by::player_tag};
+    } else if (slot.flagged_human) {
+        j = {human, judged_by::player_tag};
+    } else if (slot.title != fide_title::none || slot.fide_id) {
+        j = {human, judged_by::title};
+    } else if (is_lichess_game(header)) {
+        j = {human, judged_by::player_tag};
+    } else {
+        return false;
+    }
+    return true;
 }
 
 }  // namespace gs

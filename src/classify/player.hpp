@@ -32,6 +32,10 @@ enum class judged_by : std::uint8_t {
     era,             // opponent rule: the game's year
     correspondence,  // opponent rule: a correspondence event
     opponent,        // opponent rule: the opponent's kind
+    // What the game says of a player that no marker and no list decided (--evidence):
+    title,           // a FIDE title or FIDE id tag: human
+    engine_output,   // engine search output on the player's moves: computer
+    computer_event,  // the Event is in comp_events.cfg: computer
 };
 
 struct judgement {
@@ -94,5 +98,11 @@ bool is_advanced_event(const game_header& header, const name_lists& lists, game_
 // advanced-chess team; otherwise the name judgement stands.
 judgement settle_player(const judgement& by_name, const player_slot& slot, const game_header& header,
                         const name_lists& lists, bool player_tags, game_facts& facts);
+
+// What the tags say of a player that nothing else decided (the tags' evidence): a program's flag
+// (WhiteType "program", WhiteTitle "BOT", WhiteIsComp "Yes"), then a person's: WhiteType "human", a FIDE
+// title or a FIDE id, a lichess.org game without the BOT title. False, with j untouched, when they say
+// nothing.
+bool judge_by_tags(const player_slot& slot, const game_header& header, judgement& j);
 
 }  // namespace gs

@@ -7,6 +7,8 @@ void clear_slot(player_slot& slot) {
     slot.name = {};
     slot.flagged_computer = false;
     slot.flagged_human = false;
+    slot.fide_id = false;
+    slot.title = fide_title::none;
 }
 
 }  // namespace

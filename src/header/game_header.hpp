@@ -16,11 +16,16 @@
 
 namespace gs {
 
+// The titles that FIDE awards to players, as a WhiteTitle or BlackTitle tag writes them.
+enum class fide_title : std::uint8_t { none, gm, im, fm, cm, wgm, wim, wfm, wcm };
+
 struct player_slot {
     std::string_view name;          // the tag value as captured (in the input, or in copy)
     std::string copy;               // the value taken from a rewritten line
     bool flagged_computer = false;  // a WhiteType "program", WhiteTitle "BOT" or WhiteIsComp "Yes" tag
     bool flagged_human = false;     // a WhiteType "human" tag
+    bool fide_id = false;           // a WhiteFideId tag with a number other than 0
+    fide_title title = fide_title::none;
 };
 
 // The game's tag lines in order of arrival. A line that tag treatment left as it was is held by its place

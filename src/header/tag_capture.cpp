@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "header/dates.hpp"
 #include "text/text.hpp"
@@ -32,7 +33,7 @@ constexpr std::string_view human_type = "human";
 constexpr std::string_view bot_title = "BOT";
 constexpr std::string_view computer_yes = "yes";
 
-// Records what a Type, Title or IsComp tag says about the player. The value is read from the line
+// Records what a Type, Title, FideId or IsComp tag says about the player. The value is read from the line
 // without a copy: after the opening quote, up to the first '"'.
 void capture_player_flag(std::string_view line, std::string_view field, player_slot& slot) {
     const std::size_t quote = line.find('"');
@@ -44,6 +45,10 @@ void capture_player_flag(std::string_view line, std::string_view field, player_s
         if (equals_ignoring_case(value, human_type)) slot.flagged_human = true;
     } else if (field == "Title") {
         if (equals_ignoring_case(value, bot_title)) slot.flagged_computer = true;
+        slot.title = fide_title_of(value);
+    } else if (field == "FideId") {
+        slot.fide_id = value.find_first_not_of("0123456789") == std::string_view::npos &&
+                       value.find_first_not_of('0') != std::string_view::npos;
     } else if (field == "IsComp") {
         if (equals_ignoring_case(value, computer_yes)) slot.flagged_computer = true;
     }
@@ -64,9 +69,9 @@ tag_kind kind_of_tag(std::string_view name) {
             if (starts("Black")) return tag_kind::black;
             if (starts("Event")) return tag_kind::event;
             break;
-        case 9:
-        case 10:
-        case 11:
+        case 9:   // WhiteType
+        case 10:  // WhiteTitle
+        case 11:  // WhiteIsComp, WhiteFideId
             if (starts("White")) return tag_kind::white_flag;
             if (starts("Black")) return tag_kind::black_flag;
             break;
@@ -142,7 +147,32 @@ void capture_plain(std::string_view line, std::string_view name, tag_kind kind, 
     }
 }
 
+constexpr std::array<std::pair<std::string_view, fide_title>, 8> fide_titles = {{
+    {"GM", fide_title::gm},
+    {"IM", fide_title::im},
+    {"FM", fide_title::fm},
+    {"CM", fide_title::cm},
+    {"WGM", fide_title::wgm},
+    {"WIM", fide_title::wim},
+    {"WFM", fide_title::wfm},
+    {"WCM", fide_title::wcm},
+}};
+
 }  // namespace
+
+fide_title fide_title_of(std::string_view value) {
+    for (const auto& [text, title] : fide_titles) {
+        if (value == text) return title;
+    }
+    return fide_title::none;
+}
+
+std::string_view fide_title_text(fide_title title) {
+    for (const auto& [text, each] : fide_titles) {
+        if (each == title) return text;
+    }
+    return {};
+}
 
 std::string_view tag_name_of(std::string_view line) {
     std::size_t end = 1;

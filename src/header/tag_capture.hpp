@@ -23,6 +23,11 @@ bool read_tag_line(std::string_view line, std::string_view& name);
 // The tag name of a line that starts with '[': the ASCII letters after it (possibly none).
 std::string_view tag_name_of(std::string_view line);
 
+// The FIDE title that a Title tag's value names ("GM", "WIM"; in capitals, as FIDE writes them), and
+// its text.
+fide_title fide_title_of(std::string_view value);
+std::string_view fide_title_text(fide_title title);
+
 // The tags that tag treatment reads or rewrites; every other tag line passes as it is.
 enum class tag_kind : std::uint8_t { other, white, black, site, event, date, white_flag, black_flag };
 

@@ -13,8 +13,7 @@ namespace {
 // written from the chunk, followed by its line feed from the own bytes.
 constexpr std::size_t longest_copied_line = 256;
 
-void add_piece(chunk_result& result, output_role role, bool own, std::size_t begin, std::size_t size) {
-    const auto index = static_cast<std::size_t>(role);
+void add_piece(chunk_result& result, std::size_t index, bool own, std::size_t begin, std::size_t size) {
     std::vector<output_piece>& pieces = result.pieces[index];
     result.bytes[index] += size;
     // A piece that continues the output's last piece where it lies joins it.
@@ -26,7 +25,7 @@ void add_piece(chunk_result& result, output_role role, bool own, std::size_t beg
 }
 
 // Writes the bytes [from, to) of the chunk as they stand.
-void put_input(chunk_result& result, output_role role, const char* chunk, const char* from, const char* to) {
+void put_input(chunk_result& result, std::size_t role, const char* chunk, const char* from, const char* to) {
     if (to > from) {
         add_piece(result, role, false, static_cast<std::size_t>(from - chunk),
                   static_cast<std::size_t>(to - from));
@@ -34,7 +33,7 @@ void put_input(chunk_result& result, output_role role, const char* chunk, const 
 }
 
 // Writes text, which lies elsewhere, through the own bytes.
-void put_copy(chunk_result& result, output_role role, std::string_view text) {
+void put_copy(chunk_result& result, std::size_t role, std::string_view text) {
     if (text.empty()) return;
     const std::size_t at = result.own.size();
     result.own.append(text);
@@ -43,7 +42,7 @@ void put_copy(chunk_result& result, output_role role, std::string_view text) {
 
 // Writes a line of the chunk that lost its trailing blanks (or its line feed, at the end of an input),
 // and a line feed.
-void put_line(chunk_result& result, output_role role, const char* chunk, std::string_view line) {
+void put_line(chunk_result& result, std::size_t role, const char* chunk, std::string_view line) {
     if (line.size() > longest_copied_line) {
         put_input(result, role, chunk, line.data(), line.data() + line.size());
     } else {
@@ -52,12 +51,40 @@ void put_line(chunk_result& result, output_role role, const char* chunk, std::st
     put_copy(result, role, "\n");
 }
 
-// Classifies the game whose tag section is complete, routes it and writes its held tag lines.
-void end_header(chunk_sorter& sorter, const name_lists& lists, const sort_settings& settings,
+// Counts a routed game and records its report line.
+void count_game(chunk_sorter& sorter, const name_lists& lists, const sort_settings& settings,
                 chunk_result& result) {
+    ++result.games[sorter.current];
+    if (settings.explain)
+        explain_game(sorter.header, sorter.verdict, lists, sorter.games, sorter.game_line, result.explained);
+}
+
+// Routes the game that awaited its moves, which end at movetext_end: what was held back of it goes to
+// its output, in order, and so does the rest of the game.
+[[gnu::noinline]] void finish_awaiting(chunk_sorter& sorter, const char* movetext_end,
+                                       const name_lists& lists, const sort_settings& settings,
+                                       chunk_result& result) {
+    sorter.awaiting_moves = false;
+    const std::string_view movetext(sorter.movetext_begin,
+                                    static_cast<std::size_t>(movetext_end - sorter.movetext_begin));
+    finish_game(sorter.header, lists, settings.classify, movetext, sorter.verdict);
+    sorter.current = static_cast<std::size_t>(sorter.verdict.output);
+    for (const output_piece& piece : result.pieces[held_back])
+        add_piece(result, sorter.current, piece.own, piece.begin, piece.size);
+    result.pieces[held_back].clear();
+    result.bytes[held_back] = 0;
+    count_game(sorter, lists, settings, result);
+}
+
+// Classifies the game whose tag section is complete, routes it and writes its held tag lines. Its movetext
+// begins at movetext_begin (the end of the chunk when the game ends in its tags).
+void end_header(chunk_sorter& sorter, const char* movetext_begin, const name_lists& lists,
+                const sort_settings& settings, chunk_result& result) {
     const game_header& header = sorter.header;
     classify_game(header, lists, settings.classify, sorter.scratch, sorter.verdict);
-    sorter.current = sorter.verdict.output;
+    sorter.awaiting_moves = sorter.verdict.awaits_moves;
+    sorter.movetext_begin = movetext_begin;
+    sorter.current = sorter.awaiting_moves ? held_back : static_cast<std::size_t>(sorter.verdict.output);
     sorter.in_header = false;
     const char* const chunk = header.held.input;
     if (sorter.section_whole) {
@@ -70,9 +97,7 @@ void end_header(chunk_sorter& sorter, const name_lists& lists, const sort_settin
             put_copy(result, sorter.current, "\n");
         }
     }
-    ++result.games[static_cast<std::size_t>(sorter.current)];
-    if (settings.explain)
-        explain_game(header, sorter.verdict, lists, sorter.games, sorter.game_line, result.explained);
+    if (!sorter.awaiting_moves) count_game(sorter, lists, settings, result);
 }
 
 // Whether line holds a backslash. Backslashes are rare, so the chunk is searched for the next one only
@@ -116,13 +141,15 @@ void break_section(chunk_sorter& sorter) {
 // Captures and holds a tag line, which starts a tag section unless one is being read; false, with
 // nothing done, when line is no tag line. next is as for process_slow_line.
 [[gnu::always_inline]] inline bool take_tag_line(std::string_view line, const char* next,
-                                                 std::uint64_t number, chunk_sorter& sorter,
+                                                 std::uint64_t number, const name_lists& lists,
+                                                 const sort_settings& settings, chunk_sorter& sorter,
                                                  chunk_result& result) {
     tag_head head;
     if (!read_tag_head(line, head)) return false;
     if (!sorter.in_header) {
+        if (sorter.awaiting_moves) finish_awaiting(sorter, line.data(), lists, settings, result);
         clear_game_header(sorter.header);
-        sorter.current = output_role::rest_vs_rest;
+        sorter.current = static_cast<std::size_t>(output_role::rest_vs_rest);
         sorter.in_header = true;
         ++sorter.games;
         sorter.game_line = number;
@@ -146,7 +173,7 @@ void break_section(chunk_sorter& sorter) {
 [[gnu::noinline]] void put_other_line(std::string_view line, const char* next, const name_lists& lists,
                                       const sort_settings& settings, chunk_sorter& sorter,
                                       chunk_result& result) {
-    if (sorter.in_header) end_header(sorter, lists, settings, result);
+    if (sorter.in_header) end_header(sorter, line.data(), lists, settings, result);
     if (next != nullptr) {
         put_input(result, sorter.current, sorter.header.held.input, line.data(), next);  // as it stands
     } else {
@@ -161,7 +188,7 @@ void process_slow_line(std::string_view line, const char* next, std::uint64_t nu
                        const sort_settings& settings, chunk_sorter& sorter, chunk_result& result) {
     // A blank line inside a tag section is dropped; a tag line after it no longer follows the section.
     if (sorter.in_header && line.empty()) return;
-    if (take_tag_line(line, next, number, sorter, result)) return;
+    if (take_tag_line(line, next, number, lists, settings, sorter, result)) return;
     put_other_line(line, next, lists, settings, sorter, result);
 }
 
@@ -188,7 +215,8 @@ void sort_chunk(std::string_view bytes, bool ends_input, const name_lists& lists
                 const sort_settings& settings, chunk_sorter& sorter, chunk_result& result) {
     clear_chunk_result(result);
     sorter.in_header = false;
-    sorter.current = output_role::rest_vs_rest;
+    sorter.awaiting_moves = false;
+    sorter.current = static_cast<std::size_t>(output_role::rest_vs_rest);
     sorter.games = 0;
     sorter.header.held.input = bytes.data();
     sorter.next_backslash = nullptr;
@@ -241,7 +269,9 @@ void sort_chunk(std::string_view bytes, bool ends_input, const name_lists& lists
     if (line_begin < end) handle(line_begin, end, false);
     flush_run(end);
     result.lines = number;
-    if (ends_input && sorter.in_header) end_header(sorter, lists, settings, result);
+    if (ends_input && sorter.in_header) end_header(sorter, end, lists, settings, result);
+    // A chunk ends where a game ends (at a game start, or at its input's end).
+    if (sorter.awaiting_moves) finish_awaiting(sorter, end, lists, settings, result);
 }
 
 }  // namespace gs

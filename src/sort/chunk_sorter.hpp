@@ -7,8 +7,9 @@
 //
 // A game's tag lines are held back until its first other line, because a game can be routed only when
 // all of its tags are known; then the held lines and every following line go to the output that the
-// game's players select. Blank lines inside a tag section are dropped; every line loses its trailing
-// blanks and carriage returns.
+// game's players select. When the evidence of the moves is asked for and may decide a player, the game
+// is held back whole and routed at its end. Blank lines inside a tag section are dropped; every line loses
+// its trailing blanks and carriage returns.
 #pragma once
 
 #include <array>
@@ -34,11 +35,15 @@ struct output_piece {
     std::size_t size;   // never 0
 };
 
+// Where the lines of a game that awaits its moves gather until it is routed: after the five outputs.
+inline constexpr std::size_t held_back = output_count;
+
 // What sorting a chunk produced: the pieces of each output in order, the console messages (date
-// warnings), and the counts that the summary and the explanation report need.
+// warnings), and the counts that the summary and the explanation report need. The pieces and bytes of
+// held_back are empty once a chunk is sorted.
 struct chunk_result {
-    std::array<std::vector<output_piece>, output_count> pieces;
-    std::array<std::uint64_t, output_count> bytes{};  // of each output's pieces
+    std::array<std::vector<output_piece>, output_count + 1> pieces;
+    std::array<std::uint64_t, output_count + 1> bytes{};  // of each output's pieces
     std::string own;
     std::array<std::uint64_t, output_count> games{};
     std::string messages;
@@ -55,7 +60,11 @@ std::string output_text(const chunk_result& result, std::string_view chunk, std:
 // The state of one sorter, kept from chunk to chunk so that its buffers are reused.
 struct chunk_sorter {
     bool in_header = false;
-    output_role current = output_role::rest_vs_rest;
+    std::size_t current = static_cast<std::size_t>(output_role::rest_vs_rest);  // an output, or held_back
+    // A game whose players its moves may decide: its lines are held back from where its movetext begins
+    // until the game ends (the next game's first tag line, or the chunk's end).
+    bool awaiting_moves = false;
+    const char* movetext_begin = nullptr;
     game_header header;
     classifier scratch;
     game_verdict verdict;

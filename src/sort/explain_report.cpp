@@ -59,11 +59,13 @@ void explain_game(const game_header& header, const game_verdict& verdict, const 
     text.push_back('\t');
     text.append(kind_name(verdict.white.kind));
     text.push_back('\t');
-    append_cell(text, describe_judgement(verdict.white, names.white, header, lists));
+    append_cell(text, describe_judgement(verdict.white, names.white, header.white, verdict.moves.sides[0],
+                                         header, lists));
     text.push_back('\t');
     text.append(kind_name(verdict.black.kind));
     text.push_back('\t');
-    append_cell(text, describe_judgement(verdict.black, names.black, header, lists));
+    append_cell(text, describe_judgement(verdict.black, names.black, header.black, verdict.moves.sides[1],
+                                         header, lists));
     text.push_back('\t');
     text.append(output_file_names[static_cast<std::size_t>(verdict.output)]);
     text.push_back('\n');

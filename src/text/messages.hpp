@@ -44,6 +44,8 @@ inline constexpr std::string_view msg_needs_value = "' needs a value";
 inline constexpr std::string_view msg_unknown_option = "Error: unknown option '";
 inline constexpr std::string_view msg_bad_count =
     "Error: --fail-write and --fail-read need a positive number";
+inline constexpr std::string_view msg_bad_evidence =
+    "Error: --evidence takes moves, events and tags (comma-separated), not '";
 inline constexpr std::string_view msg_bad_only =
     "Error: --only takes names among comp_vs_comp, comp_vs_human, comp_vs_rest, advanced and rest_vs_rest, "
     "not '";

@@ -166,7 +166,7 @@ TEST(ClassifyPlayer, PlayerTagsDecideOnlyWhenEnabled) {
     classify_game(header, lists, {}, scratch, verdict);
     EXPECT_EQ(verdict.white.kind, human);
     EXPECT_EQ(verdict.black.kind, computer);
-    classify_game(header, lists, {true}, scratch, verdict);
+    classify_game(header, lists, {true, {}}, scratch, verdict);
     EXPECT_EQ(verdict.white.kind, computer);
     EXPECT_EQ(verdict.white.rule, judged_by::player_tag);
     EXPECT_EQ(verdict.black.kind, human);
@@ -176,7 +176,7 @@ TEST(ClassifyPlayer, PlayerTagsDecideOnlyWhenEnabled) {
     header.white.flagged_human = true;
     header.black.name = "Bye";
     header.event = "ICC 5 0";
-    classify_game(header, lists, {true}, scratch, verdict);
+    classify_game(header, lists, {true, {}}, scratch, verdict);
     EXPECT_EQ(verdict.white.rule, judged_by::marker);
     EXPECT_EQ(verdict.black.kind, human);
 }
