@@ -147,7 +147,9 @@ bool is_engine_output(std::string_view comment) {
 }
 
 bool is_book_mark(std::string_view comment) {
-    return trimmed(comment) == "book";
+    comment = trimmed(comment);
+    constexpr std::string_view book = "book";
+    return comment.starts_with(book) && (comment.size() == book.size() || comment[book.size()] == ',');
 }
 
 move_evidence read_move_evidence(std::string_view movetext) {

@@ -30,7 +30,8 @@ struct move_evidence {
 // True when a comment's text (what lies between its braces) is engine search output.
 bool is_engine_output(std::string_view comment);
 
-// True when a comment's text is the opening book mark ("book", blanks around it allowed).
+// True when a comment's text is the opening book mark: "book", blanks around it allowed, or "book," and
+// more fields ("book, mb=+0+0+0+0+0,").
 bool is_book_mark(std::string_view comment);
 
 // Reads a game's movetext (everything after its tag section) and counts each side's moves, book moves

@@ -40,6 +40,23 @@ TEST(ParseOptions, OptionsAndInputsInAnyOrder) {
     EXPECT_EQ(q->inputs, std::vector<std::string>{"d.pgn"});
     EXPECT_EQ(q->threads, 2u);
     EXPECT_FALSE(q->summary || q->quiet);
+    EXPECT_FALSE(q->evidence.moves || q->evidence.events || q->evidence.tags);
+    // --evidence alone turns every kind on; with a value, the kinds named.
+    const char* all[] = {"gamesieve", "--evidence", "--unlisted", "u.tsv", "e.pgn"};
+    const std::optional<run_options> r = parse_options(5, all, error);
+    ASSERT_TRUE(r) << error;
+    EXPECT_TRUE(r->evidence.moves && r->evidence.events && r->evidence.tags);
+    EXPECT_EQ(r->unlisted_path, "u.tsv");
+    const char* some[] = {"gamesieve", "--evidence=tags,moves", "e.pgn"};
+    const std::optional<run_options> t = parse_options(3, some, error);
+    ASSERT_TRUE(t) << error;
+    EXPECT_TRUE(t->evidence.moves && t->evidence.tags && !t->evidence.events);
+    const char* wrong[] = {"gamesieve", "--evidence=moves,names", "e.pgn"};
+    EXPECT_FALSE(parse_options(3, wrong, error));
+    EXPECT_EQ(
+        error,
+        "Error: --evidence takes moves, events and tags (comma-separated), not 'moves,names' (see gamesieve "
+        "--help)");
 }
 
 // A refused option is reported once, by the tool's own message: getopt prints nothing beside it.

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "classify/game.hpp"
+#include "classify/move_evidence.hpp"
 #include "classify/player.hpp"
 #include "lists/list_files.hpp"
 #include "support/capture.hpp"
@@ -179,6 +181,146 @@ TEST(ClassifyPlayer, PlayerTagsDecideOnlyWhenEnabled) {
     classify_game(header, lists, {true, {}}, scratch, verdict);
     EXPECT_EQ(verdict.white.rule, judged_by::marker);
     EXPECT_EQ(verdict.black.kind, human);
+}
+
+// Comments as match runners, GUIs and archives write them after an engine's move, and as people's games
+// carry them (clocks, a server's analysis, an annotator's scores, prose).
+TEST(MoveEvidence, EngineOutputAndWhatIsNot) {
+    struct comment {
+        const char* text;
+        bool engine;
+    };
+    const std::vector<comment> comments = {
+        {"+0.42/19 1.5s", true},
+        {"-M12/38 0.070s", true},
+        {"0.00/0 0.214s", true},
+        {"ERR/0 2.228s", true},
+        {"+M1/99 0.001s, Black mates", true},
+        {"(e8g8 e2e3 b4c3 d2c3 b8c6) +0.50/5 0", true},
+        {"-0.00/10 1", true},
+        {"+0,08/12 7", true},
+        {"0.41/20 329", true},
+        {"[%eval 23,13] [%emt 0:00:28]", true},
+        {"\n[%eval -230, 25]", true},
+        {"d=28, sd=40, mt=57157, tl=1688748, n=123, pv=e4, tb=0, wv=0.53,", true},
+        {" ev=0.00, d=1, mt=00:00:00, tl=02:30:00, s=0 kN/s, pv=d4, tb=0, R50=50,  ", true},
+        {"1.9s", true},
+        {" 0.97s, White disconnects ", true},
+        {" [%eval 0.17] [%clk 0:02:30] ", false},
+        {"[%eval #-8]", false},
+        {"[%clk 0:02:30]", false},
+        {"[%emt 0:00:28]", false},
+        {"+0.18", false},
+        {"Hash 32mb, Threads 1, @ 5.0s/pos", false},
+        {"White scored 3/4 in the Open", false},
+        {"1/2-1/2 agreed", false},
+        {"played 12/05/2020", false},
+        {"x+0.42/19", false},
+        {"+0.42/", false},
+        {"d=5 only", false},
+        {"1.9 s", false},
+        {"book", false},
+        {"", false},
+    };
+    for (const comment& c : comments)
+        EXPECT_EQ(is_engine_output(c.text), c.engine) << c.text;
+    EXPECT_TRUE(is_book_mark(" book "));
+    EXPECT_TRUE(is_book_mark("book, mb=+0+0+0+0+0,"));
+    EXPECT_FALSE(is_book_mark("bookish"));
+}
+
+// Each side's moves, book moves and moves with engine output, read from movetext.
+TEST(MoveEvidence, CountsEachSidesMoves) {
+    struct counted {
+        const char* movetext;
+        side_moves white;
+        side_moves black;
+    };
+    const std::vector<counted> games = {
+        {"1. e4 {book} e5 {book} 2. Nf3 {+0.30/12 1.0s} Nc6 {-0.20/11 0.9s} 1-0", {2, 1, 1}, {2, 1, 1}},
+        // a variation's moves and comments are not the game's; a second comment of a move tells nothing more
+        {"1. d4 {+0.1/9 1s} (1. e4 {+0.5/20 2s} e5) d5 {1.2s} {+0.3/9 1s} 2. c4 *", {2, 0, 1}, {1, 0, 1}},
+        // Black to move first, a move glued to its number, castling with zeros, a NAG and a result
+        {"12... Nf6 {0.1/5 1} 13.Qe2 $1 0-0 {0.2/6 1} 1/2-1/2", {1, 0, 0}, {2, 0, 2}},
+        // a comment before the first move, a line comment, a stray brace, a comment left open
+        {"{Engine options} 1. e4 ; {+1.0/20 1s}\n e5 } {+0.3/9", {1, 0, 0}, {1, 0, 1}},
+        {"", {0, 0, 0}, {0, 0, 0}},
+    };
+    for (const counted& g : games) {
+        const move_evidence e = read_move_evidence(g.movetext);
+        for (std::size_t side = 0; side < 2; ++side) {
+            const side_moves& want = side == 0 ? g.white : g.black;
+            EXPECT_EQ(e.sides[side].moves, want.moves) << g.movetext << " side " << side;
+            EXPECT_EQ(e.sides[side].book, want.book) << g.movetext << " side " << side;
+            EXPECT_EQ(e.sides[side].engine, want.engine) << g.movetext << " side " << side;
+        }
+    }
+}
+
+// Half of a side's moves after the book; a quarter against a side that reached half; a game cut short in
+// the book when both sides' moves all carry the mark.
+TEST(MoveEvidence, WhichSidesPlayedLikePrograms) {
+    struct sides {
+        side_moves white;
+        side_moves black;
+        bool white_program;
+        bool black_program;
+    };
+    const std::vector<sides> cases = {
+        {{40, 8, 16}, {40, 8, 5}, true, false}, {{40, 8, 15}, {40, 8, 15}, false, false},
+        {{40, 0, 20}, {40, 0, 10}, true, true}, {{40, 0, 20}, {40, 0, 9}, true, false},
+        {{40, 0, 0}, {40, 0, 40}, false, true}, {{8, 8, 0}, {8, 8, 0}, true, true},
+        {{3, 3, 0}, {3, 3, 0}, false, false},   {{9, 8, 1}, {8, 8, 0}, true, true},
+        {{1, 0, 1}, {0, 0, 0}, true, false},    {{0, 0, 0}, {0, 0, 0}, false, false},
+    };
+    for (const sides& c : cases) {
+        move_evidence e;
+        e.sides = {c.white, c.black};
+        const std::array<bool, 2> program = engine_play(e);
+        EXPECT_EQ(program[0], c.white_program) << c.white.moves << " " << c.white.engine;
+        EXPECT_EQ(program[1], c.black_program) << c.black.moves << " " << c.black.engine;
+    }
+}
+
+// The evidence decides only a player that no marker and no list decided: tags first, then the moves,
+// then a computer-only event.
+TEST(ClassifyGame, EvidenceDecidesOnlyUndeterminedPlayers) {
+    game_header header;
+    header.white.name = "Kasparov";
+    header.black.name = "Somebody";
+    header.black.title = fide_title::im;
+    classifier scratch;
+    game_verdict verdict;
+    const classify_options everything{false, {true, true, true}};
+    classify_game(header, lists, everything, scratch, verdict);
+    EXPECT_FALSE(verdict.awaits_moves);  // the title decided the only undetermined player
+    EXPECT_EQ(verdict.black.rule, judged_by::title);
+    header.black.title = fide_title::none;
+    classify_game(header, lists, everything, scratch, verdict);
+    ASSERT_TRUE(verdict.awaits_moves);
+    finish_game(header, lists, everything, "1. e4 {+0.1/9 1s} e5 {+0.2/9 1s} *", verdict);
+    EXPECT_EQ(verdict.white.kind, human);  // the list wins over the moves
+    EXPECT_EQ(verdict.black.rule, judged_by::engine_output);
+    EXPECT_EQ(verdict.output, output_role::comp_vs_human);
+    // Without engine output, a computer-only event decides; without the events' evidence, nothing does.
+    header.event = "WMCCC 1999";
+    classify_game(header, lists, everything, scratch, verdict);
+    finish_game(header, lists, everything, "1. e4 e5 *", verdict);
+    EXPECT_EQ(verdict.black.rule, judged_by::computer_event);
+    classify_game(header, lists, {false, {true, false, true}}, scratch, verdict);
+    finish_game(header, lists, {false, {true, false, true}}, "1. e4 e5 *", verdict);
+    EXPECT_EQ(verdict.black.kind, unknown);
+    // An opponent-dependent name follows an opponent that the moves found a program.
+    header.white.name = "Rebel";
+    header.event = "";
+    classify_game(header, lists, everything, scratch, verdict);
+    finish_game(header, lists, everything, "1. e4 e5 {+0.2/9 1s} *", verdict);
+    EXPECT_EQ(verdict.white.kind, computer);
+    EXPECT_EQ(verdict.white.rule, judged_by::opponent);
+    EXPECT_EQ(verdict.output, output_role::comp_vs_comp);
+    // Without any evidence asked for, the game never waits for its moves.
+    classify_game(header, lists, {}, scratch, verdict);
+    EXPECT_FALSE(verdict.awaits_moves);
 }
 
 TEST(ClassifyGame, RepeatedNamesGiveTheSameAnswerFromTheMemo) {

@@ -206,8 +206,24 @@ TEST(PlayerTags, FlagsFromTypeTitleAndIsComp) {
         EXPECT_TRUE(capture_if_kept(line, none));
     }
     EXPECT_FALSE(none.white.flagged_computer || none.white.flagged_human || none.black.flagged_computer);
+    // The FIDE titles and a FIDE id other than 0.
+    EXPECT_EQ(none.white.title, fide_title::none);  // "BOB" came after "GM"
+    for (const char* line : {"[BlackTitle \"WFM\"]", "[WhiteFideId \"4100018\"]", "[BlackFideId \"0\"]"})
+        EXPECT_TRUE(capture_if_kept(line, none));
+    EXPECT_EQ(none.black.title, fide_title::wfm);
+    EXPECT_EQ(fide_title_text(none.black.title), "WFM");
+    EXPECT_TRUE(none.white.fide_id);
+    EXPECT_FALSE(none.black.fide_id);
+    for (const char* line : {"[WhiteTitle \"LM\"]", "[WhiteFideId \"\"]", "[WhiteFideId \"12a\"]"}) {
+        game_header other_titles;
+        EXPECT_TRUE(capture_if_kept(line, other_titles));
+        EXPECT_EQ(other_titles.white.title, fide_title::none) << line;
+        EXPECT_FALSE(other_titles.white.fide_id) << line;
+    }
     clear_game_header(header);
+    clear_game_header(none);
     EXPECT_FALSE(header.white.flagged_computer || header.black.flagged_human);
+    EXPECT_FALSE(none.white.fide_id || none.white.title != fide_title::none);
 }
 
 TEST(HeldLines, KeptLinesAreViewsAndRewrittenLinesCopies) {
