@@ -35,6 +35,22 @@ fi
 [ -f "$corpus.gz" ] || gzip -6 -c "$corpus" > "$corpus.gz"
 [ -f "$corpus.xz" ] || xz -3 -T0 -c "$corpus" > "$corpus.xz"
 games=$(cat "$corpus.games")
+# Engine games whose players no list knows (the real files of tests/data/engines, names made unknown),
+# repeated to a tenth of the corpus: the worst case of --evidence, whose every game waits for its moves.
+engines=$work/engines-$size.pgn
+if [ ! -f "$engines" ]; then
+    for f in tests/data/engines/cutechess_*.xz tests/data/engines/TCEC_*.xz; do xz -dc "$f"; echo; done |
+        sed -E 's/^\[(White|Black) ".*"\]/[\1 "Zq Unknownplayer"]/' > "$work/engines-one.pgn"
+    one=$(stat -c %s "$work/engines-one.pgn")
+    for i in $(seq $((size * 100000 / one + 1))); do cat "$work/engines-one.pgn"; done > "$engines"
+fi
+# A month of an online server in miniature: a million distinct accounts in 600,000 games with clocks.
+accounts=$work/accounts.pgn
+[ -f "$accounts" ] || awk 'BEGIN {
+    srand(1)
+    for (i = 0; i < 600000; i++)
+        printf "[Event \"Rated Blitz game\"]\n[Site \"https://lichess.org/g%d\"]\n[White \"acct%07d\"]\n[Black \"user%07d\"]\n\n1. e4 { [%%clk 0:03:00] } e5 { [%%clk 0:03:00] } 2. Nf3 { [%%eval 0.2] [%%clk 0:02:59] } Nc6 1-0\n\n", i, int(rand() * 1000000), i
+}' > "$accounts"
 bytes=$(stat -c %s "$corpus")
 cores=$(nproc)
 
@@ -47,7 +63,8 @@ prepare() {  # folder, list source ("shipped" or "full")
         *) "$bin/bench/make_bench_data" lists "$1" ;;
     esac
 }
-for name in shipped-1 shipped-n full-1 full-n empty-n zst zst-1 zstdcat gz gz-1 xz xz-1 baseline zout; do
+for name in shipped-1 shipped-n full-1 full-n empty-n zst zst-1 zstdcat gz gz-1 xz xz-1 baseline zout \
+    evidence-1 evidence-n engines-n engines-evidence-n; do
     case $name in shipped*) prepare "$work/$name" shipped ;; empty*) prepare "$work/$name" empty ;; *) prepare "$work/$name" full ;; esac
 done
 
@@ -93,6 +110,10 @@ for rep in $(seq "$reps"); do
     run xz "$work/xz" $gs "$corpus.xz"
     run xz-1 "$work/xz-1" $gs -j1 "$corpus.xz"
     run zstdcat "$work/zstdcat" sh -c "zstdcat '$corpus.zst' | $gs -"
+    run evidence-1 "$work/evidence-1" $gs -j1 --evidence "$corpus"
+    run evidence-n "$work/evidence-n" $gs --evidence "$corpus"
+    run engines-n "$work/engines-n" $gs "$engines"
+    run engines-evidence-n "$work/engines-evidence-n" $gs --evidence "$engines"
     run zout "$work/zout" sh -c "rm -f *.pgn.zst && $gs -z zstd '$corpus'"
     # The outputs that full-n left, compressed afterwards as a user would: the time to add to full-n's.
     run zstd-after "$work/full-n" sh -c "zstd -q -T0 -3 -f -k $outputs"
@@ -109,7 +130,8 @@ echo "corpus: $corpus, $bytes bytes, $games games; median of $reps interleaved r
 echo
 printf '| %-36s | %8s | %7s | %10s | %9s | %7s |\n' run "seconds" "MB/s" "games/s" "peak KiB" "× copy"
 printf '|%s|%s|%s|%s|%s|%s|\n' "--------------------------------------" "----------" "---------" "------------" "-----------" "---------"
-for name in copy dd shipped-1 shipped-n full-1 full-n empty-n zstd-floor zst zst-1 zstdcat gz gz-1 xz xz-1 zout baseline pgn-extract; do
+for name in copy dd shipped-1 shipped-n full-1 full-n empty-n evidence-1 evidence-n zstd-floor zst zst-1 zstdcat gz gz-1 xz xz-1 zout \
+    baseline pgn-extract; do
     [ -n "${times[$name]:-}" ] || continue
     t=$(med "$name")
     case $name in
@@ -120,6 +142,8 @@ for name in copy dd shipped-1 shipped-n full-1 full-n empty-n zstd-floor zst zst
         full-1) label="gamesieve, full lists, 1 thread" ;;
         full-n) label="gamesieve, full lists, $cores threads" ;;
         empty-n) label="gamesieve, empty lists, $cores threads" ;;
+        evidence-1) label="gamesieve --evidence, full lists, 1 thread" ;;
+        evidence-n) label="gamesieve --evidence, full lists, $cores thr." ;;
         zstd-floor) label="zstd -dc corpus.zst > file" ;;
         zst) label="gamesieve corpus.zst, full lists" ;;
         zst-1) label="gamesieve -j1 corpus.zst, full lists" ;;
@@ -141,6 +165,9 @@ ratio full-1 full-n "scaling, full lists: %.2f× from 1 to $cores threads"
 ratio shipped-1 shipped-n "scaling, shipped lists: %.2f× from 1 to $cores threads"
 awk -v e="$(med shipped-n)" -v f="$(med full-n)" 'BEGIN {printf "full lists cost %+.1f%% over the shipped lists\n", (f/e-1)*100}'
 ratio full-n empty-n "full lists take %.2f× the time of empty lists (default threads)"
+ratio evidence-n full-n "--evidence takes %.2f× the time of a plain run (full lists, default threads)"
+ratio evidence-1 full-1 "--evidence takes %.2f× the time of a plain run (full lists, 1 thread)"
+ratio engines-evidence-n engines-n "on engine games of unknown players (every game read for its moves, $(stat -c %s "$engines") bytes), --evidence takes %.2f× the time of a plain run"
 ratio zst zstd-floor "reading .zst directly takes %.2f× the time of zstd -dc corpus.zst > file"
 ratio zst zstdcat "reading .zst directly takes %.2f× the time of zstdcat | gamesieve"
 for f in zst gz xz; do ratio "$f" "$f-1" "default threads on .$f input take %.2f× the time of -j1"; done
@@ -153,7 +180,8 @@ awk -v a="$own" -v b="$theirs" 'BEGIN {printf "compressed outputs: %d bytes with
 echo "checksum of the five outputs, zout (decompressed): $(cd "$work/zout" && for f in $outputs; do zstd -dc "$f.zst"; done | sha256sum | cut -c1-16)"
 [ -z "${times[baseline]:-}" ] || ratio baseline full-n "the baseline binary (full lists, default threads) takes %.2f× the time of this build"
 [ -z "${times[pgn-extract]:-}" ] || ratio pgn-extract full-n "gamesieve (full lists) is %.0f× faster than pgn-extract"
-for set in shipped-1 shipped-n full-1 full-n empty-n zst zst-1 zstdcat gz gz-1 xz xz-1 baseline; do
+for set in shipped-1 shipped-n full-1 full-n empty-n evidence-1 evidence-n engines-n engines-evidence-n zst zst-1 zstdcat gz gz-1 \
+    xz xz-1 baseline; do
     [ -f "$work/$set/rest_vs_rest.pgn" ] || continue
     echo "checksum of the five outputs, $set: $(cd "$work/$set" && cat $outputs | sha256sum | cut -c1-16)" \
          "($(cd "$work/$set" && for f in $outputs; do printf '%s=%s ' "${f%.pgn}" "$(grep -c '^\[Event ' "$f" || true)"; done))"
@@ -168,6 +196,11 @@ for mb in 50 500 2000; do
     echo "peak memory, $mb MB through a pipe, full lists: $m KiB ($t s)"
     rm -rf "$work/peak"
 done
+prepare "$work/peak" shipped
+(cd "$work/peak" && "$bin/bench/measure" $gs --evidence --unlisted unlisted.tsv "$accounts") > "$work/last"
+read -r t m status < "$work/last"
+echo "peak memory, --evidence --unlisted on a million distinct accounts ($(stat -c %s "$accounts") bytes): $m KiB ($t s)"
+rm -rf "$work/peak"
 # Instructions per input byte, counted by callgrind over the whole corpus with one thread (the counts do
 # not depend on the machine's load, unlike the times; start-up is included).
 if command -v valgrind > /dev/null; then

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,11 +25,16 @@
 #include "lists/check_lists.hpp"
 #include "sort/explain_report.hpp"
 #include "sort/pipeline.hpp"
+#include "sort/unlisted_names.hpp"
 #include "text/messages.hpp"
 #include "text/system_calls.hpp"
 
 namespace gs {
 namespace {
+
+// The most frequent unlisted names that --unlisted keeps: enough for every name that a keeper would add
+// to a list, in a few megabytes whatever the input.
+constexpr std::size_t unlisted_capacity = 100000;
 
 constexpr int status_ok = 0;
 constexpr int status_failed = 1;
@@ -75,15 +81,14 @@ std::array<std::string, output_count> paths_of(const run_options& options,
     return paths;
 }
 
-// Refuses a run that would append to a file it reads, or write its report over one: re-sorting an output
-// in place would read what it appends and never end.
+// Refuses a run that would append to a file it reads, or write one of its reports (--explain, --unlisted)
+// over an input, an output or the other report: re-sorting an output in place would read what it appends
+// and never end.
 bool check_distinct_files(const std::vector<input_stream>& inputs, const run_options& options,
                           const std::array<std::string, output_count>& outputs, console& con) {
     std::array<file_identity, output_count> output_ids;
     for (std::size_t i = 0; i < output_count; ++i)
         output_ids[i] = identity_of_path(outputs[i]);
-    const file_identity report_id =
-        options.explain_path.empty() ? file_identity{} : identity_of_path(options.explain_path);
     for (const input_stream& input : inputs) {
         const file_identity id = identity_of_fd(input.fd);
         for (std::size_t i = 0; i < output_count; ++i) {
@@ -93,17 +98,30 @@ bool check_distinct_files(const std::vector<input_stream>& inputs, const run_opt
                 return false;
             }
         }
-        if (same_file(id, report_id)) {
-            print_line(con, msg_error, options.explain_path, msg_also_input);
-            return false;
+    }
+    const std::array<const std::string*, 2> reports = {&options.explain_path, &options.unlisted_path};
+    for (const std::string* report : reports) {
+        if (report->empty()) continue;
+        const file_identity report_id = identity_of_path(*report);
+        for (const input_stream& input : inputs) {
+            if (same_file(identity_of_fd(input.fd), report_id)) {
+                print_line(con, msg_error, *report, msg_also_input);
+                return false;
+            }
+        }
+        for (std::size_t i = 0; i < output_count; ++i) {
+            if (same_file(report_id, output_ids[i]) || (!outputs[i].empty() && *report == outputs[i])) {
+                print_line(con, msg_error, *report,
+                           std::string(msg_also_output) + outputs[i] + std::string(msg_name_end));
+                return false;
+            }
         }
     }
-    for (std::size_t i = 0; i < output_count; ++i) {
-        if (same_file(report_id, output_ids[i])) {
-            print_line(con, msg_error, options.explain_path,
-                       std::string(msg_also_output) + outputs[i] + std::string(msg_name_end));
-            return false;
-        }
+    if (!options.explain_path.empty() &&
+        (options.explain_path == options.unlisted_path ||
+         same_file(identity_of_path(options.explain_path), identity_of_path(options.unlisted_path)))) {
+        print_line(con, msg_error, options.unlisted_path, msg_also_report);
+        return false;
     }
     return true;
 }
@@ -172,15 +190,20 @@ int sort_run(const run_options& options, const name_lists& lists, console& con, 
         raw_total += input.size;
     }
     run_counts counts;
+    const bool listing = !options.unlisted_path.empty();
+    unlisted_names unlisted;
+    if (listing) open_unlisted(unlisted, unlisted_capacity);
     if (opened) {
         sort_settings settings;
         settings.classify.player_tags = options.player_tags;
         settings.classify.evidence = options.evidence;
         settings.explain = explaining;
+        settings.unlisted = listing;
         pipeline_settings pipeline;
         pipeline.threads = threads;
         if (options.chunk_bytes != 0) pipeline.chunk_bytes = options.chunk_bytes;
         pipeline.stop = &stop;
+        if (listing) pipeline.unlisted = &unlisted;
         sorted = sort_inputs(inputs, lists, settings, pipeline, outs, con, explaining ? &report : nullptr,
                              counts, [&](const run_counts& now) {
                                  std::uint64_t raw_done = 0;
@@ -196,6 +219,16 @@ int sort_run(const run_options& options, const name_lists& lists, console& con, 
     const bool reported = !explaining || close_explain_report(report, con);
     const int signal = caught_signal();
     bool ok = opened && sorted && closed && reported && signal == 0 && !con.failed;
+    // The unlisted names are written once every game is sorted and before the outputs are kept, so that a
+    // run that cannot write them keeps nothing either.
+    if (ok && listing) {
+        const int error = write_unlisted(options.unlisted_path, unlisted_text(unlisted));
+        if (error != 0) {
+            print_line(con, msg_cannot_write, options.unlisted_path, msg_name_end);
+            print_line(con, "  ", std::strerror(error));
+            ok = false;
+        }
+    }
     if (ok) ok = keep_run(guard, con);
     if (!ok) roll_back_run(guard, outs, signal, con);
     end_guarded_run(guard);
@@ -239,6 +272,10 @@ int run(int argc, const char* const* argv, console& con, std::FILE* status) {
     }
     if (options.explain_path == standard_input_name) {
         print_line(con, msg_explain_stdout);
+        return status_failed;
+    }
+    if (options.unlisted_path == standard_input_name) {
+        print_line(con, msg_unlisted_stdout);
         return status_failed;
     }
     if (options.check_lists) {

@@ -123,9 +123,34 @@ bool runner_time(std::string_view c) {
     return i == c.size() || c[i] == ',';
 }
 
-// Characters that end a movetext token.
+// Characters that end a movetext token, as a table: the tokenizer looks up every byte of the movetext.
+constexpr std::array<bool, 256> token_ends = [] {
+    std::array<bool, 256> table{};
+    for (const char c : {' ', '\t', '\n', '\r', '{', '}', '(', ')', ';'})
+        table[static_cast<unsigned char>(c)] = true;
+    return table;
+}();
+
 bool ends_token(char c) {
-    return is_blank(c) || c == '{' || c == '}' || c == '(' || c == ')' || c == ';';
+    return token_ends[static_cast<unsigned char>(c)];
+}
+
+// True when a comment of the movetext is engine output or a book mark. Most games have none (people's
+// games, with or without clocks), and then their moves need not be read at all.
+bool has_runner_comment(std::string_view movetext) {
+    const char* p = movetext.data();
+    const char* const end = p + movetext.size();
+    while (p < end) {
+        const auto* open = static_cast<const char*>(std::memchr(p, '{', static_cast<std::size_t>(end - p)));
+        if (open == nullptr) return false;
+        const auto* close =
+            static_cast<const char*>(std::memchr(open + 1, '}', static_cast<std::size_t>(end - open - 1)));
+        const char* const stop = close != nullptr ? close : end;
+        const std::string_view comment(open + 1, static_cast<std::size_t>(stop - open - 1));
+        if (is_book_mark(comment) || is_engine_output(comment)) return true;
+        p = stop;
+    }
+    return false;
 }
 
 // The first character of a move in SAN (or long algebraic notation, or a null move "--" / "Z0").
@@ -154,6 +179,7 @@ bool is_book_mark(std::string_view comment) {
 
 move_evidence read_move_evidence(std::string_view movetext) {
     move_evidence evidence;
+    if (!has_runner_comment(movetext)) return evidence;
     const char* p = movetext.data();
     const char* const end = p + movetext.size();
     int depth = 0;         // of variations

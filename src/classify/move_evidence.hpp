@@ -37,7 +37,8 @@ bool is_book_mark(std::string_view comment);
 // Reads a game's movetext (everything after its tag section) and counts each side's moves, book moves
 // and moves with engine output. Move numbers tell whose move follows ("12." White, "12..." Black), so a
 // game from a position with Black to move is read right; without them the sides alternate from White.
-// Never reads outside movetext, whatever it holds.
+// When no comment is engine output or a book mark, the moves tell nothing and are not counted (all
+// counts are 0). Never reads outside movetext, whatever it holds.
 move_evidence read_move_evidence(std::string_view movetext);
 
 // Which sides played like programs, White first: a side with engine output on at least half of its moves

@@ -57,6 +57,7 @@ void count_game(chunk_sorter& sorter, const name_lists& lists, const sort_settin
     ++result.games[sorter.current];
     if (settings.explain)
         explain_game(sorter.header, sorter.verdict, lists, sorter.games, sorter.game_line, result.explained);
+    if (settings.unlisted) record_unlisted(sorter.header, sorter.verdict, result.unlisted);
 }
 
 // Routes the game that awaited its moves, which end at movetext_end: what was held back of it goes to
@@ -202,6 +203,7 @@ void clear_chunk_result(chunk_result& result) {
     result.games = {};
     result.messages.clear();
     clear_explained(result.explained);
+    clear_unlisted(result.unlisted);
 }
 
 std::string output_text(const chunk_result& result, std::string_view chunk, std::size_t index) {

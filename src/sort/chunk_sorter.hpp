@@ -23,6 +23,7 @@
 #include "header/game_header.hpp"
 #include "lists/list_files.hpp"
 #include "sort/explain_report.hpp"
+#include "sort/unlisted_names.hpp"
 
 namespace gs {
 
@@ -49,6 +50,7 @@ struct chunk_result {
     std::string messages;
     std::uint64_t lines = 0;    // lines of the chunk
     explained_chunk explained;  // filled when explaining
+    unlisted_chunk unlisted;    // filled when the unlisted names are asked for
 };
 
 void clear_chunk_result(chunk_result& result);
@@ -85,7 +87,8 @@ struct chunk_sorter {
 
 struct sort_settings {
     classify_options classify;
-    bool explain = false;  // every game's verdict is recorded for the explanation report
+    bool explain = false;   // every game's verdict is recorded for the explanation report
+    bool unlisted = false;  // every game's players that no list decided are recorded
 };
 
 // Sorts the lines of bytes into result (cleared first), whose pieces then refer to bytes, which must

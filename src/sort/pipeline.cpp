@@ -107,6 +107,7 @@ struct chunk_writer {
     outputs& outs;
     console& con;
     explain_report* report;
+    unlisted_names* unlisted;
     run_counts& counts;
     const progress_callback& progress;
     const std::vector<input_stream>& inputs;
@@ -277,6 +278,7 @@ bool write_chunk(chunk_writer& w, chunk& c) {
     if (w.report != nullptr &&
         !write_explained(*w.report, result.explained, c.input, result.lines, games, w.con))
         written = false;
+    if (w.unlisted != nullptr) count_unlisted(*w.unlisted, result.unlisted);
     if (c.read_failed) print_line(w.con, msg_during_reading, w.inputs[c.input].path);
     if (w.progress) w.progress(w.counts);
     release_oversized(c, w.chunk_bytes);
@@ -342,7 +344,7 @@ bool sort_inputs(std::vector<input_stream>& inputs, const name_lists& lists, con
     for (input_stream& input : inputs)
         watch_stop(input, pipeline.stop);
 
-    chunk_writer writer{outs, con, report, counts, progress, inputs, chunk_bytes, {}};
+    chunk_writer writer{outs, con, report, pipeline.unlisted, counts, progress, inputs, chunk_bytes, {}};
     chunk_reader reading{inputs, chunk_bytes};
     std::vector<std::thread> helpers;
     for (unsigned i = 1; i < workers; ++i) {

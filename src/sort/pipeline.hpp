@@ -31,6 +31,7 @@ struct pipeline_settings {
     std::size_t chunk_bytes = default_chunk_bytes;  // the size a chunk is cut at, before it is cut at a game
     stop_signal* stop =
         nullptr;  // raised by the run (a signal) or by the pipeline when it fails; may be null
+    unlisted_names* unlisted = nullptr;  // counts the unlisted names, in input order; may be null
 };
 
 // What a run did, counted as chunks are written.

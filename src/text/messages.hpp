@@ -34,6 +34,7 @@ inline constexpr std::string_view msg_error = "Error: ";
 inline constexpr std::string_view msg_no_input = "Error: no input file (see gamesieve --help)";
 inline constexpr std::string_view msg_also_output = " is also the output file '";
 inline constexpr std::string_view msg_also_input = " is also an input file";
+inline constexpr std::string_view msg_also_report = " is also the --explain report";
 
 // Command-line mistakes; each ends with msg_see_help.
 inline constexpr std::string_view msg_see_help = " (see gamesieve --help)";
@@ -57,6 +58,8 @@ inline constexpr std::string_view msg_no_lists_here_end = "; use them with --lis
 inline constexpr std::string_view msg_too_many_threads = "Error: --threads takes at most ";
 inline constexpr std::string_view msg_check_lists_inputs =
     "Error: --check-lists checks the lists and sorts nothing; leave out the input files";
+inline constexpr std::string_view msg_unlisted_stdout =
+    "Error: --unlisted needs a file name; '-' (standard output) would mix the names with the messages";
 inline constexpr std::string_view msg_explain_stdout =
     "Error: --explain needs a file name; '-' (standard output) would mix the report with the messages";
 

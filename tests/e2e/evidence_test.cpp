@@ -181,5 +181,36 @@ TEST(Evidence, AGameLongerThanAChunkIsRoutedWhole) {
     EXPECT_TRUE(sorted(input, {"--evidence", "-j3", "--chunk-bytes", "4096"}) == one);
 }
 
+// --unlisted: one line per name that no list decided, most games first, with the evidence and the
+// opponents; written only by a run that keeps its outputs, and never over an output or to standard output.
+TEST(Evidence, UnlistedNamesForTheListKeeper) {
+    sieve_dir dir;
+    copy_default_lists(dir);
+    const std::string games =
+        "[Event \"?\"]\n[White \"Zq Alpha\"]\n[Black \"Kasparov, Garry\"]\n\n1. e4 {+0.2/9 1s} e5 2. d4 "
+        "{+0.1/9 1s} *\n\n"
+        "[Event \"?\"]\n[White \"Zq Alpha\"]\n[Black \"Zq Person\"]\n[BlackTitle \"IM\"]\n\n1. e4 {+0.3/9 "
+        "1s} e5 *\n\n"
+        "[Event \"?\"]\n[White \"Zq Person\"]\n[Black \"Stockfish 17\"]\n\n1. e4 e5 *\n";
+    dir.write("in.pgn", games);
+    ASSERT_EQ(dir.run({"-q", "--evidence", "--unlisted", "u.tsv", "in.pgn"}).status, 0);
+    EXPECT_EQ(*dir.read("u.tsv"),
+              "# Players that no marker and no list decided: 2 names, seen 4 times, most games first.\n"
+              "name\tgames\tevidence\topponents\tentry\terror\n"
+              "Zq Alpha\t2\tprogram by engine output in 2 games\thuman 2\tZQALPHA\t0\n"
+              "Zq Person\t2\thuman by title in 1 games\tcomputer 2\tZQPERSON\t0\n");
+    // Refused before anything is written: standard output, an output file, the explain report.
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--unlisted", "-", "in.pgn"},
+          std::vector<std::string>{"--unlisted", "rest_vs_rest.pgn", "in.pgn"},
+          std::vector<std::string>{"--unlisted", "w.tsv", "--explain", "w.tsv", "in.pgn"}}) {
+        sieve_dir refused;
+        refused.write("in.pgn", games);
+        const run_result r = refused.run(args);
+        EXPECT_EQ(r.status, 1) << r.out;
+        EXPECT_FALSE(refused.exists("comp_vs_comp.pgn")) << r.out;
+    }
+}
+
 }  // namespace
 }  // namespace gs::testing

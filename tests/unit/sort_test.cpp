@@ -6,6 +6,7 @@
 #include "sort/chunk_sorter.hpp"
 #include "sort/chunker.hpp"
 #include "sort/pipeline.hpp"
+#include "sort/unlisted_names.hpp"
 #include "support/capture.hpp"
 #include "support/memory_sort.hpp"
 
@@ -190,6 +191,33 @@ TEST(SortChunk, UnchangedLinesAreNotCopied) {
     sort_chunk(trimmed, true, lists, {}, sorter, result);
     EXPECT_EQ(own_bytes(), 1u);  // a long line is written from the chunk; only its line feed is copied
     EXPECT_EQ(output_text(result, trimmed, rest), tags + "1. e4 *\n\n" + long_line + "\n");
+}
+
+// The unlisted names are counted in bounded memory: the most frequent names keep exact counts, and a
+// name that takes the place of the least counted one inherits that count as its error.
+TEST(UnlistedNames, TheMostFrequentNamesAreKeptInBoundedRoom) {
+    unlisted_names names;
+    open_unlisted(names, 3);
+    unlisted_chunk chunk;
+    const auto see = [&](std::string_view name, int times) {
+        for (int i = 0; i < times; ++i) {
+            chunk.sightings.push_back({chunk.text.size(), name.size(), unlisted_evidence::nothing, 2, false});
+            chunk.text.append(name);
+        }
+    };
+    see("often", 50);
+    see("sometimes", 20);
+    for (int n = 0; n < 10; ++n)
+        see("once" + std::to_string(n), 1);
+    see("sometimes", 5);
+    count_unlisted(names, chunk);
+    EXPECT_EQ(names.tallies.size(), 3u);
+    EXPECT_EQ(names.sightings, 85u);
+    const std::string text = unlisted_text(names);
+    EXPECT_NE(text.find("\noften\t50\tnothing\tother 50\tOFTEN\t0\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nsometimes\t25\t"), std::string::npos) << text;
+    EXPECT_NE(text.find("a count of 10 or less is an estimate"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nonce9\t10\tnothing\tother 1\tONCE9\t9\n"), std::string::npos) << text;
 }
 
 }  // namespace
