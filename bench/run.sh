@@ -142,8 +142,8 @@ for name in copy dd shipped-1 shipped-n full-1 full-n empty-n evidence-1 evidenc
         full-1) label="gamesieve, full lists, 1 thread" ;;
         full-n) label="gamesieve, full lists, $cores threads" ;;
         empty-n) label="gamesieve, empty lists, $cores threads" ;;
-        evidence-1) label="gamesieve --evidence, full lists, 1 thread" ;;
-        evidence-n) label="gamesieve --evidence, full lists, $cores thr." ;;
+        evidence-1) label="--evidence, full lists, 1 thread" ;;
+        evidence-n) label="--evidence, full lists, $cores threads" ;;
         zstd-floor) label="zstd -dc corpus.zst > file" ;;
         zst) label="gamesieve corpus.zst, full lists" ;;
         zst-1) label="gamesieve -j1 corpus.zst, full lists" ;;

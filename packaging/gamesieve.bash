@@ -7,7 +7,7 @@ _gamesieve() {
         -l|--lists|-o|--output-dir)
             COMPREPLY=($(compgen -d -- "$cur"))
             return ;;
-        --explain)
+        --explain|--unlisted)
             COMPREPLY=($(compgen -f -- "$cur"))
             return ;;
         -j|--threads)
@@ -23,9 +23,16 @@ _gamesieve() {
             COMPREPLY=($(compgen -P "$done_part" -W "$names" -- "${cur##*,}"))
             return ;;
     esac
+    if [[ $cur == --evidence=* ]]; then
+        local kinds="moves events tags" given=${cur#--evidence=}
+        local done_part=""
+        [[ $given == *,* ]] && done_part=${given%,*},
+        COMPREPLY=($(compgen -P "--evidence=$done_part" -W "$kinds" -- "${given##*,}"))
+        return
+    fi
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "-l --lists -o --output-dir -s --summary -q --quiet -j --threads -z --compress
-            --only --progress --no-progress --player-tags --explain --check-lists --sync --recover -h --help
+            --only --progress --no-progress --player-tags --evidence --unlisted --explain --check-lists --sync --recover -h --help
             -V --version" -- "$cur"))
         return
     fi

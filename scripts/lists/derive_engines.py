@@ -9,12 +9,14 @@ tags: "Obsidian 14.0 64-bit 8CPU" is OBSIDIAN, "Toga II 3.0" TOGA, "toga2" TOGA,
 and rewrites the part of engines.txt after DERIVED_MARK with every program that the hand-written part
 above it does not name. Each is given a kind (see engines.txt):
 
-- C, known with any tail, when its name is distinctive: at least five letters, no word of the
+- P, known with any tail, when its name is distinctive: at least five letters, no word of the
   dictionaries in /usr/share/dict (English, German, French, Spanish, Italian and Dutch: the packages
-  wamerican, wbritish, wngerman, wfrench, wspanish, witalian and wdutch), no name or name part of a
-  player of MASTER_GAMES or of players.txt, and no beginning of such a player's name;
-- O otherwise, when it is on a list of today's engines (the rating list, the testing framework, the
-  GUI): known with a version (BASE[0-9]*), and as a bare name only against a program;
+  wamerican, wbritish, wngerman, wfrench, wspanish, witalian and wdutch), not two English words run
+  together, no name or name part of a player of MASTER_GAMES or of players.txt, and no beginning of such
+  a name, a name part or a proper name of the English dictionaries; and, with six letters or fewer, on a
+  list of today's engines and not named after a person (PEOPLES_NAMES);
+- O otherwise, when it is on a list of today's engines (the rating list, the testing framework): known
+  with a version (BASE[0-9]*), and as a bare name only against a program;
 - B otherwise (a program of the past whose name is a word or a name): the bare name only against a
   program.
 Names of fewer than three letters, and wiki entries that are no program's name, are left out.
@@ -33,6 +35,9 @@ DERIVED_MARK = "# Derived by derive_engines.py"
 NAME_PUNCTUATION = set(" \"#$'()-./<>@]_`~")
 # The lists of today's engines that rating lists and testing frameworks play.
 RATED = ("ccrl-challenger.txt", "openbench-engines.txt")
+
+# Programs of today's lists with a short name that people or characters bear too.
+PEOPLES_NAMES = {"ARAMIS", "CATTO", "YUKARI", "MUFASA", "THRAWN", "MRBOB"}
 
 # Words that end a program's name: what follows is its version or build.
 TAIL_WORD = re.compile(
@@ -84,6 +89,17 @@ def read_words(languages="*"):
         sys.exit("derive_engines.py needs the word lists: apt-get install wamerican wbritish wngerman "
                  "wfrench wspanish witalian wdutch")
     return words
+
+
+def proper_names():
+    """The capitalised words of the English dictionaries (names of people and places), in name form."""
+    names = set()
+    for path in glob.glob("/usr/share/dict/*-english"):
+        for line in open(path, encoding="utf-8", errors="replace"):
+            w = line.strip()
+            if w[:1].isupper() and "'" not in w and len(w) >= 4:
+                names.add(name_form(w))
+    return names
 
 
 def made_of_words(letters, words):
@@ -168,14 +184,21 @@ def main():
 
     import bisect
 
-    def begins_a_player(form):
-        at = bisect.bisect_left(player_forms, form)
-        while at < len(player_forms) and player_forms[at].startswith(form):
-            rest = player_forms[at][len(form):]
+    # The name parts of the players and the proper names of the dictionaries (given names among them):
+    # a program's name that begins one ("MONIK", "Monika") would take in a person written given name first.
+    name_parts = sorted(parts | proper_names())
+
+    def begins(form, forms):
+        at = bisect.bisect_left(forms, form)
+        while at < len(forms) and forms[at].startswith(form):
+            rest = forms[at][len(form):]
             if rest and not rest[0].isdigit():
                 return True
             at += 1
         return False
+
+    def begins_a_player(form):
+        return begins(form, player_forms) or begins(form, name_parts)
 
     derived = []
     kinds = collections.Counter()
@@ -186,6 +209,10 @@ def main():
         distinctive = (len(letters) >= 5 and form not in words and letters not in words and form not in parts
                        and not begins_a_player(form) and not made_of_words(letters, english))
         modern = any(s in RATED for s in programs[form])
+        # A short name is a given name or a handle too often ("TIMEA", "REVATI", "SHARKY"): only a
+        # program of today's lists keeps its tails, and not one named after a person or a character.
+        if len(letters) <= 6 and (not modern or form in PEOPLES_NAMES):
+            distinctive = False
         kind = "P" if distinctive else ("O" if modern else "B")
         if any(fnmatch.fnmatchcase(form, h) for h in humans) or form in whole:
             if not modern:
