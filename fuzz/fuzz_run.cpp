@@ -1,4 +1,5 @@
-// Fuzz target: a whole run over the input bytes, with a fixed set of lists. On every input it checks that
+// Fuzz target: a whole run over the input bytes, with a fixed set of lists, with and without the evidence
+// of the game. On every input it checks that
 // the outputs account for every line and every game of it, and that sorting with three workers and tiny
 // chunks (so that chunk boundaries fall everywhere), writing in turn, gives exactly the outputs and
 // messages of one worker with one chunk and a writer thread.
@@ -48,10 +49,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     if (gs::detect_compression(input.substr(0, 16)) != gs::compression::none) return 0;
 
-    // One worker with a writer thread of its own, and three workers that write in turn.
+    // One worker with a writer thread of its own, and three workers that write in turn; every other input
+    // with the evidence of the game, whose games wait for their moves.
+    gs::sort_settings settings;
+    if (size % 2 == 1) settings.classify.evidence = {true, true, true};
     const gs::testing::memory_sort whole =
-        gs::testing::sort_in_memory(input, lists, {1, std::size_t{1} << 20});
-    const gs::testing::memory_sort pieces = gs::testing::sort_in_memory(input, lists, {3, 1 + size % 17});
+        gs::testing::sort_in_memory(input, lists, {1, std::size_t{1} << 20}, {}, settings);
+    const gs::testing::memory_sort pieces =
+        gs::testing::sort_in_memory(input, lists, {3, 1 + size % 17}, {}, settings);
     // Plain text always sorts, and memory files always take what is written.
     if (!whole.ok || !pieces.ok || !whole.closed || !pieces.closed) std::abort();
     if (whole.files != pieces.files || whole.messages != pieces.messages) {

@@ -27,7 +27,7 @@ std::string contents(int fd) {
 }  // namespace
 
 memory_sort sort_in_memory(std::string_view input, const name_lists& lists, const pipeline_settings& pipeline,
-                           std::initializer_list<std::size_t> failing) {
+                           std::initializer_list<std::size_t> failing, const sort_settings& settings) {
     std::array<int, output_count> files{}, handed{};
     for (std::size_t i = 0; i < output_count; ++i) {
         const bool fails = std::find(failing.begin(), failing.end(), i) != failing.end();
@@ -42,7 +42,7 @@ memory_sort sort_in_memory(std::string_view input, const name_lists& lists, cons
     run_counts counts;
     captured_console con;
     memory_sort result;
-    result.ok = sort_inputs(inputs, lists, {}, pipeline, outs, con.con, nullptr, counts, {});
+    result.ok = sort_inputs(inputs, lists, settings, pipeline, outs, con.con, nullptr, counts, {});
     result.closed = close_outputs(outs, con.con);
     for (std::size_t i = 0; i < output_count; ++i) {
         result.files[i] = contents(files[i]);

@@ -17,9 +17,10 @@ struct memory_sort {
     bool closed = false;                          // closing the outputs succeeded
 };
 
-// Sorts input as one input stream with the pipeline settings. Outputs whose index is in failing are
-// the full device, so that writing to them fails.
+// Sorts input as one input stream with the pipeline settings (and the sort settings). Outputs whose index
+// is in failing are the full device, so that writing to them fails.
 memory_sort sort_in_memory(std::string_view input, const name_lists& lists, const pipeline_settings& pipeline,
-                           std::initializer_list<std::size_t> failing = {});
+                           std::initializer_list<std::size_t> failing = {},
+                           const sort_settings& settings = {});
 
 }  // namespace gs::testing
