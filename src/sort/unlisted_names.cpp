@@ -189,7 +189,8 @@ std::string unlisted_text(const unlisted_names& names) {
         for (std::size_t kind = 1; kind < unlisted_evidence_count; ++kind) {
             if (t->evidence[kind] == 0) continue;
             if (!evidence.empty()) evidence += ", ";
-            evidence += std::string(evidence_words[kind]) + " in " + count_text(t->evidence[kind]) + " games";
+            evidence += std::string(evidence_words[kind]) + " in " + count_text(t->evidence[kind]) +
+                        (t->evidence[kind] == 1 ? " game" : " games");
         }
         if (evidence.empty()) evidence = "nothing";
         std::string opponents;
