@@ -183,6 +183,7 @@ bool load_name_list(const char* path, name_list& list, bool word_mode, bool quie
     std::string line;
     std::string_view view;
     bool ok = true;
+    std::size_t number = 0;
     while (ok) {
         const read_status status = next_line(reader, view);
         if (status == read_status::end) break;
@@ -191,7 +192,11 @@ bool load_name_list(const char* path, name_list& list, bool word_mode, bool quie
             ok = false;
             break;
         }
+        ++number;
         ok = add_line(view, line, list, word_mode, con);
+        // The refusal as specified, then where it is, so that the line can be found in a long list.
+        if (!ok)
+            print_line(con, msg_list_place, path, std::string(msg_list_place_line) + std::to_string(number));
     }
     close_line_reader(reader);
     if (ok) index_name_list(list);

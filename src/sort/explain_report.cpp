@@ -7,9 +7,10 @@ namespace gs {
 namespace {
 
 constexpr std::string_view numbering_columns = "game\tline\t";
-constexpr std::string_view input_column = "input\t";
+// The input's column comes last, so that the others keep their places whatever the number of inputs.
+constexpr std::string_view input_column = "\tinput";
 constexpr std::string_view explain_columns =
-    "white\tblack\twhite_kind\twhite_decided_by\tblack_kind\tblack_decided_by\toutput\n";
+    "white\tblack\twhite_kind\twhite_decided_by\tblack_kind\tblack_decided_by\toutput";
 
 void append_cell(std::string& out, std::string_view text) {
     for (char c : text)
@@ -30,13 +31,16 @@ bool write_lines(std::FILE* file, const explained_chunk& chunk, std::uint64_t ga
                          static_cast<unsigned long long>(lines_before + g.line)) < 0) {
             return false;
         }
-        if (input != nullptr) {
-            std::string cell;
-            append_cell(cell, *input);
-            cell.push_back('\t');
-            if (std::fwrite(cell.data(), 1, cell.size(), file) != cell.size()) return false;
+        if (input == nullptr) {
+            if (std::fwrite(text.data(), 1, text.size(), file) != text.size()) return false;
+            continue;
         }
-        if (std::fwrite(text.data(), 1, text.size(), file) != text.size()) return false;
+        // The line without its line feed, then the input's cell.
+        std::string cell(text.substr(0, text.size() - 1));
+        cell.push_back('\t');
+        append_cell(cell, *input);
+        cell.push_back('\n');
+        if (std::fwrite(cell.data(), 1, cell.size(), file) != cell.size()) return false;
     }
     return true;
 }
@@ -83,8 +87,9 @@ bool open_explain_report(explain_report& report, const std::string& write_path, 
         return false;
     }
     std::string columns(numbering_columns);
-    if (!report.inputs.empty()) columns.append(input_column);
     columns.append(explain_columns);
+    if (!report.inputs.empty()) columns.append(input_column);
+    columns.push_back('\n');
     if (std::fwrite(columns.data(), 1, columns.size(), report.file) != columns.size())
         report_failure(report, con);
     return true;

@@ -51,13 +51,13 @@ struct explain_report {
     std::uint64_t games_written = 0;
     std::uint64_t lines_before = 0;  // lines of the current input before the chunk being written
     std::size_t current_input = 0;
-    // With several inputs, a column after the line names the input of each game.
+    // With several inputs, a last column names the input of each game.
     std::vector<std::string> inputs;
 };
 
 // Creates (or empties) the file at write_path for the report that is to be at path (messages name path)
 // and writes its first line, naming the columns. False after "Error: During creating or opening file
-// '<path>'". With more than one input, the report gains an "input" column after "line".
+// '<path>'". With more than one input, the report gains a last column, "input".
 bool open_explain_report(explain_report& report, const std::string& write_path, const std::string& path,
                          console& con, const std::vector<std::string>& inputs = {});
 

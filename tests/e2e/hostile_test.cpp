@@ -114,18 +114,21 @@ TEST(Hostile, ListCapacityAndNameLength) {
     const std::vector<list_case> cases = {
         {"computers.cfg", numbered(5000, "\n"), 0, ""},
         {"computers.cfg", numbered(5001, "\n"), 1,
-         "Error: maximum in list reached\nmaximum of the list is: 5000\n"},
+         "Error: maximum in list reached\nmaximum of the list is: 5000\n  computers.cfg line 5001\n"},
         {"humans_fics.cfg", numbered(5000, " "), 0, ""},
         {"humans.cfg", ninety_nine + "\n*" + ninety_nine + "*\n", 0, ""},
-        {"humans.cfg", hundred + "\n", 1, "Error: name too long\nname was: " + hundred + "\n"},
-        {"humans_fics.cfg", hundred + "\n", 1, "Error: name too long\nname was: " + hundred + "\n"},
+        {"humans.cfg", hundred + "\n", 1,
+         "Error: name too long\nname was: " + hundred + "\n  humans.cfg line 1\n"},
+        {"humans_fics.cfg", hundred + "\n", 1,
+         "Error: name too long\nname was: " + hundred + "\n  humans_fics.cfg line 1\n"},
         {"adv_events.cfg", "[a-z][a-z][0-9]\n", 1,
-         "Error: maximum in list reached\nmaximum of the list is: 5000\n"},
+         "Error: maximum in list reached\nmaximum of the list is: 5000\n  adv_events.cfg line 1\n"},
         {"computers_fics.cfg", numbered(1'000'000, " "), 1,
-         "Error: maximum in list reached\nmaximum of the list is: 5000\n"},
+         "Error: maximum in list reached\nmaximum of the list is: 5000\n  computers_fics.cfg line 1\n"},
         {"computers_fics.cfg", std::string(10'000'000, ' ') + "word\n", 0, ""},
         {"computers.cfg", std::string(10'000'000, ' ') + "word\n", 1,
-         "Error: name too long\nname was: " + std::string(10'000'000, ' ') + "word\n"},
+         "Error: name too long\nname was: " + std::string(10'000'000, ' ') +
+             "word\n  computers.cfg line 1\n"},
     };
     for (const list_case& c : cases) {
         sieve_dir dir;

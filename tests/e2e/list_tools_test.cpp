@@ -75,7 +75,7 @@ TEST(CheckLists, CleanListsPassAndListErrorsAreReportedWithTheirPlace) {
     // A plain run stops at the first, with the message it always had.
     const run_result plain = dir.run({"-q", "in.pgn"});
     EXPECT_EQ(plain.status, 1);
-    EXPECT_EQ(plain.out, "Don't understandKASPAROV[\n");
+    EXPECT_EQ(plain.out, "Don't understandKASPAROV[\n  humans.cfg line 1\n");
     std::filesystem::remove(dir.path() + "/human_events.cfg");
     const run_result missing = dir.run({"--check-lists", "-q"});
     EXPECT_NE(missing.out.find("human_events.cfg: cannot be opened or read\n"), std::string::npos)
@@ -102,23 +102,23 @@ TEST(Explain, OneLinePerGameWithWhatDecidedEachPlayer) {
               "[Event \"Aegon 1994\"]\n[White \"Genius\"]\n[Black \"Bye\"]\n\n*\n\n"
               "[Site \"ICC\"]\n[White \"Fritz {2650}\"]\n[Black \"Comp: X\ty\"]\n\n*\n");
     dir.write("b.pgn", "[White \"Nobody\"]\n[Black \"Genius\"]\n\n*\n");
-    // With several inputs, a column names the input of each game (lines count from 1 in each).
+    // With several inputs, a last column names the input of each game (lines count from 1 in each); the
+    // other columns keep their places.
     const run_result r = dir.run({"--explain", "why.tsv", "-j", "2", "--chunk-bytes", "8", "a.pgn", "b.pgn"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(
-        dir.read("why.tsv"),
-        "game\tline\tinput\twhite\tblack\twhite_kind\twhite_decided_by\tblack_kind\tblack_decided_"
-        "by\toutput\n"
-        "1\t2\ta.pgn\tDeep Blue\tKasparov, G\tcomputer\tcomputers.cfg: DEEPBLUE*\thuman\thumans.cfg: "
-        "KASPAROV*\t"
-        "comp_vs_human.pgn\n"
-        "2\t7\ta.pgn\tGenius\tBye\tcomputer\topponent rule: comp_events.cfg: *Aegon*\tcomputer\t"
-        "opponent rule: comp_events.cfg: *Aegon*\tcomp_vs_comp.pgn\n"
-        "3\t13\ta.pgn\tFritz {2650}\tComp: X y\tcomputer\tcomputers_icc.cfg: Fritz\tcomputer\tname marker\t"
-        "comp_vs_comp.pgn\n"
-        "4\t1\tb.pgn\tNobody\tGenius\tundetermined\tno rule\tundetermined\topponent rule: the opponent's "
-        "kind\t"
-        "rest_vs_rest.pgn\n");
+    EXPECT_EQ(dir.read("why.tsv"),
+              "game\tline\twhite\tblack\twhite_kind\twhite_decided_by\tblack_kind\tblack_decided_"
+              "by\toutput\tinput\n"
+              "1\t2\tDeep Blue\tKasparov, G\tcomputer\tcomputers.cfg: DEEPBLUE*\thuman\thumans.cfg: "
+              "KASPAROV*\t"
+              "comp_vs_human.pgn\ta.pgn\n"
+              "2\t7\tGenius\tBye\tcomputer\topponent rule: comp_events.cfg: *Aegon*\tcomputer\t"
+              "opponent rule: comp_events.cfg: *Aegon*\tcomp_vs_comp.pgn\ta.pgn\n"
+              "3\t13\tFritz {2650}\tComp: X y\tcomputer\tcomputers_icc.cfg: Fritz\tcomputer\tname marker\t"
+              "comp_vs_comp.pgn\ta.pgn\n"
+              "4\t1\tNobody\tGenius\tundetermined\tno rule\tundetermined\topponent rule: the opponent's "
+              "kind\t"
+              "rest_vs_rest.pgn\tb.pgn\n");
     dir.write("c.pgn", "[White \"Bye\"]\n[Black \"Deep Blue\"]\n\n*\n");
     EXPECT_EQ(dir.run({"--explain", "bye.tsv", "c.pgn"}).status, 0);
     EXPECT_TRUE(dir.read("bye.tsv")->ends_with(

@@ -20,11 +20,14 @@ TEST(ListFiles, FatalListErrorEndsTheRunBeforeAnyOutput) {
     };
     const std::string long_name(100, 'L');
     const std::vector<bad_list> cases = {
-        {"computers.cfg", "OK\n" + long_name + "\n", "Error: name too long\nname was: " + long_name + "\n"},
-        {"humans_fics.cfg", "a b " + long_name + "\n", "Error: name too long\nname was: " + long_name + "\n"},
-        {"comp_events.cfg", "WMCCC [1-\n", "Don't understandWMCCC [1-\n"},
+        // The specified message, then where it is.
+        {"computers.cfg", "OK\n" + long_name + "\n",
+         "Error: name too long\nname was: " + long_name + "\n  computers.cfg line 2\n"},
+        {"humans_fics.cfg", "a b " + long_name + "\n",
+         "Error: name too long\nname was: " + long_name + "\n  humans_fics.cfg line 1\n"},
+        {"comp_events.cfg", "# c\nA\n\nWMCCC [1-\n", "Don't understandWMCCC [1-\n  comp_events.cfg line 4\n"},
         {"adv_events.cfg", "[a-z][a-z][a-z]\n",
-         "Error: maximum in list reached\nmaximum of the list is: 5000\n"},
+         "Error: maximum in list reached\nmaximum of the list is: 5000\n  adv_events.cfg line 1\n"},
     };
     for (const bad_list& c : cases) {
         sieve_dir dir;
