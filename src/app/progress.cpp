@@ -78,6 +78,14 @@ void end_progress(progress_meter& meter) {
     clear_status(*meter.con);
 }
 
+namespace {
+
+const char* games_word(std::uint64_t games) {
+    return games == 1 ? "game" : "games";
+}
+
+}  // namespace
+
 void print_summary(console& con, const outputs& outs, const run_counts& counts, double seconds,
                    const std::vector<std::string>& inputs) {
     char line[512];
@@ -87,17 +95,23 @@ void print_summary(console& con, const outputs& outs, const run_counts& counts, 
         // A dropped output is shown by its file name, with what it would have received.
         const bool dropped = outs.channels[i].path.empty();
         const std::string shown = dropped ? std::string(output_file_names[i]) : outs.channels[i].path;
-        std::snprintf(line, sizeof line, "%-34s %10llu games %14llu bytes%s", shown.c_str(),
-                      static_cast<unsigned long long>(counts.games[i]),
+        std::snprintf(line, sizeof line, "%-34s %10llu %-5s %14llu bytes%s", shown.c_str(),
+                      static_cast<unsigned long long>(counts.games[i]), games_word(counts.games[i]),
                       static_cast<unsigned long long>(counts.bytes[i]), dropped ? " dropped" : "");
         print_line(con, line);
     }
-    std::snprintf(line, sizeof line, "%-34s %10llu games %14llu bytes read in %.2f s (%.1f MB/s)", "total",
-                  static_cast<unsigned long long>(games), static_cast<unsigned long long>(counts.input_bytes),
-                  seconds, megabytes_per_second(counts.input_bytes, seconds));
+    std::snprintf(line, sizeof line, "%-34s %10llu %-5s %14llu bytes read in %.2f s (%.1f MB/s)", "total",
+                  static_cast<unsigned long long>(games), games_word(games),
+                  static_cast<unsigned long long>(counts.input_bytes), seconds,
+                  megabytes_per_second(counts.input_bytes, seconds));
     print_line(con, line);
     for (std::size_t input : counts.carriage_return_only)
         print_line(con, msg_mac_line_ends, inputs[input], msg_mac_line_ends_end);
+    // An input given by mistake (a README, a list file) holds no game: its text went to rest_vs_rest.pgn.
+    for (std::size_t input = 0; input < inputs.size(); ++input) {
+        if (input >= counts.input_games.size() || counts.input_games[input] == 0)
+            print_line(con, msg_no_game, inputs[input], msg_no_game_end);
+    }
 }
 
 }  // namespace gs

@@ -274,6 +274,8 @@ bool write_chunk(chunk_writer& w, chunk& c) {
         games += result.games[i];
     }
     w.counts.input_bytes += c.size;
+    if (w.counts.input_games.size() <= c.input) w.counts.input_games.resize(c.input + 1);
+    w.counts.input_games[c.input] += games;
     if (c.carriage_return_only) w.counts.carriage_return_only.push_back(c.input);
     if (w.report != nullptr &&
         !write_explained(*w.report, result.explained, c.input, result.lines, games, w.con))

@@ -42,6 +42,7 @@ struct run_counts {
     // The inputs (by position) whose first megabyte holds carriage returns but no line feed: classic Mac
     // line ends, which make the whole file one line.
     std::vector<std::size_t> carriage_return_only;
+    std::vector<std::uint64_t> input_games;  // the games of each input read so far, by position
 };
 
 // How much of an input's start is looked at for classic Mac line ends.

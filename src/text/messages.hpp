@@ -87,6 +87,10 @@ inline constexpr std::string_view msg_same_output_end = "' are the same file";
 inline constexpr std::string_view msg_not_pgn = " is ";
 inline constexpr std::string_view msg_not_pgn_end = ", not a PGN file";
 
+// "Warning: <path> holds no game ...", after the summary.
+inline constexpr std::string_view msg_no_game = "Warning: ";
+inline constexpr std::string_view msg_no_game_end =
+    " holds no game (no tag section): its text, if any, went to rest_vs_rest.pgn";
 // "Warning: <path> has carriage returns but no line feed in its first megabyte ...".
 inline constexpr std::string_view msg_mac_line_ends = "Warning: ";
 inline constexpr std::string_view msg_mac_line_ends_end =

@@ -60,12 +60,23 @@ TEST(SummaryOption, CountsGamesAndBytesPerOutput) {
                               " bytes\n"
                               "comp_vs_human.pgn +0 games +0 bytes\n"
                               "comp_vs_rest.pgn +0 games +0 bytes\n"
-                              "rest_vs_rest.pgn +1 games +19 bytes\n"
+                              "rest_vs_rest.pgn +1 game +19 bytes\n"
                               "advanced.pgn +0 games +0 bytes\n"
                               "total +3 games +" +
                               std::to_string(dir.read("a.pgn")->size()) +
                               " bytes read in [0-9.]+ s \\([0-9.]+ MB/s\\)\n");
     EXPECT_TRUE(std::regex_match(summary, expected)) << summary;
+    // An input with no game, given by mistake, is warned about, an empty one too; one with a game is not.
+    dir.write("README.md", "# Read me\n\nNot a game.\n");
+    dir.write("empty.pgn", "");
+    const run_result mistaken = dir.run({"-q", "-s", "README.md", "a.pgn", "empty.pgn"});
+    EXPECT_EQ(mistaken.status, 0);
+    EXPECT_TRUE(mistaken.out.ends_with(
+        "Warning: README.md holds no game (no tag section): its text, if any, went to rest_vs_rest.pgn\n"
+        "Warning: empty.pgn holds no game (no tag section): its text, if any, went to rest_vs_rest.pgn\n"))
+        << mistaken.out;
+    EXPECT_EQ(mistaken.out.find("a.pgn holds"), std::string::npos);
+    EXPECT_EQ(dir.run({"-q", "README.md"}).out, "");  // without --summary, nothing is said
     // A failed run prints no summary.
     EXPECT_EQ(dir.run({"-s", "a.pgn", "absent.pgn"}).out,
               reading_lines() + "Error: During opening absent.pgn\n");
