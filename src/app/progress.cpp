@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
-
+#include <array>
 #include <string>
 
 #include "text/messages.hpp"
@@ -43,20 +43,39 @@ unsigned terminal_width(std::FILE* stream) {
 
 std::string progress_line(std::uint64_t bytes_done, double seconds, std::uint64_t raw_done,
                           std::uint64_t raw_total, unsigned width) {
-    char line[256];
-    int n;
-    const double done_mb = static_cast<double>(bytes_done) / bytes_per_megabyte;
-    const double speed = megabytes_per_second(bytes_done, seconds);
-    if (raw_total > 0 && raw_done <= raw_total) {
-        const double share = static_cast<double>(raw_done) / static_cast<double>(raw_total);
-        const double left = share > 0 ? seconds * (1 - share) / share : 0;
-        n = std::snprintf(line, sizeof line, "%3.0f%% %.1f MB sorted, %.1f MB/s, %.1f s, %.0f s left",
-                          share * 100, done_mb, speed, seconds, left);
-    } else {
-        n = std::snprintf(line, sizeof line, "%.1f MB sorted, %.1f MB/s, %.1f s", done_mb, speed, seconds);
-    }
-    std::string text(line, n < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(n), sizeof line - 1));
+    char field[5][64];
+    const auto put = [&](std::size_t i, const char* format, double value) {
+        std::snprintf(field[i], sizeof field[i], format, value);
+    };
+    // The fields in the order they are shown; a narrow terminal loses MB/s first, then the bytes, then
+    // the time, and keeps the share done and the time left (without them, the bytes, losing the time).
+    enum { share_field, sorted_field, speed_field, time_field, left_field };
+    const bool known = raw_total > 0 && raw_done <= raw_total;
+    const double share = known ? static_cast<double>(raw_done) / static_cast<double>(raw_total) : 0;
+    put(share_field, "%3.0f%%", share * 100);
+    put(sorted_field, "%.1f MB sorted", static_cast<double>(bytes_done) / bytes_per_megabyte);
+    put(speed_field, "%.1f MB/s", megabytes_per_second(bytes_done, seconds));
+    put(time_field, "%.1f s", seconds);
+    put(left_field, "%.0f s left", share > 0 ? seconds * (1 - share) / share : 0);
+    std::array<bool, 5> shown = {known, true, true, true, known};
+    const auto joined = [&] {
+        std::string text;
+        for (std::size_t i = 0; i < shown.size(); ++i) {
+            if (!shown[i]) continue;
+            if (!text.empty()) text.append(i == sorted_field && shown[share_field] ? " " : ", ");
+            text.append(field[i]);
+        }
+        return text;
+    };
+    std::string text = joined();
     // One column short of the width, so that the cursor never wraps to a new line.
+    const std::array<int, 3> drop_order = known ? std::array<int, 3>{speed_field, sorted_field, time_field}
+                                                : std::array<int, 3>{speed_field, time_field, time_field};
+    for (const int dropped : drop_order) {
+        if (width == 0 || text.size() < width) break;
+        shown[static_cast<std::size_t>(dropped)] = false;
+        text = joined();
+    }
     if (width > 0 && text.size() >= width) text.resize(width - 1);
     return text;
 }

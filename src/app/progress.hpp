@@ -30,7 +30,8 @@ progress_meter start_progress(std::FILE* stream, console& con, bool wanted, bool
 
 // The progress line: with a known total of input bytes (raw_total, compressed bytes for a compressed
 // input, 0 when unknown), the share done and the time left beside the PGN bytes sorted, MB/s and the time;
-// never width columns or more, so that it never wraps.
+// never width columns or more, so that it never wraps: a narrow terminal loses MB/s first, then the bytes,
+// then the time, and keeps the share done and the time left.
 std::string progress_line(std::uint64_t bytes_done, double seconds, std::uint64_t raw_done,
                           std::uint64_t raw_total, unsigned width);
 

@@ -177,8 +177,8 @@ int sort_run(const run_options& options, const name_lists& lists, console& con, 
     opened = opened && open_outputs(outs, paths, con, setting, threads);
 
     bool sorted = false;
-    progress_meter meter =
-        start_progress(status, con, !options.quiet && options.progress >= 0, options.progress > 0);
+    progress_meter meter = start_progress(
+        status, con, options.progress > 0 || (!options.quiet && options.progress == 0), options.progress > 0);
     // The share done counts the bytes read from the files (compressed ones for a compressed input), when
     // every input is a file whose size is known.
     std::uint64_t raw_total = 0;

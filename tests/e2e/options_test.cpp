@@ -281,6 +281,11 @@ TEST(Progress, QuietKeepsATerminalSilent) {
         dir.shell("script -qc '" + slow_input + "\"$GAMESIEVE\" -j1 --chunk-bytes 200 -' shown > /dev/null"),
         0);
     EXPECT_NE(dir.read("shown").value_or("").find("MB sorted"), std::string::npos);
+    // --progress asks for it in words: it shows even with --quiet.
+    ASSERT_EQ(dir.shell("script -qc '" + slow_input +
+                        "\"$GAMESIEVE\" -q --progress -j1 --chunk-bytes 200 -' asked > /dev/null"),
+              0);
+    EXPECT_NE(dir.read("asked").value_or("").find("MB sorted"), std::string::npos);
 }
 
 // Progress forced on is still drawn at most four times a second: a run shorter than that shows none.

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "app/options.hpp"
+#include "app/progress.hpp"
 
 namespace gs {
 namespace {
@@ -81,6 +82,30 @@ TEST(ParseOptions, MistakesAreReportedOnlyThroughTheMessage) {
     EXPECT_EQ(error, "Error: unknown option '--frobnicate' (see gamesieve --help)");
     EXPECT_EQ(::lseek(sink, 0, SEEK_END), 0) << "getopt wrote to standard error";
     ::close(sink);
+}
+
+// The progress line at several widths: a narrow terminal loses MB/s, then the bytes, then the time, and
+// keeps the share done and the time left; nothing is ever as wide as the terminal.
+TEST(ProgressLine, NarrowTerminalsKeepTheShareAndTheTimeLeft) {
+    struct drawn {
+        unsigned width;
+        std::uint64_t raw_total;
+        const char* line;
+    };
+    const std::vector<drawn> lines = {
+        {80, 400, " 25% 12.5 MB sorted, 6.2 MB/s, 2.0 s, 6 s left"},
+        {0, 400, " 25% 12.5 MB sorted, 6.2 MB/s, 2.0 s, 6 s left"},
+        {45, 400, " 25% 12.5 MB sorted, 2.0 s, 6 s left"},
+        {30, 400, " 25%, 2.0 s, 6 s left"},
+        {20, 400, " 25%, 6 s left"},
+        {10, 400, " 25%, 6 s"},
+        {80, 0, "12.5 MB sorted, 6.2 MB/s, 2.0 s"},
+        {20, 0, "12.5 MB sorted"},
+        {12, 0, "12.5 MB sor"},
+        {80, 50, "12.5 MB sorted, 6.2 MB/s, 2.0 s"},  // more done than the total: no share
+    };
+    for (const drawn& d : lines)
+        EXPECT_EQ(progress_line(12'500'000, 2.0, 100, d.raw_total, d.width), d.line) << d.width;
 }
 
 }  // namespace
