@@ -40,6 +40,7 @@ if $want_test; then
     command -v clang-format >/dev/null || missing+=(clang-format)
     command -v dpkg-shlibdeps >/dev/null || missing+=(dpkg-dev)
     command -v lintian >/dev/null || missing+=(lintian)
+    [ -f /usr/share/bash-completion/bash_completion ] || missing+=(bash-completion)
 fi
 if $want_bench; then
     [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)

@@ -309,5 +309,45 @@ TEST(Progress, NothingAppearsWhenStandardErrorIsNotATerminal) {
     EXPECT_EQ(r.out, reading_lines());
 }
 
+// The bash completion in a plain bash (no bash-completion package, extglob off) and with the package when
+// it is installed: PGN files and directories as inputs, an option's value after '=', the names of --only
+// and --evidence without those already given.
+TEST(Completion, WorksInAPlainBashAndWithTheCompletionPackage) {
+    sieve_dir dir;
+    dir.write("a.pgn", "");
+    dir.write("b.txt", "");
+    dir.write("c.pgn.zst", "");
+    std::filesystem::create_directory(dir.path() + "/sub");
+    dir.write("t.sh",
+              "source '" + std::string(GAMESIEVE_SOURCE_DIR) +
+                  "/packaging/gamesieve.bash'\n"
+                  "c() { COMP_WORDS=(\"$@\"); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); COMPREPLY=();\n"
+                  "      _gamesieve; printf '%s ' $(printf '%s\\n' \"${COMPREPLY[@]}\" | sort); echo; }\n"
+                  "c gamesieve ''\n"
+                  "c gamesieve --lists = ''\n"
+                  "c gamesieve -o s\n"
+                  "c gamesieve --only comp_vs_comp,\n"
+                  "c gamesieve --evidence = moves,\n"
+                  "c gamesieve --ev\n"
+                  "shopt -q extglob && echo extglob left on || echo extglob as it was\n");
+    const std::string expected =
+        "a.pgn c.pgn.zst sub \n"
+        "sub \n"
+        "sub \n"
+        "comp_vs_comp,advanced comp_vs_comp,comp_vs_human comp_vs_comp,comp_vs_rest "
+        "comp_vs_comp,rest_vs_rest \n"
+        "moves,events moves,tags \n"
+        "--evidence \n"
+        "extglob as it was\n";
+    ASSERT_EQ(dir.shell("bash --norc --noprofile t.sh > plain.txt 2>&1"), 0);
+    EXPECT_EQ(dir.read("plain.txt"), expected);
+    if (!std::filesystem::exists("/usr/share/bash-completion/bash_completion"))
+        GTEST_SKIP() << "the bash-completion package is not installed";
+    ASSERT_EQ(dir.shell("bash --norc --noprofile -c 'source /usr/share/bash-completion/bash_completion; "
+                        "shopt -u extglob; source t.sh' > package.txt 2>&1"),
+              0);
+    EXPECT_EQ(dir.read("package.txt"), expected);
+}
+
 }  // namespace
 }  // namespace gs::testing
