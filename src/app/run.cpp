@@ -126,12 +126,13 @@ bool check_distinct_files(const std::vector<input_stream>& inputs, const run_opt
     return true;
 }
 
-// True when none of the twelve list files is in the working directory: a first run after installing.
-bool no_list_files_here() {
+// How many of the twelve list files are in dir (empty: the working directory).
+std::size_t list_files_in(const std::string& dir) {
+    std::size_t present = 0;
     for (const list_file& file : list_files) {
-        if (::access(std::string(file.path).c_str(), F_OK) == 0) return false;
+        if (::access(join_path(dir, file.path).c_str(), F_OK) == 0) ++present;
     }
-    return true;
+    return present;
 }
 
 // One sorter per core; with a compressed input, one fewer beside the thread that decompresses it.
@@ -144,13 +145,23 @@ unsigned default_threads(const std::vector<input_stream>& inputs) {
     return compressed ? cores - 1 : cores;
 }
 
-int sort_run(const run_options& options, const name_lists& lists, console& con, std::FILE* status) {
-    compress_setting setting;
-    if (!options.compress.empty() && !parse_compress_setting(options.compress, setting)) {
-        print_line(con, msg_bad_compress, options.compress,
-                   std::string(msg_name_end) + std::string(msg_see_help));
-        return status_failed;
+// Reads --compress into setting; false, after saying why (and a known format's levels), when it is wrong.
+bool read_compress_option(const run_options& options, compress_setting& setting, console& con) {
+    if (options.compress.empty() || parse_compress_setting(options.compress, setting)) return true;
+    int lowest = 0;
+    int highest = 0;
+    std::string range;
+    if (compress_level_range(options.compress, lowest, highest)) {
+        range = std::string(msg_compress_levels) + std::to_string(lowest) +
+                std::string(msg_compress_levels_to) + std::to_string(highest);
     }
+    print_line(con, msg_bad_compress, options.compress,
+               std::string(msg_name_end) + range + std::string(msg_see_help));
+    return false;
+}
+
+int sort_run(const run_options& options, const compress_setting& setting, const name_lists& lists,
+             console& con, std::FILE* status) {
     const std::array<std::string, output_count> names = output_names_of(options, setting);
     const std::array<std::string, output_count> paths = paths_of(options, names);
     std::vector<input_stream> inputs;
@@ -261,6 +272,10 @@ int run(int argc, const char* const* argv, console& con, std::FILE* status) {
         print_version(con);
         return con.failed ? status_failed : status_ok;
     }
+    if (options.recover && !options.inputs.empty()) {
+        print_line(con, msg_recover_inputs);
+        return status_failed;
+    }
     if (options.recover) return recover_outputs(options, con);
     if (options.inputs.empty() && !options.check_lists) {
         print_line(con, msg_no_input);
@@ -279,22 +294,35 @@ int run(int argc, const char* const* argv, console& con, std::FILE* status) {
         return status_failed;
     }
     if (options.check_lists) {
+        // No list at all is said once, with where the installed ones are; some missing, after the check.
+        const std::size_t present = list_files_in(options.lists_dir);
+        const std::string installed = lists_dir_to_suggest(argc > 0 ? argv[0] : "gamesieve");
+        if (present == 0) {
+            print_line(con, msg_no_lists_in,
+                       options.lists_dir.empty() ? "the working directory" : options.lists_dir,
+                       std::string(msg_no_lists_in_end) + installed);
+            return status_failed;
+        }
         const bool clean = check_lists(options.lists_dir, options.quiet, con);
+        if (present < list_count) print_line(con, msg_some_lists_missing, installed);
         return clean && !con.failed ? status_ok : status_failed;
     }
+    // The options are checked before the lists are read.
+    compress_setting setting;
+    if (!read_compress_option(options, setting, con)) return status_failed;
     // The lists are large, so they live on the heap rather than the stack.
     const auto lists = std::make_unique<name_lists>();
     // As many threads as the sort may use load the lists (-j1 loads them in turn).
     const unsigned list_threads =
         options.threads != 0 ? options.threads : std::thread::hardware_concurrency();
     if (!load_name_lists(*lists, options.lists_dir, options.quiet, con, list_threads)) {
-        if (options.lists_dir.empty() && no_list_files_here()) {
+        if (options.lists_dir.empty() && list_files_in("") == 0) {
             const std::string installed = lists_dir_to_suggest(argc > 0 ? argv[0] : "gamesieve");
             print_line(con, msg_no_lists_here, installed, std::string(msg_no_lists_here_end) + installed);
         }
         return status_failed;
     }
-    return sort_run(options, *lists, con, status);
+    return sort_run(options, setting, *lists, con, status);
 }
 
 }  // namespace gs

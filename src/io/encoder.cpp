@@ -75,6 +75,17 @@ bool parse_compress_setting(std::string_view text, compress_setting& setting) {
     return false;
 }
 
+bool compress_level_range(std::string_view text, int& lowest, int& highest) {
+    const std::string_view name = text.substr(0, text.find(':'));
+    for (const format_name& f : formats) {
+        if (f.name != name) continue;
+        lowest = f.lowest;
+        highest = f.highest;
+        return true;
+    }
+    return false;
+}
+
 std::string_view compressed_suffix(compression format) {
     for (const format_name& f : formats) {
         if (f.format == format) return f.suffix;

@@ -28,6 +28,9 @@ bool parse_compress_setting(std::string_view text, compress_setting& setting);
 // ".zst", ".gz", ".xz" or ".bz2" (empty for none): what the output's file name gains.
 std::string_view compressed_suffix(compression format);
 
+// The levels of the format that text ("zstd:20") names before its colon; false when it names none.
+bool compress_level_range(std::string_view text, int& lowest, int& highest);
+
 struct encoder;
 struct encoder_deleter {
     void operator()(encoder* e) const;

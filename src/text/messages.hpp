@@ -58,6 +58,14 @@ inline constexpr std::string_view msg_no_lists_here =
     "No list files in the working directory: the lists installed with gamesieve are in ";
 inline constexpr std::string_view msg_no_lists_here_end = "; use them with --lists ";
 inline constexpr std::string_view msg_too_many_threads = "Error: --threads takes at most ";
+inline constexpr std::string_view msg_recover_inputs =
+    "Error: --recover puts the outputs back and sorts nothing; leave out the input files";
+inline constexpr std::string_view msg_compress_levels = "; its levels are ";
+inline constexpr std::string_view msg_compress_levels_to = " to ";
+inline constexpr std::string_view msg_no_lists_in = "Error: no list file (*.cfg) in ";
+inline constexpr std::string_view msg_no_lists_in_end = "; the lists installed with gamesieve are in ";
+inline constexpr std::string_view msg_some_lists_missing =
+    "Some list files are missing; the lists installed with gamesieve, to copy them from, are in ";
 inline constexpr std::string_view msg_check_lists_inputs =
     "Error: --check-lists checks the lists and sorts nothing; leave out the input files";
 inline constexpr std::string_view msg_unlisted_stdout =

@@ -100,7 +100,15 @@ TEST(CompressedOutputs, AreGuardedAndAllOrNothingToo) {
     EXPECT_EQ(bad.out,
               "Error: --compress takes zstd, gzip, xz or bzip2, with an optional level (zstd:19), not 'zip' "
               "(see gamesieve --help)\n");
-    EXPECT_EQ(dir.run({"-q", "-z", "zstd:99", "games.pgn"}).status, 1);
+    // A level out of a format's range says the range, before the lists are read (no Reading lines).
+    const run_result level = dir.run({"-z", "zstd:99", "games.pgn"});
+    EXPECT_EQ(level.status, 1);
+    EXPECT_EQ(
+        level.out,
+        "Error: --compress takes zstd, gzip, xz or bzip2, with an optional level (zstd:19), not 'zstd:99'; "
+        "its levels are 1 to 19 (see gamesieve --help)\n");
+    EXPECT_NE(dir.run({"-z", "gzip:-1", "games.pgn"}).out.find("; its levels are 1 to 9 "),
+              std::string::npos);
 }
 
 TEST(OnlyOption, WritesTheChosenOutputsAndTouchesNoOther) {

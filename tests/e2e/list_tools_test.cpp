@@ -2,6 +2,8 @@
 // judge real names.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <filesystem>
 
 #include "support/sieve_dir.hpp"
@@ -80,6 +82,20 @@ TEST(CheckLists, CleanListsPassAndListErrorsAreReportedWithTheirPlace) {
     const run_result missing = dir.run({"--check-lists", "-q"});
     EXPECT_NE(missing.out.find("human_events.cfg: cannot be opened or read\n"), std::string::npos)
         << missing.out;
+    // Some lists missing: a hint at the end where to copy them from; none at all: one line, with it.
+    EXPECT_NE(
+        missing.out.find("\nSome list files are missing; the lists installed with gamesieve, to copy them "
+                         "from, are in "),
+        std::string::npos)
+        << missing.out;
+    sieve_dir none(false);
+    const run_result empty = none.run({"--check-lists"});
+    EXPECT_EQ(empty.status, 1);
+    EXPECT_TRUE(
+        empty.out.starts_with("Error: no list file (*.cfg) in the working directory; the lists installed "
+                              "with gamesieve are in "))
+        << empty.out;
+    EXPECT_EQ(std::count(empty.out.begin(), empty.out.end(), '\n'), 1);
 }
 
 TEST(CheckLists, TheShippedListsAreClean) {

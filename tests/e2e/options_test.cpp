@@ -260,6 +260,10 @@ TEST(Mistakes, OptionsThatWouldSurpriseAreRefused) {
     EXPECT_FALSE(dir.exists("-"));
     EXPECT_TRUE(dir.outputs().empty());
     EXPECT_EQ(dir.run({"--check-lists"}).status, 0);  // alone it still checks
+    const run_result recover = dir.run({"--recover", "in.pgn"});
+    EXPECT_EQ(recover.status, 1);
+    EXPECT_EQ(recover.out,
+              "Error: --recover puts the outputs back and sorts nothing; leave out the input files\n");
 }
 
 TEST(Progress, QuietKeepsATerminalSilent) {
