@@ -5,17 +5,23 @@
 #   setup.sh           the tool: a C++20 compiler, CMake, Ninja, and the decompression libraries
 #                      (libzstd, liblzma, zlib, libbz2) that read compressed inputs
 #   setup.sh --test    also what the tests need: GoogleTest, the compressors that make the compressed
-#                      test inputs, clang with libFuzzer (the fuzz targets), man (the manual's test)
+#                      test inputs, clang with libFuzzer (the fuzz targets), man (the manual's test),
+#                      clang-format, dpkg-dev and lintian (the package's test), bash-completion (the
+#                      completion's test)
+#   setup.sh --package also what the Debian package needs: dpkg-dev (dpkg-shlibdeps finds the libraries
+#                      the package depends on)
 #   setup.sh --bench   also what the benchmarks need: Google Benchmark, zstd, and pgn-extract (the peer
 #                      that the benchmark compares with)
 set -euo pipefail
 
 want_test=false
 want_bench=false
+want_package=false
 for arg in "$@"; do
     case $arg in
         --test) want_test=true ;;
         --bench) want_bench=true ;;
+        --package) want_package=true ;;
         *) echo "setup.sh: unknown argument $arg" >&2; exit 1 ;;
     esac
 done
@@ -41,6 +47,9 @@ if $want_test; then
     command -v dpkg-shlibdeps >/dev/null || missing+=(dpkg-dev)
     command -v lintian >/dev/null || missing+=(lintian)
     [ -f /usr/share/bash-completion/bash_completion ] || missing+=(bash-completion)
+fi
+if $want_package; then
+    command -v dpkg-shlibdeps >/dev/null || missing+=(dpkg-dev)
 fi
 if $want_bench; then
     [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the Debian package, checks its contents, unpacks it into a scratch directory and runs the unpacked
+# Builds the Debian package (from the test build; scripts/package.sh makes it from a plain release build
+# with the same settings), checks its contents, unpacks it into a scratch directory and runs the unpacked
 # tool on the example, as an installed gamesieve would run; runs lintian on it when lintian is installed.
 #   package_test.sh <build folder> <source folder>
 set -euo pipefail
@@ -14,14 +15,18 @@ deb="$scratch/pkg/gamesieve_${version}_amd64.deb"
 test -f "$deb"
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for file in ./usr/bin/gamesieve ./usr/share/man/man1/gamesieve.1.gz ./usr/share/doc/gamesieve/copyright \
-            ./usr/share/doc/gamesieve/changelog.gz ./usr/share/bash-completion/completions/gamesieve \
+            ./usr/share/doc/gamesieve/changelog.gz ./usr/share/doc/gamesieve/README.md \
+            ./usr/share/bash-completion/completions/gamesieve \
             ./usr/share/zsh/vendor-completions/_gamesieve; do
     grep -qxF "$file" <<< "$contents" || { echo "missing in the package: $file"; exit 1; }
 done
 test "$(grep -c '^./usr/share/gamesieve/lists/.*\.cfg$' <<< "$contents")" -eq 12
+dpkg-deb -f "$deb" Maintainer | grep -q '^gamesieve developers <' || { echo "maintainer: $(dpkg-deb -f "$deb" Maintainer)"; exit 1; }
 
 root="$scratch/root"
 dpkg-deb -x "$deb" "$root"
+# The licence, machine-readable.
+grep -qx 'License: MIT' "$root/usr/share/doc/gamesieve/copyright"
 lists="$root/usr/share/gamesieve/lists"
 "$root/usr/bin/gamesieve" --help | grep -qF "The lists installed with this program are in $lists."
 gzip -dc "$root/usr/share/man/man1/gamesieve.1.gz" | grep -qF "gamesieve $version"
@@ -45,7 +50,8 @@ grep -qx -- "--only" <<< "$(head -1 <<< "$completions")"
 grep -qx -- "comp_vs_comp,advanced" <<< "$(tail -1 <<< "$completions")"
 
 if command -v lintian >/dev/null; then
-    report=$(lintian "$deb" 2>&1 | grep -v 'running with root privileges' || true)
+    # Pedantic too: a distribution's hardening flags (bindnow, fortify) and no compiler notes (.comment).
+    report=$(lintian --pedantic -I "$deb" 2>&1 | grep -v 'running with root privileges' || true)
     if [ -n "$report" ]; then
         echo "lintian: $report"
         exit 1
