@@ -125,6 +125,26 @@ unlisted_tally& tally_of(unlisted_names& names, std::string_view name) {
     return t;
 }
 
+// The list that the evidence points to: a program's or a person's of the name's server, when the
+// evidence said more of one than of the other.
+std::string_view list_for(const unlisted_tally& t) {
+    using enum unlisted_evidence;
+    const auto said = [&](unlisted_evidence kind) { return t.evidence[static_cast<std::size_t>(kind)]; };
+    const std::uint64_t program = said(program_by_moves) + said(program_by_event) + said(program_by_tag);
+    const std::uint64_t human = said(human_by_title) + said(human_by_tag);
+    if (program == human) return "-";
+    const bool is_program = program > human;
+    switch (t.server) {
+        case server_kind::icc:
+            return is_program ? "computers_icc.cfg" : "humans_icc_rest.cfg";
+        case server_kind::fics:
+            return is_program ? "computers_fics.cfg" : "humans_fics.cfg";
+        case server_kind::other:
+            break;
+    }
+    return is_program ? "computers.cfg" : "humans.cfg";
+}
+
 std::string count_text(std::uint64_t n) {
     return std::to_string(n);
 }
@@ -137,11 +157,11 @@ void clear_unlisted(unlisted_chunk& chunk) {
 }
 
 void record_unlisted(const game_header& header, const game_verdict& verdict, unlisted_chunk& out) {
-    const bool server_game = detect_server_kind(header.event, header.site) != server_kind::other;
+    const server_kind server = detect_server_kind(header.event, header.site);
     const auto record = [&](std::string_view name, const judgement& self, const judgement& other) {
         if (!unlisted(self) || name.empty()) return;
         out.sightings.push_back(
-            {out.text.size(), name.size(), evidence_of(self), opponent_of(other), server_game});
+            {out.text.size(), name.size(), evidence_of(self), opponent_of(other), server});
         out.text.append(name);
     };
     const player_names names = repaired_names(header);
@@ -161,7 +181,7 @@ void count_unlisted(unlisted_names& names, const unlisted_chunk& chunk) {
         unlisted_tally& t = tally_of(names, std::string_view(chunk.text).substr(s.name_at, s.name_size));
         ++t.evidence[static_cast<std::size_t>(s.evidence)];
         ++t.opponents[s.opponent];
-        t.server_game = s.server_game;
+        t.server = s.server;
         ++names.sightings;
     }
 }
@@ -182,7 +202,7 @@ std::string unlisted_text(const unlisted_names& names) {
                 count_text(floor) +
                 " or less is an estimate, which may exceed the games played by the name's error.";
     }
-    text += "\nname\tgames\tevidence\topponents\tentry\terror\n";
+    text += "\nname\tgames\tevidence\topponents\tlist\tentry\terror\n";
     name_forms forms;
     for (const unlisted_tally* t : order) {
         std::string evidence;
@@ -200,7 +220,7 @@ std::string unlisted_text(const unlisted_names& names) {
             opponents += std::string(opponent_words[kind]) + " " + count_text(t->opponents[kind]);
         }
         std::string entry;
-        if (t->server_game) {
+        if (t->server != server_kind::other) {
             entry.assign(unrated_name(t->name, forms));
         } else {
             entry = t->name;
@@ -211,8 +231,8 @@ std::string unlisted_text(const unlisted_names& names) {
         for (std::string* cell : {&name, &entry})
             std::replace_if(
                 cell->begin(), cell->end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
-        text += name + "\t" + count_text(t->games) + "\t" + evidence + "\t" + opponents + "\t" + entry +
-                "\t" + count_text(t->error) + "\n";
+        text += name + "\t" + count_text(t->games) + "\t" + evidence + "\t" + opponents + "\t" +
+                std::string(list_for(*t)) + "\t" + entry + "\t" + count_text(t->error) + "\n";
     }
     return text;
 }

@@ -42,7 +42,7 @@ struct unlisted_sighting {
     std::size_t name_size;
     unlisted_evidence evidence;
     std::uint8_t opponent;  // 0 computer, 1 human, 2 anything else
-    bool server_game;       // on a chess server: its account lists take the name without the rating
+    server_kind server;     // on a chess server, its account lists take the name without the rating
 };
 
 struct unlisted_chunk {
@@ -62,7 +62,7 @@ struct unlisted_tally {
     std::uint64_t error = 0;  // the count the name inherited when it took another's place
     std::array<std::uint32_t, unlisted_evidence_count> evidence{};
     std::array<std::uint32_t, opponent_kinds> opponents{};
-    bool server_game = false;
+    server_kind server = server_kind::other;  // of the game it was last seen in
     std::uint32_t heap_at = 0;
 };
 
@@ -83,8 +83,10 @@ void open_unlisted(unlisted_names& names, std::size_t capacity);
 void count_unlisted(unlisted_names& names, const unlisted_chunk& chunk);
 
 // The file's text: a comment on the counts, a header line, then one tab-separated line per name, most
-// games first: the name, its games, what the evidence said, its opponents' kinds, and the name as a list
-// entry (capitals without blanks and punctuation for a general list; the account name for a server's).
+// games first: the name, its games, what the evidence said, its opponents' kinds, the list that the
+// evidence points to (where it said more of one kind than of the other; "-" otherwise), the name as an
+// entry of that list (capitals without blanks and punctuation for a general list; the account name for a
+// server's), and the count's error.
 std::string unlisted_text(const unlisted_names& names);
 
 // Writes text to path (through a temporary name beside it, renamed when the whole text is written), 0 or

@@ -196,9 +196,9 @@ TEST(Evidence, UnlistedNamesForTheListKeeper) {
     ASSERT_EQ(dir.run({"-q", "--evidence", "--unlisted", "u.tsv", "in.pgn"}).status, 0);
     EXPECT_EQ(*dir.read("u.tsv"),
               "# Players that no marker and no list decided: 2 names, seen 4 times, most games first.\n"
-              "name\tgames\tevidence\topponents\tentry\terror\n"
-              "Zq Alpha\t2\tprogram by engine output in 2 games\thuman 2\tZQALPHA\t0\n"
-              "Zq Person\t2\thuman by title in 1 game\tcomputer 2\tZQPERSON\t0\n");
+              "name\tgames\tevidence\topponents\tlist\tentry\terror\n"
+              "Zq Alpha\t2\tprogram by engine output in 2 games\thuman 2\tcomputers.cfg\tZQALPHA\t0\n"
+              "Zq Person\t2\thuman by title in 1 game\tcomputer 2\thumans.cfg\tZQPERSON\t0\n");
     // Refused before anything is written: standard output, an output file, the explain report.
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"--unlisted", "-", "in.pgn"},

@@ -265,5 +265,25 @@ TEST(ShippedLists, JudgeRealNamesRight) {
     EXPECT_EQ(dir.read("comp_vs_comp.pgn"), "");
 }
 
+// The README's recipes for keeping the lists run as written, on the example and the shipped lists: the
+// report's columns found by their names, the unlisted names turned into entries, and the lists clean after.
+TEST(Readme, ListKeepingRecipesRunAsWritten) {
+    const std::string readme = source_file("README.md");
+    for (const std::string title : {"### Keeping lists", "## Evidence: judged by the game"}) {
+        const std::size_t section = readme.find(title);
+        ASSERT_NE(section, std::string::npos) << title;
+        const std::size_t begin = readme.find("```sh\n", section) + 6;
+        const std::string block = readme.substr(begin, readme.find("```", begin) - begin);
+        sieve_dir dir;
+        copy_default_lists(dir);
+        dir.write("games.pgn", source_file("examples/games.pgn"));
+        const std::string before = *dir.read("computers.cfg") + *dir.read("humans_icc_rest.cfg");
+        dir.write("recipe.sh", "set -e\ngamesieve() { \"$GAMESIEVE\" \"$@\"; }\n" + block);
+        EXPECT_EQ(dir.shell("bash recipe.sh > out.txt 2>&1"), 0) << title << "\n" << *dir.read("out.txt");
+        // Each recipe added entries to a list, and the check after it found them clean.
+        EXPECT_NE(*dir.read("computers.cfg") + *dir.read("humans_icc_rest.cfg"), before) << title;
+    }
+}
+
 }  // namespace
 }  // namespace gs::testing

@@ -244,6 +244,7 @@ TEST(MoveEvidence, CountsEachSidesMoves) {
         {"12... Nf6 {0.1/5 1} 13.Qe2 $1 0-0 {0.2/6 1} 1/2-1/2", {1, 0, 0}, {2, 0, 2}},
         // a comment before the first move, a line comment, a stray brace, a comment left open
         {"{Engine options} 1. e4 ; {+1.0/20 1s}\n e5 } {+0.3/9", {1, 0, 0}, {1, 0, 1}},
+        {"1. e4 }{book} e5 {+0.1/5 1s} *", {1, 1, 0}, {1, 0, 1}},
         {"", {0, 0, 0}, {0, 0, 0}},
     };
     for (const counted& g : games) {

@@ -167,6 +167,11 @@ TEST(PatternMode, MalformedRangeIsReportedAsItThenStands) {
     EXPECT_EQ(l.printed, "Don't understandA1B[x]\n");
     l = load("[\n", false);
     EXPECT_EQ(l.printed, "Don't understand[\n");
+    // Either of the two marks missing is enough: a '-' without the ']', a ']' without the '-'.
+    l = load("TSCP[1-3X\n", false);
+    EXPECT_EQ(l.printed, "Don't understandTSCP[1-3X\n");
+    l = load("TSCP[1+3]\n", false);
+    EXPECT_EQ(l.printed, "Don't understandTSCP[1+3]\n");
     // A reversed range before the malformed one ends the line first.
     l = load("[z-a][\n", false);
     EXPECT_TRUE(l.ok);

@@ -201,7 +201,8 @@ TEST(UnlistedNames, TheMostFrequentNamesAreKeptInBoundedRoom) {
     unlisted_chunk chunk;
     const auto see = [&](std::string_view name, int times) {
         for (int i = 0; i < times; ++i) {
-            chunk.sightings.push_back({chunk.text.size(), name.size(), unlisted_evidence::nothing, 2, false});
+            chunk.sightings.push_back(
+                {chunk.text.size(), name.size(), unlisted_evidence::nothing, 2, server_kind::other});
             chunk.text.append(name);
         }
     };
@@ -214,10 +215,10 @@ TEST(UnlistedNames, TheMostFrequentNamesAreKeptInBoundedRoom) {
     EXPECT_EQ(names.tallies.size(), 3u);
     EXPECT_EQ(names.sightings, 85u);
     const std::string text = unlisted_text(names);
-    EXPECT_NE(text.find("\noften\t50\tnothing\tother 50\tOFTEN\t0\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\noften\t50\tnothing\tother 50\t-\tOFTEN\t0\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\nsometimes\t25\t"), std::string::npos) << text;
     EXPECT_NE(text.find("a count of 10 or less is an estimate"), std::string::npos) << text;
-    EXPECT_NE(text.find("\nonce9\t10\tnothing\tother 1\tONCE9\t9\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nonce9\t10\tnothing\tother 1\t-\tONCE9\t9\n"), std::string::npos) << text;
 }
 
 }  // namespace
