@@ -243,7 +243,13 @@ int sort_run(const run_options& options, const compress_setting& setting, const 
     if (ok) ok = keep_run(guard, con);
     if (!ok) roll_back_run(guard, outs, signal, con);
     end_guarded_run(guard);
-    unwatch_signals();
+    // A kept run is done: a signal from now on must not end the process with a failure's status while
+    // its outputs are kept, so the handlers stay, noting it only, until the process exits.
+    if (ok) {
+        keep_signals_noted();
+    } else {
+        unwatch_signals();
+    }
     close_stop_signal(stop);
     if (signal != 0) return 128 + signal;
     if (ok && options.summary) print_summary(con, outs, counts, elapsed_seconds(meter), options.inputs);

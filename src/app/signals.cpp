@@ -1,6 +1,7 @@
 #include "app/signals.hpp"
 
 #include <array>
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 
@@ -11,13 +12,14 @@ constexpr std::array<int, 3> watched = {SIGINT, SIGTERM, SIGHUP};
 
 // A signal handler can reach only what is global; these are set before the handlers are installed and
 // cleared after they are removed.
-stop_signal* watched_stop = nullptr;
+std::atomic<stop_signal*> watched_stop{nullptr};  // lock-free, so the handler may read it
+static_assert(std::atomic<stop_signal*>::is_always_lock_free);
 volatile std::sig_atomic_t first_signal = 0;
 std::array<struct sigaction, watched.size()> previous{};
 
 extern "C" void on_signal(int number) {
     if (first_signal == 0) first_signal = number;
-    if (watched_stop != nullptr) raise_stop(*watched_stop);
+    if (stop_signal* stop = watched_stop.load(); stop != nullptr) raise_stop(*stop);
 }
 
 }  // namespace
@@ -44,6 +46,10 @@ int caught_signal() {
 void unwatch_signals() {
     for (std::size_t i = 0; i < watched.size(); ++i)
         sigaction(watched[i], &previous[i], nullptr);
+    watched_stop = nullptr;
+}
+
+void keep_signals_noted() {
     watched_stop = nullptr;
 }
 

@@ -22,6 +22,10 @@ int caught_signal();
 // Gives the three signals back their earlier dispositions.
 void unwatch_signals();
 
+// For a run whose outcome is settled and kept: the three signals no longer raise the stop signal (which
+// may then go), but stay caught and ignored until the process exits, with the status of its outcome.
+void keep_signals_noted();
+
 // "SIGINT", "SIGTERM", "SIGHUP", or "signal <n>".
 const char* signal_name(int number);
 
