@@ -87,13 +87,17 @@ bool is_rewrite_of(std::string_view in, std::string_view out) {
     return false;
 }
 
+// True when the game's lines stand at line at of the output, ending where another game starts or the
+// output ends: a game whose lines begin another, longer game (the same tags and first moves) is not taken
+// for it, now that two such games may go to different outputs (by what their later moves say).
 bool matches_at(const game& g, const std::vector<std::string_view>& file, std::size_t at) {
     if (file.size() - at < g.lines.size()) return false;
     for (std::size_t i = 0; i < g.lines.size(); ++i) {
         const line& l = g.lines[i];
         if (l.tag ? !is_rewrite_of(l.text, file[at + i]) : l.text != file[at + i]) return false;
     }
-    return true;
+    const std::size_t end = at + g.lines.size();
+    return end == file.size() || looks_like_tag_line(file[end]);
 }
 
 }  // namespace
