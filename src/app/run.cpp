@@ -236,7 +236,7 @@ int sort_run(const run_options& options, const compress_setting& setting, const 
         const int error = write_unlisted(options.unlisted_path, unlisted_text(unlisted));
         if (error != 0) {
             print_line(con, msg_cannot_write, options.unlisted_path, msg_name_end);
-            print_line(con, "  ", std::strerror(error));
+            print_line(con, msg_indent, std::strerror(error));
             ok = false;
         }
     }

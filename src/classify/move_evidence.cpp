@@ -135,20 +135,32 @@ bool ends_token(char c) {
     return token_ends[static_cast<unsigned char>(c)];
 }
 
+// Where c first stands in [from, end), or end.
+const char* find_in(const char* from, const char* end, char c) {
+    if (from == end) return end;
+    const auto* found = static_cast<const char*>(std::memchr(from, c, static_cast<std::size_t>(end - from)));
+    return found != nullptr ? found : end;
+}
+
+// The text of the comment whose '{' is at open: up to its '}', or to the end when it is left open.
+std::string_view comment_at(const char* open, const char* end) {
+    return {open + 1, static_cast<std::size_t>(find_in(open + 1, end, '}') - open - 1)};
+}
+
+// Where reading goes on after a comment: past its '}', or at the end.
+const char* after(std::string_view comment, const char* end) {
+    const char* const close = comment.data() + comment.size();
+    return close < end ? close + 1 : end;
+}
+
 // True when a comment of the movetext is engine output or a book mark. Most games have none (people's
 // games, with or without clocks), and then their moves need not be read at all.
 bool has_runner_comment(std::string_view movetext) {
-    const char* p = movetext.data();
-    const char* const end = p + movetext.size();
-    while (p < end) {
-        const auto* open = static_cast<const char*>(std::memchr(p, '{', static_cast<std::size_t>(end - p)));
-        if (open == nullptr) return false;
-        const auto* close =
-            static_cast<const char*>(std::memchr(open + 1, '}', static_cast<std::size_t>(end - open - 1)));
-        const char* const stop = close != nullptr ? close : end;
-        const std::string_view comment(open + 1, static_cast<std::size_t>(stop - open - 1));
+    const char* const end = movetext.data() + movetext.size();
+    for (const char* open = find_in(movetext.data(), end, '{'); open < end;) {
+        const std::string_view comment = comment_at(open, end);
         if (is_book_mark(comment) || is_engine_output(comment)) return true;
-        p = stop;
+        open = find_in(after(comment, end), end, '{');
     }
     return false;
 }
@@ -162,11 +174,10 @@ bool starts_move(char c) {
 }  // namespace
 
 bool is_engine_output(std::string_view comment) {
-    for (const char* slash = static_cast<const char*>(std::memchr(comment.data(), '/', comment.size()));
-         slash != nullptr;) {
-        const auto at = static_cast<std::size_t>(slash - comment.data());
-        if (score_and_depth_at(comment, at)) return true;
-        slash = static_cast<const char*>(std::memchr(slash + 1, '/', comment.size() - at - 1));
+    const char* const end = comment.data() + comment.size();
+    for (const char* slash = find_in(comment.data(), end, '/'); slash < end;
+         slash = find_in(slash + 1, end, '/')) {
+        if (score_and_depth_at(comment, static_cast<std::size_t>(slash - comment.data()))) return true;
     }
     return eval_with_depth(comment) || archive_fields(comment) || runner_time(comment);
 }
@@ -193,11 +204,8 @@ move_evidence read_move_evidence(std::string_view movetext) {
             continue;
         }
         if (c == '{') {
-            const auto* close =
-                static_cast<const char*>(std::memchr(p + 1, '}', static_cast<std::size_t>(end - p - 1)));
-            const char* const stop = close != nullptr ? close : end;
+            const std::string_view comment = comment_at(p, end);
             if (depth == 0 && !marked) {
-                const std::string_view comment(p + 1, static_cast<std::size_t>(stop - p - 1));
                 if (is_book_mark(comment)) {
                     ++evidence.sides[last].book;
                     marked = true;
@@ -206,13 +214,12 @@ move_evidence read_move_evidence(std::string_view movetext) {
                     marked = true;
                 }
             }
-            p = close != nullptr ? close + 1 : end;
+            p = after(comment, end);
             continue;
         }
         if (c == ';') {
-            const auto* feed =
-                static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-            p = feed != nullptr ? feed + 1 : end;
+            const char* const feed = find_in(p, end, '\n');
+            p = feed < end ? feed + 1 : end;
             continue;
         }
         if (c == '(' || c == ')') {

@@ -195,8 +195,7 @@ bool load_name_list(const char* path, name_list& list, bool word_mode, bool quie
         ++number;
         ok = add_line(view, line, list, word_mode, con);
         // The refusal as specified, then where it is, so that the line can be found in a long list.
-        if (!ok)
-            print_line(con, msg_list_place, path, std::string(msg_list_place_line) + std::to_string(number));
+        if (!ok) print_line(con, msg_indent, path, std::string(msg_list_place_line) + std::to_string(number));
     }
     close_line_reader(reader);
     if (ok) index_name_list(list);

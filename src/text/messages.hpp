@@ -25,7 +25,8 @@ inline constexpr std::string_view msg_name_was = "name was: ";
 inline constexpr std::string_view msg_full = "Error: maximum in list reached";
 inline constexpr std::string_view msg_full_max = "maximum of the list is: ";
 inline constexpr std::string_view msg_not_understood = "Don't understand";
-inline constexpr std::string_view msg_list_place = "  ";
+// The line after a message that says where (a list line) or why (the system's reason).
+inline constexpr std::string_view msg_indent = "  ";
 inline constexpr std::string_view msg_list_place_line = " line ";
 
 // "Warning: skipped illegal datetag of <date>".
