@@ -1,18 +1,23 @@
 #include "app/guard.hpp"
-#include <cstdio>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 #include <vector>
 
 #include "app/signals.hpp"
 #include "classify/game.hpp"
+#include "io/encoder.hpp"
+#include "io/safe_open.hpp"
 #include "text/messages.hpp"
-#include "text/system_calls.hpp"
 
 namespace gs {
 namespace {
 
-constexpr std::string_view report_temp_suffix = ".gamesieve-partial";
 constexpr int status_ok = 0;
 constexpr int status_failed = 1;
 
@@ -21,10 +26,15 @@ std::string shown_dir(const std::string& dir) {
     return dir.empty() ? std::string(".") : dir;
 }
 
+void print_reason(console& con, const std::string& reason) {
+    print_line(con, msg_indent, reason);
+}
+
 // Locks dir; false after the message that another run holds it or that it cannot be opened.
 bool lock_dir(run_guard& guard, console& con) {
     switch (lock_output_dir(guard.lock, guard.dir)) {
         case lock_result::locked:
+            guard.dir_status = status_of(locked_dir_fd(guard.lock));
             return true;
         case lock_result::busy:
             print_line(con, msg_run_busy, shown_dir(guard.dir));
@@ -34,6 +44,15 @@ bool lock_dir(run_guard& guard, console& con) {
     }
     // The directory cannot be opened: the outputs in it could not be either.
     print_line(con, msg_cannot_create, join_path(guard.dir, output_file_names[0]), msg_name_end);
+    const int error = guard.lock.error;
+    if (error == ENOENT) {
+        print_line(con, msg_indent, msg_no_output_dir,
+                   shown_dir(guard.dir) + std::string(msg_no_output_dir_end));
+    } else if (error == ENOTDIR) {
+        print_line(con, msg_indent, shown_dir(guard.dir), msg_output_dir_not_dir);
+    } else {
+        print_reason(con, reason_of(error));
+    }
     return false;
 }
 
@@ -43,45 +62,124 @@ void print_recover_hint(const std::string& dir, console& con) {
                std::string(msg_unfinished_end) + option + std::string(msg_unfinished_tail));
 }
 
+// Where the report is written: beside it under a temporary name, created exclusively and with the mode
+// of the report it replaces, or in place when it is a FIFO or a device, opened without waiting for a
+// reader. False after its message.
+bool plan_report(run_guard& guard, console& con) {
+    const path_parts parts = split_path(guard.report_path);
+    guard.report_dir_fd = open_file(parts.dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (guard.report_dir_fd < 0) {
+        const int error = errno;
+        print_line(con, msg_cannot_create, guard.report_path, msg_name_end);
+        print_reason(con, reason_of(error));
+        return false;
+    }
+    guard.report_name = parts.name;
+    const file_status now = status_at(guard.report_dir_fd, parts.name.c_str(), true);
+    if (now.exists && !now.regular()) return true;  // written in place
+    guard.report_temp = parts.name + std::string(report_temp_suffix);
+    // The journal names the temporary report by a path that stays right whatever the working directory.
+    std::error_code error;
+    const std::filesystem::path dir = std::filesystem::canonical(parts.dir, error);
+    guard.journal.report =
+        error ? guard.report_path + std::string(report_temp_suffix) : (dir / guard.report_temp).string();
+    return true;
+}
+
+bool open_report(run_guard& guard, console& con) {
+    opened_file opened;
+    if (guard.report_temp.empty()) {
+        opened = open_special_for_writing(guard.report_dir_fd, guard.report_name);
+    } else {
+        const file_status old = status_at(guard.report_dir_fd, guard.report_name.c_str(), true);
+        opened = create_temp_file(guard.report_dir_fd, guard.report_temp,
+                                  old.regular() ? old.mode & 07777 : 0666, old.regular());
+        guard.report_made = opened.status;
+    }
+    if (opened.fd < 0) {
+        print_line(con, msg_cannot_create, guard.report_path, msg_name_end);
+        print_reason(con, reason_of(opened));
+        return false;
+    }
+    guard.report_fd = opened.fd;
+    return true;
+}
+
+bool matches_journal(const opened_file& opened, const journal_output& out) {
+    switch (out.state) {
+        case journal_output::before::absent:
+            return opened.created;
+        case journal_output::before::special:
+            return !opened.created && !opened.status.regular();
+        case journal_output::before::size:
+            return !opened.created && opened.status.regular() && opened.status.size == out.size;
+    }
+    return false;
+}
+
 }  // namespace
+
+std::vector<std::string> known_output_names() {
+    constexpr std::array formats = {compression::none, compression::zstd, compression::gzip, compression::xz,
+                                    compression::bzip2};
+    std::vector<std::string> names;
+    for (const std::string_view name : output_file_names) {
+        for (const compression format : formats)
+            names.push_back(std::string(name) + std::string(compressed_suffix(format)));
+    }
+    return names;
+}
 
 bool begin_guarded_run(run_guard& guard, const run_options& options, std::span<const std::string> names,
                        console& con) {
     guard.dir = options.output_dir;
     guard.sync = options.sync;
+    guard.names.assign(names.begin(), names.end());
     if (!lock_dir(guard, con)) return false;
+    const int dir_fd = locked_dir_fd(guard.lock);
     run_journal left;
-    if (read_journal(guard.dir, left) != journal_read::none) {
+    if (read_journal(dir_fd, known_output_names(), left).state != journal_read::none) {
         print_recover_hint(guard.dir, con);
         end_guarded_run(guard);
         return false;
     }
-    std::vector<std::string> paths;
-    for (const std::string& name : names)
-        paths.push_back(name.empty() ? std::string() : join_path(guard.dir, name));
-    if (const auto same = find_same_file(paths)) {
-        print_line(con, msg_same_output, paths[same->first],
-                   std::string(msg_same_output_and) + paths[same->second] + std::string(msg_same_output_end));
-        end_guarded_run(guard);
-        return false;
+    std::vector<file_status> found(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i].empty()) continue;
+        opened_file refused;
+        if (!look_at_output(dir_fd, names[i], guard.dir_status, found[i], refused)) {
+            print_line(con, msg_cannot_create, join_path(guard.dir, names[i]), msg_name_end);
+            print_reason(con, reason_of(refused));
+            end_guarded_run(guard);
+            return false;
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            if (found[i].regular() && found[i].same_as(found[j])) {
+                print_line(con, msg_same_output, join_path(guard.dir, names[j]),
+                           std::string(msg_same_output_and) + join_path(guard.dir, names[i]) +
+                               std::string(msg_same_output_end));
+                end_guarded_run(guard);
+                return false;
+            }
+        }
+        journal_output out;
+        out.name = names[i];
+        out.state = !found[i].exists      ? journal_output::before::absent
+                    : !found[i].regular() ? journal_output::before::special
+                                          : journal_output::before::size;
+        out.size = found[i].regular() ? found[i].size : 0;
+        guard.journal.outputs.push_back(out);
     }
-    guard.journal = journal_of(guard.dir, names);
     if (!options.explain_path.empty()) {
         guard.report_path = options.explain_path;
-        std::error_code error;
-        const auto status = std::filesystem::status(guard.report_path, error);
-        // A report that is a FIFO or a device is written where it is; a file is written beside it and
-        // renamed at the end, so that a failed run leaves the old one.
-        if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-            guard.report_temp = guard.report_path;
-        } else {
-            guard.report_temp = guard.report_path + std::string(report_temp_suffix);
-            guard.journal.report = std::filesystem::absolute(guard.report_temp, error).string();
-            if (error) guard.journal.report = guard.report_temp;
+        if (!plan_report(guard, con)) {
+            end_guarded_run(guard);
+            return false;
         }
     }
-    if (!write_journal(guard.journal, guard.dir, locked_dir_fd(guard.lock), guard.sync)) {
+    if (const int error = write_journal(guard.journal, dir_fd, guard.sync); error != 0) {
         print_line(con, msg_cannot_journal, shown_dir(guard.dir));
+        print_reason(con, reason_of(error));
         end_guarded_run(guard);
         return false;
     }
@@ -89,35 +187,102 @@ bool begin_guarded_run(run_guard& guard, const run_options& options, std::span<c
     return true;
 }
 
-bool keep_run(run_guard& guard, console& con) {
-    if (guard.report_temp != guard.report_path &&
-        std::rename(guard.report_temp.c_str(), guard.report_path.c_str()) != 0) {
-        print_line(con, msg_cannot_write, guard.report_path, msg_name_end);
+bool open_guarded_files(run_guard& guard, outputs& outs, std::span<const std::string> paths,
+                        const compress_setting& setting, unsigned threads, console& con) {
+    if (!guard.report_path.empty() && !open_report(guard, con)) return false;
+    const int dir_fd = locked_dir_fd(guard.lock);
+    std::vector<int> fds(paths.size(), -1);
+    std::size_t journaled = 0;
+    bool ok = true;
+    for (std::size_t i = 0; i < paths.size() && ok; ++i) {
+        if (guard.names[i].empty()) continue;
+        const journal_output& out = guard.journal.outputs[journaled++];
+        opened_file opened = open_output_file(dir_fd, guard.names[i], guard.dir_status);
+        if (opened.fd >= 0) {
+            // The guard's own descriptor, so that the file the run opened is cut back whatever the
+            // outputs do with theirs.
+            const int held_fd = duplicate_fd(opened.fd);
+            if (held_fd < 0) {
+                opened.error = errno;
+            } else {
+                guard.held.push_back(held_output{guard.names[i], held_fd, opened.created,
+                                                 opened.status.regular(), opened.status.size});
+                if (!matches_journal(opened, out)) opened.why = msg_changed_at_start;
+            }
+            if (held_fd < 0 || !opened.why.empty()) {
+                close_file(opened.fd);
+                opened.fd = -1;
+            }
+        }
+        if (opened.fd < 0) {
+            print_line(con, msg_cannot_create, paths[i], msg_name_end);
+            print_reason(con, reason_of(opened));
+            ok = false;
+        }
+        fds[i] = opened.fd;
+    }
+    if (!ok) {
+        for (int fd : fds) {
+            if (fd >= 0) close_file(fd);
+        }
         return false;
     }
-    guard.journal.report.clear();  // the report is in place: nothing of it to remove
-    if (!remove_journal(guard.dir, locked_dir_fd(guard.lock), guard.sync)) {
+    return open_outputs(outs, fds, paths, con, setting, threads);
+}
+
+bool keep_run(run_guard& guard, console& con) {
+    if (!guard.report_temp.empty() &&
+        !rename_at(guard.report_dir_fd, guard.report_temp.c_str(), guard.report_name.c_str())) {
+        const int error = errno;
+        print_line(con, msg_cannot_write, guard.report_path, msg_name_end);
+        print_reason(con, reason_of(error));
+        return false;
+    }
+    guard.report_temp.clear();  // the report is in place: nothing of it to remove
+    if (const int error = remove_journal(locked_dir_fd(guard.lock), guard.sync); error != 0) {
         print_line(con, msg_cannot_journal, shown_dir(guard.dir));
+        print_reason(con, reason_of(error));
         return false;
     }
     guard.journaled = false;
     return true;
 }
 
-void roll_back_run(run_guard& guard, const outputs& outs, int signal, console& con) {
+void roll_back_run(run_guard& guard, int signal, console& con) {
     if (!guard.journaled) return;
-    const bool cut = roll_back(guard.journal, guard.dir, false, con);
-    if (cut) remove_journal(guard.dir, locked_dir_fd(guard.lock), guard.sync);
-    guard.journaled = false;
-    // Only the outputs that were opened can have received anything.
-    for (const output_channel& channel : outs.channels) {
-        for (const journal_output& out : guard.journal.outputs) {
-            if (out.state == journal_output::before::special &&
-                join_path(guard.dir, out.name) == channel.path)
-                print_line(con, msg_not_rolled_back, channel.path, msg_not_rolled_back_end);
+    const int dir_fd = locked_dir_fd(guard.lock);
+    bool restored = true;
+    for (const restore_step& step : restore_held(guard.held, dir_fd)) {
+        const std::string path = join_path(guard.dir, step.name);
+        switch (step.what) {
+            case restore_step::result::special:
+                print_line(con, msg_not_rolled_back, path, msg_not_rolled_back_end);
+                break;
+            case restore_step::result::emptied:
+                print_line(con, msg_emptied, path, msg_emptied_end);
+                break;
+            case restore_step::result::shorter:
+                print_line(con, msg_left_shorter, path, msg_left_shorter_end);
+                break;
+            case restore_step::result::failed:
+                print_line(con, msg_cannot_cut, path, msg_name_end);
+                print_reason(con, reason_of(step.error));
+                restored = false;
+                break;
+            default:
+                break;
         }
     }
-    if (!cut) {
+    // The temporary report goes only while its name still leads to the file the run made.
+    if (!guard.report_temp.empty() && guard.report_made.exists &&
+        status_at(guard.report_dir_fd, guard.report_temp.c_str(), false).same_as(guard.report_made))
+        remove_at(guard.report_dir_fd, guard.report_temp.c_str());
+    const file_status dir_now = status_at(AT_FDCWD, shown_dir(guard.dir).c_str(), true);
+    if (!dir_now.same_as(guard.dir_status))
+        print_line(con, msg_dir_moved, shown_dir(guard.dir), msg_dir_moved_end);
+    if (restored) restored = remove_journal(dir_fd, guard.sync) == 0;
+    guard.journaled = false;
+    if (!restored) {
         print_recover_hint(guard.dir, con);
     } else if (signal != 0) {
         print_line(con, msg_interrupted, signal_name(signal), msg_interrupted_end);
@@ -127,6 +292,12 @@ void roll_back_run(run_guard& guard, const outputs& outs, int signal, console& c
 }
 
 void end_guarded_run(run_guard& guard) {
+    release_held(guard.held);
+    guard.held.clear();
+    if (guard.report_fd >= 0) close_file(guard.report_fd);
+    guard.report_fd = -1;
+    if (guard.report_dir_fd >= 0) close_file(guard.report_dir_fd);
+    guard.report_dir_fd = -1;
     unlock_output_dir(guard.lock);
 }
 
@@ -134,26 +305,58 @@ int recover_outputs(const run_options& options, console& con) {
     run_guard guard;
     guard.dir = options.output_dir;
     if (!lock_dir(guard, con)) return status_failed;
+    const int dir_fd = locked_dir_fd(guard.lock);
     run_journal journal;
+    const journal_found found = read_journal(dir_fd, known_output_names(), journal);
     int status = status_ok;
-    switch (read_journal(guard.dir, journal)) {
+    switch (found.state) {
         case journal_read::none:
             print_line(con, msg_nothing_to_recover, shown_dir(guard.dir));
             break;
         case journal_read::damaged:
             print_line(con, msg_journal_damaged, shown_dir(guard.dir), msg_journal_damaged_end);
+            print_reason(con, found.why);
             status = status_failed;
             break;
         case journal_read::read: {
-            const std::vector<std::string> shorter = shorter_outputs(journal, guard.dir);
-            if (!shorter.empty()) {
-                for (const std::string& path : shorter)
+            // Nothing is cut unless every output can be put back.
+            for (const restore_step& step : restore_named(journal, dir_fd, false)) {
+                const std::string path = join_path(guard.dir, step.name);
+                if (step.what == restore_step::result::shorter) {
                     print_line(con, msg_shorter, path, msg_shorter_end);
-                status = status_failed;
-                break;
+                    status = status_failed;
+                } else if (step.what == restore_step::result::link) {
+                    print_line(con, msg_link_left, path, msg_link_left_end);
+                    status = status_failed;
+                }
             }
-            if (!roll_back(journal, guard.dir, true, con) ||
-                !remove_journal(guard.dir, locked_dir_fd(guard.lock), true)) {
+            if (status != status_ok) break;
+            for (const restore_step& step : restore_named(journal, dir_fd, true)) {
+                const std::string path = join_path(guard.dir, step.name);
+                if (step.what == restore_step::result::cut) {
+                    print_line(con, msg_recovered_cut, path, ": " + std::to_string(step.bytes) + " bytes");
+                } else if (step.what == restore_step::result::removed) {
+                    print_line(con, msg_recovered_removed, path);
+                } else if (step.what == restore_step::result::failed) {
+                    print_line(con, msg_cannot_cut, path, msg_name_end);
+                    print_reason(con, reason_of(step.error));
+                    status = status_failed;
+                } else if (step.what == restore_step::result::special) {
+                    print_line(con, msg_not_rolled_back, path, msg_not_rolled_back_end);
+                } else if (step.what == restore_step::result::link) {
+                    print_line(con, msg_link_left, path, msg_link_left_end);
+                    status = status_failed;
+                }
+            }
+            if (!journal.report.empty()) {
+                const restore_step step = remove_report_temp(journal.report);
+                if (step.what == restore_step::result::removed)
+                    print_line(con, msg_recovered_removed, step.name);
+            }
+            if (status != status_ok) break;
+            if (const int error = remove_journal(dir_fd, true); error != 0) {
+                print_line(con, msg_cannot_journal, shown_dir(guard.dir));
+                print_reason(con, reason_of(error));
                 status = status_failed;
                 break;
             }

@@ -2,33 +2,48 @@
 //
 // Before the first byte is appended, the run locks its output directory (one run at a time), refuses
 // to start over a journal that a killed run left, checks that no two outputs are one file, and writes a
-// journal of what every output is now. The report (--explain) is written under a temporary name beside
-// its own. At a successful end the outputs are synced (with --sync), the report takes its name and the
-// journal is removed; at any other end every output is cut back to its size before the run, the files
-// the run created are removed, and the journal goes. A run killed outright leaves the journal, which
-// --recover reads. Outputs that are not regular files (a FIFO, /dev/null) cannot be cut back.
+// journal of what every output is now. Every output is opened relative to the directory's descriptor and
+// held by a descriptor of the run's own; the report (--explain) is written under a temporary name beside
+// its own, created exclusively. At a successful end the outputs are synced (with --sync), the report
+// takes its name and the journal is removed; at any other end every output the run opened is cut back by
+// its descriptor, the files the run created are removed while their names still lead to them, and the
+// journal goes. A run killed outright leaves the journal, which --recover reads (see io/journal.hpp for
+// what it trusts). Outputs that are not regular files (a FIFO, /dev/null) cannot be cut back.
 #pragma once
 
 #include <span>
 #include <string>
+#include <vector>
 
 #include "app/options.hpp"
 #include "io/journal.hpp"
 #include "io/output_lock.hpp"
 #include "io/outputs.hpp"
+#include "io/restore.hpp"
 #include "text/console.hpp"
+#include "text/system_calls.hpp"
 
 namespace gs {
 
 struct run_guard {
     std::string dir;  // the output directory, empty for the working directory
     output_lock lock;
+    file_status dir_status;  // of the directory locked
     run_journal journal;
+    std::vector<std::string> names;  // the outputs' names in the directory, empty for one dropped
+    std::vector<held_output> held;   // the outputs opened, by descriptors of the guard's own
     bool journaled = false;
     bool sync = false;
     std::string report_path;  // where the report goes at the end, or empty
-    std::string report_temp;  // where it is written until then (the same when it cannot be renamed)
+    int report_dir_fd = -1;   // the directory the report is written in
+    std::string report_name;  // its name there
+    std::string report_temp;  // the temporary name there, empty when the report is written in place
+    file_status report_made;  // the temporary report as created
+    int report_fd = -1;       // opened for the report until the report takes it
 };
+
+// Every name an output of a run can have, compressed or not: all that a journal may name.
+std::vector<std::string> known_output_names();
 
 // Locks the output directory, refuses a journal left there, checks the outputs (their file names in the
 // directory; an empty one is an output that is dropped) and writes the journal. False after its message;
@@ -36,22 +51,27 @@ struct run_guard {
 bool begin_guarded_run(run_guard& guard, const run_options& options, std::span<const std::string> names,
                        console& con);
 
+// Opens the report's file and the outputs (shown by paths), which must be as the journal says, and holds
+// them for a roll-back. False after its message; the run must then be rolled back.
+bool open_guarded_files(run_guard& guard, outputs& outs, std::span<const std::string> paths,
+                        const compress_setting& setting, unsigned threads, console& con);
+
 // Keeps what the run wrote: gives the report its name and removes the journal (synced with its directory
 // when asked). The outputs must be closed, and synced when asked (close_outputs). False (after its message)
 // when a step failed; the run must then be rolled back.
 bool keep_run(run_guard& guard, console& con);
 
-// Puts every output back as the journal says, removes the report being written and the journal, and
-// says so: the interruption by signal (when not 0), or that nothing of this run was kept, and which
-// outputs could not be cut back.
-void roll_back_run(run_guard& guard, const outputs& outs, int signal, console& con);
+// Puts every output back as it was, removes the report being written and the journal, and says so: the
+// interruption by signal (when not 0), or that nothing of this run was kept, and what could not be put
+// back.
+void roll_back_run(run_guard& guard, int signal, console& con);
 
-// Releases the lock.
+// Releases the descriptors and the lock.
 void end_guarded_run(run_guard& guard);
 
 // --recover: puts the outputs of dir back as a killed run's journal says they were, says what it cut,
 // and removes the journal. The exit status: 0 when recovered or nothing was to recover, 1 when the
-// journal is damaged or an output is shorter than it was (nothing is cut then), or another run holds
+// journal is not trusted or an output is shorter than it was (nothing is cut then), or another run holds
 // the directory.
 int recover_outputs(const run_options& options, console& con);
 

@@ -1,5 +1,6 @@
 #include "app/run.hpp"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -48,6 +49,7 @@ bool open_inputs(const run_options& options, std::vector<input_stream>& inputs, 
     for (std::size_t i = 0; i < paths.size(); ++i) {
         if (open_input(inputs[i], paths[i]) != open_result::ok) {
             print_line(con, msg_during_opening, paths[i]);
+            print_line(con, msg_indent, reason_of(inputs[i].error));
             return false;
         }
         if (const std::string_view what = foreign_format_of(inputs[i]); !what.empty()) {
@@ -82,44 +84,57 @@ std::array<std::string, output_count> paths_of(const run_options& options,
 }
 
 // Refuses a run that would append to a file it reads, or write one of its reports (--explain, --unlisted)
-// over an input, an output or the other report: re-sorting an output in place would read what it appends
-// and never end.
+// over an input, an output, the journal or the other report: re-sorting an output in place would read
+// what it appends and never end. A report is caught by the file it is and by its name in its directory,
+// so that an output or journal that is not there yet is caught too.
 bool check_distinct_files(const std::vector<input_stream>& inputs, const run_options& options,
+                          const std::array<std::string, output_count>& names,
                           const std::array<std::string, output_count>& outputs, console& con) {
-    std::array<file_identity, output_count> output_ids;
+    std::array<file_status, output_count> output_ids;
     for (std::size_t i = 0; i < output_count; ++i)
-        output_ids[i] = identity_of_path(outputs[i]);
+        output_ids[i] = outputs[i].empty() ? file_status{} : status_at(AT_FDCWD, outputs[i].c_str(), true);
     for (const input_stream& input : inputs) {
-        const file_identity id = identity_of_fd(input.fd);
+        const file_status id = status_of(input.fd);
         for (std::size_t i = 0; i < output_count; ++i) {
-            if (same_file(id, output_ids[i])) {
+            if (id.regular() && id.same_as(output_ids[i])) {
                 print_line(con, msg_error, input.path,
                            std::string(msg_also_output) + outputs[i] + std::string(msg_name_end));
                 return false;
             }
         }
     }
+    const file_status dir =
+        status_at(AT_FDCWD, options.output_dir.empty() ? "." : options.output_dir.c_str(), true);
     const std::array<const std::string*, 2> reports = {&options.explain_path, &options.unlisted_path};
     for (const std::string* report : reports) {
         if (report->empty()) continue;
-        const file_identity report_id = identity_of_path(*report);
+        const file_status report_id = status_at(AT_FDCWD, report->c_str(), true);
+        const path_parts parts = split_path(*report);
+        const bool in_output_dir = status_at(AT_FDCWD, parts.dir.c_str(), true).same_as(dir);
         for (const input_stream& input : inputs) {
-            if (same_file(identity_of_fd(input.fd), report_id)) {
+            if (report_id.regular() && report_id.same_as(status_of(input.fd))) {
                 print_line(con, msg_error, *report, msg_also_input);
                 return false;
             }
         }
         for (std::size_t i = 0; i < output_count; ++i) {
-            if (same_file(report_id, output_ids[i]) || (!outputs[i].empty() && *report == outputs[i])) {
+            if (outputs[i].empty()) continue;
+            if (report_id.same_as(output_ids[i]) || *report == outputs[i] ||
+                (in_output_dir && parts.name == names[i])) {
                 print_line(con, msg_error, *report,
                            std::string(msg_also_output) + outputs[i] + std::string(msg_name_end));
                 return false;
             }
         }
+        if (in_output_dir && (parts.name == journal_file_name || parts.name == journal_temp_name)) {
+            print_line(con, msg_error, *report, msg_is_journal);
+            return false;
+        }
     }
     if (!options.explain_path.empty() &&
         (options.explain_path == options.unlisted_path ||
-         same_file(identity_of_path(options.explain_path), identity_of_path(options.unlisted_path)))) {
+         status_at(AT_FDCWD, options.explain_path.c_str(), true)
+             .same_as(status_at(AT_FDCWD, options.unlisted_path.c_str(), true)))) {
         print_line(con, msg_error, options.unlisted_path, msg_also_report);
         return false;
     }
@@ -166,7 +181,7 @@ int sort_run(const run_options& options, const compress_setting& setting, const 
     const std::array<std::string, output_count> paths = paths_of(options, names);
     std::vector<input_stream> inputs;
     if (!open_inputs(options, inputs, con)) return status_failed;
-    if (!check_distinct_files(inputs, options, paths, con)) return status_failed;
+    if (!check_distinct_files(inputs, options, names, paths, con)) return status_failed;
     const unsigned threads = options.threads != 0 ? options.threads : default_threads(inputs);
 
     stop_signal stop;
@@ -181,11 +196,14 @@ int sort_run(const run_options& options, const compress_setting& setting, const 
 
     explain_report report;
     const bool explaining = !options.explain_path.empty();
-    bool opened = !explaining ||
-                  open_explain_report(report, guard.report_temp, options.explain_path, con, options.inputs);
     outputs outs;
     outs.fail_at_write = options.fail_write;
-    opened = opened && open_outputs(outs, paths, con, setting, threads);
+    outs.stop = &stop.raised;
+    bool opened = open_guarded_files(guard, outs, paths, setting, threads, con);
+    if (opened && explaining) {
+        opened = open_explain_report(report, guard.report_fd, options.explain_path, con, options.inputs);
+        guard.report_fd = -1;  // the report's now, closed with it
+    }
 
     bool sorted = false;
     progress_meter meter = start_progress(
@@ -215,18 +233,27 @@ int sort_run(const run_options& options, const compress_setting& setting, const 
         if (options.chunk_bytes != 0) pipeline.chunk_bytes = options.chunk_bytes;
         pipeline.stop = &stop;
         if (listing) pipeline.unlisted = &unlisted;
+        std::uint64_t bytes_done = 0;
+        const auto show = [&] {
+            std::uint64_t raw_done = 0;
+            for (const input_stream& input : inputs)
+                raw_done += input.consumed->load(std::memory_order_relaxed);
+            show_progress(meter, bytes_done, raw_done, raw_total);
+        };
+        // A slow compression keeps the line going between the chunks.
+        outs.waiting = show;
         sorted = sort_inputs(inputs, lists, settings, pipeline, outs, con, explaining ? &report : nullptr,
                              counts, [&](const run_counts& now) {
-                                 std::uint64_t raw_done = 0;
-                                 for (const input_stream& input : inputs)
-                                     raw_done += input.consumed->load(std::memory_order_relaxed);
-                                 show_progress(meter, now.input_bytes, raw_done, raw_total);
+                                 bytes_done = now.input_bytes;
+                                 show();
                              });
+        outs.waiting = nullptr;
     }
     end_progress(meter);
     inputs.clear();  // stops any decoding thread before the stop signal goes
     // The outputs are synced only when the run has gone well so far: a failed run is cut back anyway.
-    const bool closed = close_outputs(outs, con, options.sync && opened && sorted);
+    const bool going_well = opened && sorted && caught_signal() == 0;
+    const bool closed = close_outputs(outs, con, options.sync && going_well, going_well);
     const bool reported = !explaining || close_explain_report(report, con);
     const int signal = caught_signal();
     bool ok = opened && sorted && closed && reported && signal == 0 && !con.failed;
@@ -236,12 +263,12 @@ int sort_run(const run_options& options, const compress_setting& setting, const 
         const int error = write_unlisted(options.unlisted_path, unlisted_text(unlisted));
         if (error != 0) {
             print_line(con, msg_cannot_write, options.unlisted_path, msg_name_end);
-            print_line(con, msg_indent, std::strerror(error));
+            print_line(con, msg_indent, reason_of(error));
             ok = false;
         }
     }
     if (ok) ok = keep_run(guard, con);
-    if (!ok) roll_back_run(guard, outs, signal, con);
+    if (!ok) roll_back_run(guard, signal, con);
     end_guarded_run(guard);
     // A kept run is done: a signal from now on must not end the process with a failure's status while
     // its outputs are kept, so the handlers stay, noting it only, until the process exits.

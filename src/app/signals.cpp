@@ -53,6 +53,20 @@ void keep_signals_noted() {
     watched_stop = nullptr;
 }
 
+int end_as(int status) {
+    for (const int number : watched) {
+        if (status != 128 + number) continue;
+        std::fflush(nullptr);
+        std::signal(number, SIG_DFL);
+        sigset_t set;
+        sigemptyset(&set);
+        sigaddset(&set, number);
+        sigprocmask(SIG_UNBLOCK, &set, nullptr);
+        std::raise(number);
+    }
+    return status;
+}
+
 const char* signal_name(int number) {
     switch (number) {
         case SIGINT:

@@ -39,6 +39,7 @@ struct decoder {
     bool packed_eof = false;
     bool stream_ended = true;  // the last frame or member is complete
     bool damaged = false;      // damage was found after the bytes last handed out
+    decode_fault fault = decode_fault::none;
     ZSTD_DStream* zstd = nullptr;
     lzma_stream xz = LZMA_STREAM_INIT;
     bool xz_ready = false;
@@ -98,6 +99,7 @@ bool start_decoder(decoder& d, compression format) {
 
 // Damage found in a step: the bytes made before it are still handed out, and the next read fails.
 ssize_t damage(decoder& d, std::size_t made) {
+    d.fault = decode_fault::damaged;
     if (made == 0) return -1;
     d.damaged = true;
     return static_cast<ssize_t>(made);
@@ -193,10 +195,14 @@ ssize_t read_unpacked(decoder& d, raw_source source, char* buffer, std::size_t c
             // then the input must end at the end of a frame or member.
             if (d.stream_ended) return 0;
             const ssize_t made = unpack_step(d, d.format, buffer, capacity);
+            if (made < 0) d.fault = decode_fault::damaged;
             if (made != 0) return made;
-            return d.stream_ended ? 0 : -1;
+            if (d.stream_ended) return 0;
+            d.fault = decode_fault::cut_short;
+            return -1;
         }
         const ssize_t made = unpack_step(d, d.format, buffer, capacity);
+        if (made < 0) d.fault = decode_fault::damaged;
         if (made != 0) return made;
         // Input was taken without output (headers, or the end of a member): go on.
     }
@@ -252,6 +258,18 @@ decoder_ptr make_decoder(compression format) {
 
 ssize_t decode(decoder& d, raw_source source, char* buffer, std::size_t capacity) {
     return read_unpacked(d, source, buffer, capacity);
+}
+
+std::string_view decode_failure(const decoder& d) {
+    switch (d.fault) {
+        case decode_fault::cut_short:
+            return "the compressed data ends before its frame does";
+        case decode_fault::damaged:
+            return "the compressed data is damaged";
+        case decode_fault::none:
+            break;
+    }
+    return {};
 }
 
 }  // namespace gs

@@ -43,6 +43,12 @@ using decoder_ptr = std::unique_ptr<decoder, decoder_deleter>;
 // A decompressor of the format; null when the library cannot start one.
 decoder_ptr make_decoder(compression format);
 
+enum class decode_fault : unsigned char { none, cut_short, damaged };
+
+// Why decode failed, in words: damaged data, or data cut short; empty after a read error of the source
+// (whose errno says why).
+std::string_view decode_failure(const decoder& d);
+
 // Decompresses up to capacity bytes from source into buffer. Returns the count, 0 at the end of the
 // compressed bytes (which must end with a complete frame or member), or -1 after a read error or damage.
 ssize_t decode(decoder& d, raw_source source, char* buffer, std::size_t capacity);

@@ -7,12 +7,18 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cstdint>
 
 namespace gs {
 namespace {
 
 constexpr std::size_t out_step = std::size_t{1} << 17;
+// Input is handed to the library in slices this large, so that a step never takes long.
+constexpr std::size_t in_slice = std::size_t{1} << 20;
+// How long xz's threaded encoder waits for a worker before it returns to let the caller look around.
+constexpr std::uint32_t xz_wait_ms = 250;
+constexpr auto waiting_interval = std::chrono::milliseconds(250);
 
 struct format_name {
     std::string_view name;
@@ -120,6 +126,7 @@ encoder_ptr make_encoder(const compress_setting& setting, unsigned threads) {
                                                         : setting.level < 0 ? 0
                                                                             : setting.level);
             options.check = LZMA_CHECK_CRC64;
+            options.timeout = xz_wait_ms;
             e->xz_ready = lzma_stream_encoder_mt(&e->xz, &options) == LZMA_OK;
             return e->xz_ready ? std::move(e) : nullptr;
         }
@@ -137,8 +144,18 @@ namespace {
 
 // Runs one format's step over in (all of it is taken) until it is taken and, when ending, until the
 // library has given everything out.
-bool step(encoder& e, const char* in, std::size_t in_size, bool end, std::string& out) {
+bool step(encoder& e, const char* in, std::size_t in_size, bool end, std::string& out,
+          const encode_watch& watch) {
+    auto last_call = std::chrono::steady_clock::now();
     while (true) {
+        if (watch.stop != nullptr && watch.stop->load(std::memory_order_relaxed)) return false;
+        if (watch.waiting != nullptr && *watch.waiting) {
+            const auto now = std::chrono::steady_clock::now();
+            if (now - last_call >= waiting_interval) {
+                (*watch.waiting)();
+                last_call = now;
+            }
+        }
         char* const dst = e.scratch.get();
         std::size_t made = 0;
         std::size_t taken = 0;
@@ -203,24 +220,23 @@ bool step(encoder& e, const char* in, std::size_t in_size, bool end, std::string
 
 }  // namespace
 
-bool encode(encoder& e, std::span<const iovec> pieces, std::string& out) {
+bool encode(encoder& e, std::span<const iovec> pieces, std::string& out, const encode_watch& watch) {
     e.staging.clear();
     for (const iovec& piece : pieces)
         e.staging.append(static_cast<const char*>(piece.iov_base), piece.iov_len);
-    // The libraries take at most 4 GiB a call (zlib and bzip2 count in 32 bits).
     const char* bytes = e.staging.data();
     std::size_t left = e.staging.size();
     while (left > 0) {
-        const std::size_t n = std::min<std::size_t>(left, std::size_t{1} << 30);
-        if (!step(e, bytes, n, false, out)) return false;
+        const std::size_t n = std::min(left, in_slice);
+        if (!step(e, bytes, n, false, out, watch)) return false;
         bytes += n;
         left -= n;
     }
     return true;
 }
 
-bool finish_encoding(encoder& e, std::string& out) {
-    return step(e, nullptr, 0, true, out);
+bool finish_encoding(encoder& e, std::string& out, const encode_watch& watch) {
+    return step(e, nullptr, 0, true, out, watch);
 }
 
 }  // namespace gs

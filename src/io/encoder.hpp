@@ -8,6 +8,8 @@
 
 #include <sys/uio.h>
 
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -41,10 +43,18 @@ using encoder_ptr = std::unique_ptr<encoder, encoder_deleter>;
 // the library cannot start one.
 encoder_ptr make_encoder(const compress_setting& setting, unsigned threads);
 
-// Compresses the bytes of the pieces, appending what is ready to out. False after a library error.
-bool encode(encoder& e, std::span<const iovec> pieces, std::string& out);
+// What a long compression looks at between its steps (each takes at most about a quarter second): a stop
+// that ends it (the call then fails), and what to call meanwhile, at most four times a second.
+struct encode_watch {
+    const std::atomic<bool>* stop = nullptr;
+    const std::function<void()>* waiting = nullptr;
+};
 
-// Ends the frame, member or stream, appending the rest to out. False after a library error.
-bool finish_encoding(encoder& e, std::string& out);
+// Compresses the bytes of the pieces, appending what is ready to out. False after a library error or a
+// stop.
+bool encode(encoder& e, std::span<const iovec> pieces, std::string& out, const encode_watch& watch = {});
+
+// Ends the frame, member or stream, appending the rest to out. False after a library error or a stop.
+bool finish_encoding(encoder& e, std::string& out, const encode_watch& watch = {});
 
 }  // namespace gs

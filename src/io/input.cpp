@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "text/system_calls.hpp"
@@ -30,6 +31,7 @@ ssize_t read_raw(input_stream& input, char* buffer, std::size_t capacity) {
     if (input.raw_ended) return 0;
     if (input.may_block && !wait_for_input(input.fd, input.wake_fd)) return -1;
     const ssize_t got = read_some(input.fd, buffer, capacity);
+    if (got < 0) input.error = errno;
     if (got == 0) input.raw_ended = true;
     if (got > 0) input.consumed->fetch_add(static_cast<std::uint64_t>(got), std::memory_order_relaxed);
     return got;
@@ -42,10 +44,9 @@ ssize_t read_raw_source(void* context, char* buffer, std::size_t capacity) {
 // What the descriptor is: whether a read may wait indefinitely (a pipe, a terminal, a socket), and the
 // size of a regular file (0 otherwise).
 void describe_fd(input_stream& input) {
-    struct stat info {};
-    const bool known = ::fstat(input.fd, &info) == 0;
-    input.may_block = !known || !(S_ISREG(info.st_mode) || S_ISBLK(info.st_mode));
-    input.size = known && S_ISREG(info.st_mode) ? static_cast<std::uint64_t>(info.st_size) : 0;
+    const file_status status = status_of(input.fd);
+    input.may_block = !status.exists || !(status.regular() || S_ISBLK(status.mode));
+    input.size = status.regular() ? status.size : 0;
 }
 
 // Makes the decompressor and its thread at the first read, so that many inputs opened at once cost
@@ -71,12 +72,19 @@ open_result open_input(input_stream& input, const std::string& path) {
     close_input(input);
     input.path = path;
     input.failed = false;
+    input.error = 0;
+    input.damage = {};
     if (path == standard_input_name) {
         input.fd = STDIN_FILENO;
         input.owns_fd = false;
     } else {
-        const int fd = open_file(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) return open_result::cannot_open;
+        // Not blocking on a FIFO without a writer: such an input is empty rather than a hang.
+        const int fd = open_file(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0 || !make_blocking(fd)) {
+            input.error = errno;
+            if (fd >= 0) close_file(fd);
+            return open_result::cannot_open;
+        }
         input.fd = fd;
         input.owns_fd = true;
     }
@@ -93,7 +101,10 @@ open_result open_input(input_stream& input, const std::string& path) {
     while (input.head_size < format_head_size) {
         const ssize_t got =
             read_some(input.fd, input.head.get() + input.head_size, format_head_size - input.head_size);
-        if (got < 0) return open_result::cannot_read;
+        if (got < 0) {
+            input.error = errno;
+            return open_result::cannot_read;
+        }
         if (got == 0) {
             input.raw_ended = true;
             break;
@@ -134,6 +145,7 @@ ssize_t read_input(input_stream& input, char* buffer, std::size_t capacity) {
     if (input.failed) return -1;
     if (++input.reads == input.fail_at_read) {
         input.failed = true;
+        input.error = EIO;
         return -1;
     }
     if (input.format != compression::none && !input.unpack && !start_decoding(input)) {
@@ -148,14 +160,22 @@ ssize_t read_input(input_stream& input, char* buffer, std::size_t capacity) {
     } else {
         got = decode(*input.unpack, {read_raw_source, &input}, buffer, capacity);
     }
-    if (got < 0) input.failed = true;
+    if (got < 0) {
+        input.failed = true;
+        if (input.unpack) input.damage = decode_failure(*input.unpack);
+    }
     return got;
+}
+
+std::string failure_reason(const input_stream& input) {
+    if (input.error == 0 && !input.damage.empty()) return std::string(input.damage);
+    return reason_of(input.error != 0 ? input.error : EIO);
 }
 
 void close_input(input_stream& input) {
     input.decoding.reset();  // before the decoder and the descriptor that the thread uses
     input.unpack.reset();
-    if (input.owns_fd && input.fd >= 0) ::close(input.fd);
+    if (input.owns_fd && input.fd >= 0) close_file(input.fd);
     input.fd = -1;
     input.owns_fd = false;
     input.wake_fd = input.stop != nullptr ? input.stop->wake_read : -1;

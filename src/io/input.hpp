@@ -46,7 +46,9 @@ struct input_stream {
     // The bytes read from the file so far (compressed ones, for a compressed input), for progress; read by
     // another thread than the one that counts them.
     std::unique_ptr<std::atomic<std::uint64_t>> consumed = std::make_unique<std::atomic<std::uint64_t>>(0);
-    bool failed = false;  // a read or decompression error happened
+    bool failed = false;      // a read or decompression error happened
+    int error = 0;            // the errno of the open or read that failed, 0 for damaged compressed data
+    std::string_view damage;  // what is wrong with the compressed data, when that failed
     std::uint64_t reads = 0;
     std::uint64_t fail_at_read = 0;  // for tests: the read_input with this number (from 1) fails
     input_stream();
@@ -73,6 +75,10 @@ void watch_stop(input_stream& input, const stop_signal* stop);
 // Reads up to capacity bytes of PGN text (decompressed when the input is compressed). Returns the count,
 // 0 at the end of the input, or -1 after a read error, damaged compressed data, or a raised stop.
 ssize_t read_input(input_stream& input, char* buffer, std::size_t capacity);
+
+// Why the input could not be opened or read, in words: the system's reason, or what is wrong with its
+// compressed data.
+std::string failure_reason(const input_stream& input);
 
 // Stops the decoding thread, if any, and closes the file (not standard input).
 void close_input(input_stream& input);

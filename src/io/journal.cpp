@@ -1,15 +1,17 @@
 #include "io/journal.hpp"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <limits>
+#include <memory>
 
-#include "text/line_reader.hpp"
-#include "text/messages.hpp"
+#include "io/safe_open.hpp"
 #include "text/system_calls.hpp"
+#include "text/text.hpp"
 
 namespace gs {
 namespace {
@@ -19,7 +21,45 @@ constexpr std::string_view output_word = "output ";
 constexpr std::string_view report_word = "report ";
 constexpr std::string_view absent_word = "absent";
 constexpr std::string_view special_word = "special";
-constexpr std::string_view new_suffix = ".new";
+// A size no file reaches: a journal that says more was not written by a run.
+constexpr std::uint64_t largest_size = std::numeric_limits<std::int64_t>::max();
+
+std::string line_fault(std::size_t number, std::string_view what, std::string_view line) {
+    return "line " + std::to_string(number) + std::string(what) + ": " + shown_part(line);
+}
+
+// Why the rest of an output line (after "output ") is not one, or empty when it is.
+std::string parse_output(std::string_view rest, std::span<const std::string> known_names,
+                         journal_output& out) {
+    const std::size_t blank = rest.find(' ');
+    if (blank == std::string_view::npos) return " is not understood";
+    const std::string_view before = rest.substr(0, blank);
+    const std::string_view name = rest.substr(blank + 1);
+    if (std::find(known_names.begin(), known_names.end(), name) == known_names.end())
+        return " names a file that is not an output of gamesieve";
+    out.name.assign(name);
+    if (before == absent_word) {
+        out.state = journal_output::before::absent;
+    } else if (before == special_word) {
+        out.state = journal_output::before::special;
+    } else {
+        out.state = journal_output::before::size;
+        const auto [at, fault] = std::from_chars(before.data(), before.data() + before.size(), out.size);
+        if (fault != std::errc() || at != before.data() + before.size() || out.size > largest_size)
+            return " has a size that is not one";
+    }
+    return {};
+}
+
+// A report being written is removed by a roll-back, so the journal may name only a temporary report: an
+// absolute path that ends in the temporary suffix and goes through no "..".
+bool is_report_temp(std::string_view path) {
+    return path.starts_with('/') && path.size() > report_temp_suffix.size() + 1 &&
+           path.ends_with(report_temp_suffix) && path.find("/../") == std::string_view::npos &&
+           !path.ends_with("/" + std::string(report_temp_suffix));
+}
+
+}  // namespace
 
 std::string journal_text(const run_journal& journal) {
     std::string text(journal_head);
@@ -49,150 +89,106 @@ std::string journal_text(const run_journal& journal) {
     return text;
 }
 
-bool parse_output(std::string_view rest, journal_output& out) {
-    const std::size_t blank = rest.find(' ');
-    if (blank == std::string_view::npos || blank + 1 >= rest.size()) return false;
-    const std::string_view before = rest.substr(0, blank);
-    out.name.assign(rest.substr(blank + 1));
-    if (out.name.find('/') != std::string::npos) return false;  // a name in the directory, never a path
-    if (before == absent_word) {
-        out.state = journal_output::before::absent;
-    } else if (before == special_word) {
-        out.state = journal_output::before::special;
-    } else {
-        out.state = journal_output::before::size;
-        const auto [at, fault] = std::from_chars(before.data(), before.data() + before.size(), out.size);
-        if (fault != std::errc() || at != before.data() + before.size()) return false;
-    }
-    return true;
-}
-
-// The size of a regular file at path, or -1 when there is none.
-long long regular_size(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
-    return static_cast<long long>(info.st_size);
-}
-
-}  // namespace
-
-run_journal journal_of(std::string_view dir, std::span<const std::string> names) {
-    run_journal journal;
-    for (const std::string& name : names) {
-        if (name.empty()) continue;
-        journal_output out;
-        out.name.assign(name);
-        struct stat info {};
-        const std::string path = join_path(dir, name);
-        if (::stat(path.c_str(), &info) != 0) {
-            out.state = journal_output::before::absent;
-        } else if (!S_ISREG(info.st_mode)) {
-            out.state = journal_output::before::special;
-        } else {
-            out.state = journal_output::before::size;
-            out.size = static_cast<std::uint64_t>(info.st_size);
-        }
-        journal.outputs.push_back(out);
-    }
-    return journal;
-}
-
-bool write_journal(const run_journal& journal, std::string_view dir, int dir_fd, bool sync) {
-    const std::string path = join_path(dir, journal_file_name);
-    const std::string fresh = path + std::string(new_suffix);
-    const int fd = open_file(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    bool ok = write_all(fd, journal_text(journal));
-    if (ok && sync) ok = ::fsync(fd) == 0;
-    if (::close(fd) != 0) ok = false;
-    if (ok) ok = ::rename(fresh.c_str(), path.c_str()) == 0;
-    if (ok && sync && dir_fd >= 0) ok = ::fsync(dir_fd) == 0;
-    if (!ok) {
-        ::unlink(fresh.c_str());
-        ::unlink(path.c_str());
-    }
-    return ok;
-}
-
-journal_read read_journal(std::string_view dir, run_journal& journal) {
+std::string parse_journal(std::string_view text, std::span<const std::string> known_names,
+                          run_journal& journal) {
     journal = run_journal{};
-    const std::string path = join_path(dir, journal_file_name);
-    line_reader reader;
-    const open_result opened = open_line_reader(reader, path.c_str());
-    if (opened == open_result::cannot_open && errno == ENOENT) return journal_read::none;
-    if (opened != open_result::ok) return journal_read::damaged;
-    std::string_view line;
-    bool ok = next_line(reader, line) == read_status::line && line == journal_head;
-    read_status status = read_status::end;
-    while (ok && (status = next_line(reader, line)) == read_status::line) {
-        if (line.starts_with(output_word)) {
+    if (text.find('\0') != std::string_view::npos) return "it holds a NUL byte";
+    if (!text.empty() && !text.ends_with('\n')) return "its last line is cut short";
+    std::size_t number = 0;
+    while (!text.empty()) {
+        const std::size_t feed = text.find('\n');
+        const std::string_view line = text.substr(0, feed);
+        text.remove_prefix(feed + 1);
+        ++number;
+        if (number == 1) {
+            if (line != journal_head) return line_fault(number, " is not a journal's first line", line);
+        } else if (line.starts_with(output_word)) {
             journal_output out;
-            ok = parse_output(line.substr(output_word.size()), out);
-            journal.outputs.push_back(out);
-        } else if (line.starts_with(report_word) && line.size() > report_word.size()) {
+            const std::string fault = parse_output(line.substr(output_word.size()), known_names, out);
+            if (!fault.empty()) return line_fault(number, fault, line);
+            for (const journal_output& earlier : journal.outputs) {
+                if (earlier.name == out.name) return line_fault(number, " names an output twice", line);
+            }
+            journal.outputs.push_back(std::move(out));
+        } else if (line.starts_with(report_word) && journal.report.empty() &&
+                   is_report_temp(line.substr(report_word.size()))) {
             journal.report.assign(line.substr(report_word.size()));
         } else {
-            ok = false;
+            return line_fault(number, " is not understood", line);
         }
     }
-    close_line_reader(reader);
-    return ok && status == read_status::end ? journal_read::read : journal_read::damaged;
+    if (number == 0) return "it is empty";
+    return {};
 }
 
-bool remove_journal(std::string_view dir, int dir_fd, bool sync) {
-    const std::string path = join_path(dir, journal_file_name);
-    if (::unlink(path.c_str()) != 0 && errno != ENOENT) return false;
-    return !sync || dir_fd < 0 || ::fsync(dir_fd) == 0;
-}
-
-std::vector<std::string> shorter_outputs(const run_journal& journal, std::string_view dir) {
-    std::vector<std::string> shorter;
-    for (const journal_output& out : journal.outputs) {
-        if (out.state != journal_output::before::size) continue;
-        const std::string path = join_path(dir, out.name);
-        const long long now = regular_size(path);
-        if (now < static_cast<long long>(out.size)) shorter.push_back(path);
+int write_journal(const run_journal& journal, int dir_fd, bool sync) {
+    const std::string temp(journal_temp_name);
+    const std::string name(journal_file_name);
+    const opened_file created = create_temp_file(dir_fd, temp, 0600, false);
+    if (created.fd < 0) return created.error;
+    const int fd = created.fd;
+    int error = 0;
+    if (!write_all(fd, journal_text(journal)) || (sync && !sync_file(fd))) error = errno;
+    if (!close_file(fd) && error == 0) error = errno;
+    if (error == 0 && !rename_at(dir_fd, temp.c_str(), name.c_str())) error = errno;
+    if (error == 0 && sync && !sync_file(dir_fd)) error = errno;
+    if (error != 0) {
+        remove_at(dir_fd, temp.c_str());
+        remove_at(dir_fd, name.c_str());
     }
-    return shorter;
+    return error;
 }
 
-bool roll_back(const run_journal& journal, std::string_view dir, bool telling, console& con,
-               std::vector<std::string>* shorter) {
-    bool ok = true;
-    for (const journal_output& out : journal.outputs) {
-        const std::string path = join_path(dir, out.name);
-        const long long now = regular_size(path);
-        switch (out.state) {
-            case journal_output::before::size:
-                if (now < static_cast<long long>(out.size)) {
-                    if (shorter != nullptr) shorter->push_back(path);
-                } else if (now > static_cast<long long>(out.size)) {
-                    if (::truncate(path.c_str(), static_cast<off_t>(out.size)) != 0) {
-                        print_line(con, msg_cannot_cut, path, msg_name_end);
-                        ok = false;
-                    } else if (telling) {
-                        print_line(con, msg_recovered_cut, path,
-                                   ": " + std::to_string(now - static_cast<long long>(out.size)) + " bytes");
-                    }
-                }
+journal_found read_journal(int dir_fd, std::span<const std::string> known_names, run_journal& journal) {
+    journal = run_journal{};
+    const std::string name(journal_file_name);
+    // Not blocking: a FIFO planted as the journal must not hang the run.
+    const int fd = open_at(dir_fd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) return {};
+    if (fd < 0 && errno == ELOOP)
+        return {journal_read::damaged, "it is a link, which gamesieve never follows"};
+    if (fd < 0) return {journal_read::damaged, reason_of(errno)};
+    const file_status status = status_of(fd);
+    std::string why;
+    if (!status.regular()) {
+        why = "it is not a regular file";
+    } else if (status.owner != ::geteuid()) {
+        why = "it belongs to another user (uid " + std::to_string(status.owner) +
+              "), so it is not this user's run";
+    } else if (status.size > journal_max_bytes) {
+        why = "it is " + std::to_string(status.size) + " bytes long, more than any journal";
+    }
+    std::string text;
+    if (why.empty()) {
+        // Read at most one byte more than a journal may hold, whatever the size said.
+        const auto buffer = std::make_unique<char[]>(journal_max_bytes + 1);
+        std::size_t got = 0;
+        while (got <= journal_max_bytes) {
+            const ssize_t n = read_some(fd, buffer.get() + got, journal_max_bytes + 1 - got);
+            if (n < 0) {
+                why = reason_of(errno);
                 break;
-            case journal_output::before::absent:
-                if (now >= 0) {
-                    if (::unlink(path.c_str()) != 0) {
-                        print_line(con, msg_cannot_cut, path, msg_name_end);
-                        ok = false;
-                    } else if (telling) {
-                        print_line(con, msg_recovered_removed, path);
-                    }
-                }
-                break;
-            case journal_output::before::special:
-                break;
+            }
+            if (n == 0) break;
+            got += static_cast<std::size_t>(n);
         }
+        if (why.empty() && got > journal_max_bytes) why = "it is longer than any journal";
+        text.assign(buffer.get(), got);
     }
-    if (!journal.report.empty() && ::unlink(journal.report.c_str()) == 0 && telling)
-        print_line(con, msg_recovered_removed, journal.report);
-    return ok;
+    close_file(fd);
+    if (why.empty()) why = parse_journal(text, known_names, journal);
+    if (!why.empty()) {
+        journal = run_journal{};
+        return {journal_read::damaged, why};
+    }
+    return {journal_read::read, {}};
+}
+
+int remove_journal(int dir_fd, bool sync) {
+    const std::string name(journal_file_name);
+    if (!remove_at(dir_fd, name.c_str()) && errno != ENOENT) return errno;
+    if (sync && !sync_file(dir_fd)) return errno;
+    return 0;
 }
 
 }  // namespace gs

@@ -3,25 +3,35 @@
 // A run writes the journal into its output directory before the first byte of an output is appended,
 // and removes it once the run has ended, its outputs kept or rolled back. A journal found at the start of
 // a run is left by a run that was killed outright; --recover then puts every output back as the journal
-// says. The journal appears whole or not at all (it is written under another name and renamed), and with
-// --sync it is synced, with its directory, before any output grows, so that a power cut leaves it too.
+// says. The journal appears whole or not at all (it is written under a temporary name, created
+// exclusively and never through a link, and renamed within the directory), and with --sync it is synced,
+// with its directory, before any output grows, so that a power cut leaves it too.
+//
+// A journal is trusted only as far as this run could have written it: a regular file of the user running
+// gamesieve (never a link, a FIFO or a device), at most journal_max_bytes long, every line well formed,
+// each output name one of the names a run writes, each size a sane one, and a report only a temporary
+// report name. Anything else is refused whole, with the reason, and nothing is cut.
 //
 // Format, one line each: "gamesieve journal 1", then "output <before> <name>" per output, where <before>
 // is the size in bytes, "absent" (the run creates the file) or "special" (not a regular file: nothing to
-// roll back), then "report <path>" when a report is written.
+// roll back), then "report <absolute path>" when a report is written.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "text/console.hpp"
-
 namespace gs {
 
 inline constexpr std::string_view journal_file_name = ".gamesieve-journal";
+inline constexpr std::string_view journal_temp_name = ".gamesieve-journal.new";
+// What a report's name gains while the run writes it.
+inline constexpr std::string_view report_temp_suffix = ".gamesieve-partial";
+// Far more than a journal of five outputs and a report path ever needs.
+inline constexpr std::size_t journal_max_bytes = 64 * 1024;
 
 struct journal_output {
     enum class before : std::uint8_t { size, absent, special };
@@ -32,31 +42,30 @@ struct journal_output {
 
 struct run_journal {
     std::vector<journal_output> outputs;
-    std::string report;  // the path of the report being written, or empty
+    std::string report;  // the absolute path of the report being written, or empty
 };
 
-// What each named output in dir is now (an empty name is skipped).
-run_journal journal_of(std::string_view dir, std::span<const std::string> names);
+std::string journal_text(const run_journal& journal);
 
-// Writes the journal into dir (dir_fd: its open descriptor, for syncing). False when it cannot be
-// written; then no journal is left.
-bool write_journal(const run_journal& journal, std::string_view dir, int dir_fd, bool sync);
+// Reads a journal's text; the names an output line may carry are known_names. Empty when the text is a
+// journal, otherwise why it is not (which line, what is wrong, at most 100 of its characters quoted).
+std::string parse_journal(std::string_view text, std::span<const std::string> known_names,
+                          run_journal& journal);
+
+// Writes the journal into the directory dir_fd. 0, or the errno of the step that failed; then no journal
+// (and no temporary one) is left.
+int write_journal(const run_journal& journal, int dir_fd, bool sync);
 
 enum class journal_read { none, read, damaged };
-journal_read read_journal(std::string_view dir, run_journal& journal);
+struct journal_found {
+    journal_read state = journal_read::none;
+    std::string why;  // for damaged: what is wrong with it
+};
 
-// Removes the journal of dir. False when it cannot be removed.
-bool remove_journal(std::string_view dir, int dir_fd, bool sync);
+// Reads the journal of the directory dir_fd, trusting it only as the header says.
+journal_found read_journal(int dir_fd, std::span<const std::string> known_names, run_journal& journal);
 
-// Puts every output back as the journal says it was: a file cut back to its size, a file that the run
-// created removed, and the report being written removed. An output that is now shorter than it was is
-// left alone (someone else changed it) and reported through shorter. Prints what it cut when telling.
-// False when a cut or removal failed (reported).
-bool roll_back(const run_journal& journal, std::string_view dir, bool telling, console& con,
-               std::vector<std::string>* shorter = nullptr);
-
-// The outputs that are now shorter than the journal says they were, by path; roll_back cuts nothing of a
-// journal with one.
-std::vector<std::string> shorter_outputs(const run_journal& journal, std::string_view dir);
+// Removes the journal of dir_fd (one that is already gone counts as removed). 0 or the errno.
+int remove_journal(int dir_fd, bool sync);
 
 }  // namespace gs

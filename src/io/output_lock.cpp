@@ -14,11 +14,14 @@ namespace gs {
 lock_result lock_output_dir(output_lock& lock, std::string_view dir) {
     const std::string path = dir.empty() ? std::string(".") : std::string(dir);
     lock.fd = open_file(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    lock.error = errno;
     if (lock.fd < 0) return lock_result::failed;
+    lock.error = 0;
     while (::flock(lock.fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno == EINTR) continue;
         const bool busy = errno == EWOULDBLOCK;
-        ::close(lock.fd);
+        lock.error = errno;
+        close_file(lock.fd);
         lock.fd = -1;
         return busy ? lock_result::busy : lock_result::failed;
     }
@@ -30,7 +33,7 @@ int locked_dir_fd(const output_lock& lock) {
 }
 
 void unlock_output_dir(output_lock& lock) {
-    if (lock.fd >= 0) ::close(lock.fd);  // closing the last descriptor releases the lock
+    if (lock.fd >= 0) close_file(lock.fd);  // closing the last descriptor releases the lock
     lock.fd = -1;
 }
 

@@ -12,6 +12,7 @@ namespace gs {
 
 struct output_lock {
     int fd = -1;
+    int error = 0;  // why the lock failed: the errno of opening or locking the directory
 };
 
 enum class lock_result { locked, busy, failed };

@@ -1,16 +1,16 @@
 // The files a run appends to.
 //
-// Each output is opened for appending (created when absent) and receives its bytes in large blocks: a
-// chunk's pieces of an output in one gathering write (or a few, for very many pieces). Every write and
-// close is checked: a failure prints "Error: During writing file '<path>'" once for that output and makes
-// the run end with status 1.
+// Each output receives its bytes in large blocks: a chunk's pieces of an output in one gathering write (or
+// a few, for very many pieces). Every write and close is checked: a failure prints "Error: During writing
+// file '<path>'" and the system's reason once for that output and makes the run end with status 1.
 #pragma once
 
 #include <sys/uio.h>
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <optional>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -31,24 +31,20 @@ struct output_channel {
 
 struct outputs {
     std::vector<output_channel> channels;
+    // When raised, compression stops between its steps (about every quarter second) and fails.
+    const std::atomic<bool>* stop = nullptr;
+    // Called between compression steps, at most four times a second, while a slow compression runs.
+    std::function<void()> waiting;
     std::uint64_t writes = 0;
     std::uint64_t fail_at_write = 0;  // for tests: the write with this number (from 1) fails part-way
 };
 
-// Opens the files at paths, in order; an empty path stands for an output whose games are dropped, which
-// is neither created nor touched. A FIFO is opened without waiting for a reader, so that one without a
-// reader is an error rather than a hang. With a setting other than none, every output is compressed (zstd
-// and xz with up to threads worker threads each). On failure prints "Error: During creating or opening
-// file '<path>'", closes what it opened and returns false (the caller removes the files it created).
-bool open_outputs(outputs& outs, std::span<const std::string> paths, console& con,
+// Takes the descriptors of the opened outputs (-1 for an output whose games are dropped), shown by
+// paths. With a setting other than none, every output is compressed (zstd and xz with up to threads
+// worker threads each). When an encoder cannot start, prints "Error: During creating or opening file
+// '<path>'", closes every descriptor and returns false.
+bool open_outputs(outputs& outs, std::span<const int> fds, std::span<const std::string> paths, console& con,
                   const compress_setting& setting = {}, unsigned threads = 1);
-
-// The first two paths that name one file (by device and inode, so links are caught), if any.
-struct same_pair {
-    std::size_t first;
-    std::size_t second;
-};
-std::optional<same_pair> find_same_file(std::span<const std::string> paths);
 
 // Uses descriptors that the caller opened, shown by the given names, instead of files: for sorting in
 // memory. close_outputs closes them.
@@ -63,6 +59,6 @@ bool write_output(outputs& outs, std::size_t index, std::span<iovec> pieces, con
 // Ends every compressed output's frame, writes what is left, syncs the outputs that are files to the
 // disk when sync is asked (a FIFO or a device cannot be), and closes every output in order, also after a
 // failure of one of them. False when any output failed, now or before.
-bool close_outputs(outputs& outs, console& con, bool sync = false);
+bool close_outputs(outputs& outs, console& con, bool sync = false, bool finish = true);
 
 }  // namespace gs

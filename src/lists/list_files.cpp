@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -175,9 +176,12 @@ bool load_name_list(const char* path, name_list& list, bool word_mode, bool quie
     if (!quiet) print_line(con, msg_reading, path, msg_reading_end);
     list.entries.clear();
     line_reader reader;
+    reader.max_line = list_line_max(word_mode);
     if (open_line_reader(reader, path) != open_result::ok) {
+        const int error = errno;
         close_line_reader(reader);
         print_line(con, msg_during_opening, path);
+        print_line(con, msg_indent, reason_of(error));
         return false;
     }
     std::string line;
@@ -189,11 +193,18 @@ bool load_name_list(const char* path, name_list& list, bool word_mode, bool quie
         if (status == read_status::end) break;
         if (status == read_status::error) {
             print_line(con, msg_during_reading, path);
+            print_line(con, msg_indent, reason_of(errno));
             ok = false;
             break;
         }
         ++number;
-        ok = add_line(view, line, list, word_mode, con);
+        if (status == read_status::too_long) {
+            print_line(con, msg_line_too_long, std::to_string(reader.max_line), msg_line_too_long_end);
+            print_line(con, msg_line_was, shown_part(view));
+            ok = false;
+        } else {
+            ok = add_line(view, line, list, word_mode, con);
+        }
         // The refusal as specified, then where it is, so that the line can be found in a long list.
         if (!ok) print_line(con, msg_indent, path, std::string(msg_list_place_line) + std::to_string(number));
     }

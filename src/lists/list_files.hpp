@@ -93,6 +93,13 @@ bool load_name_lists_in_turn(name_lists& all, std::string_view dir, bool quiet, 
 // cannot be kept in memory.
 bool load_name_lists(name_lists& all, std::string_view dir, bool quiet, console& con, unsigned threads);
 
+// The longest line a list file may have, so that a file that never ends a line is refused at once and
+// no message echoes more: a name line is far shorter than 4 KiB, and a line of words holds at most a
+// full list of the longest names.
+constexpr std::size_t list_line_max(bool word_mode) {
+    return word_mode ? std::size_t{1} << 20 : std::size_t{4} << 10;
+}
+
 // Empties the list and loads one file into it. False after an error.
 bool load_name_list(const char* path, name_list& list, bool word_mode, bool quiet, console& con);
 

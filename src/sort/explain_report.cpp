@@ -1,7 +1,11 @@
 #include "sort/explain_report.hpp"
 
+#include <cerrno>
+#include <cstdio>
+
 #include "classify/judgement_text.hpp"
 #include "text/messages.hpp"
+#include "text/system_calls.hpp"
 
 namespace gs {
 namespace {
@@ -19,8 +23,10 @@ void append_cell(std::string& out, std::string_view text) {
 
 void report_failure(explain_report& report, console& con) {
     if (report.failed) return;
+    const int error = errno;
     report.failed = true;
     print_line(con, msg_cannot_write, report.path, msg_name_end);
+    if (error != 0) print_line(con, msg_indent, reason_of(error));
 }
 
 bool write_lines(std::FILE* file, const explained_chunk& chunk, std::uint64_t games_before,
@@ -76,14 +82,17 @@ void explain_game(const game_header& header, const game_verdict& verdict, const 
     out.games.push_back({game, line, at, text.size() - at});
 }
 
-bool open_explain_report(explain_report& report, const std::string& write_path, const std::string& path,
-                         console& con, const std::vector<std::string>& inputs) {
+bool open_explain_report(explain_report& report, int fd, const std::string& path, console& con,
+                         const std::vector<std::string>& inputs) {
     report = explain_report{};
     report.path = path;
     if (inputs.size() > 1) report.inputs = inputs;
-    report.file = std::fopen(write_path.c_str(), "w");
+    report.file = fdopen(fd, "w");
     if (report.file == nullptr) {
+        const int error = errno;
+        close_file(fd);
         print_line(con, msg_cannot_create, path, msg_name_end);
+        print_line(con, msg_indent, reason_of(error));
         return false;
     }
     std::string columns(numbering_columns);

@@ -55,11 +55,11 @@ struct explain_report {
     std::vector<std::string> inputs;
 };
 
-// Creates (or empties) the file at write_path for the report that is to be at path (messages name path)
-// and writes its first line, naming the columns. False after "Error: During creating or opening file
-// '<path>'". With more than one input, the report gains a last column, "input".
-bool open_explain_report(explain_report& report, const std::string& write_path, const std::string& path,
-                         console& con, const std::vector<std::string>& inputs = {});
+// Takes fd, opened for the report that is to be at path (messages name path), and writes its first line,
+// naming the columns. False after "Error: During creating or opening file '<path>'" (fd is closed then).
+// With more than one input, the report gains a last column, "input".
+bool open_explain_report(explain_report& report, int fd, const std::string& path, console& con,
+                         const std::vector<std::string>& inputs = {});
 
 // Writes the lines of a chunk of the given input, which holds lines lines and games games, numbering
 // them on from the chunks before it (lines count again from 1 in each input). False, after "Error:

@@ -281,7 +281,10 @@ bool write_chunk(chunk_writer& w, chunk& c) {
         !write_explained(*w.report, result.explained, c.input, result.lines, games, w.con))
         written = false;
     if (w.unlisted != nullptr) count_unlisted(*w.unlisted, result.unlisted);
-    if (c.read_failed) print_line(w.con, msg_during_reading, w.inputs[c.input].path);
+    if (c.read_failed) {
+        print_line(w.con, msg_during_reading, w.inputs[c.input].path);
+        print_line(w.con, msg_indent, failure_reason(w.inputs[c.input]));
+    }
     if (w.progress) w.progress(w.counts);
     release_oversized(c, w.chunk_bytes);
     return c.read_failed || !written;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "io/safe_open.hpp"
 #include "text/system_calls.hpp"
 #include "text/text.hpp"
 
@@ -238,15 +239,7 @@ std::string unlisted_text(const unlisted_names& names) {
 }
 
 int write_unlisted(const std::string& path, const std::string& text) {
-    const std::string temp = path + ".gamesieve-partial";
-    const int fd = open_file(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd < 0) return errno;
-    int error = 0;
-    if (!write_all(fd, text)) error = errno;
-    if (::close(fd) != 0 && error == 0) error = errno;
-    if (error == 0 && std::rename(temp.c_str(), path.c_str()) != 0) error = errno;
-    if (error != 0) ::unlink(temp.c_str());
-    return error;
+    return replace_file(path, text);
 }
 
 }  // namespace gs

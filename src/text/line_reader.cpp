@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "text/system_calls.hpp"
@@ -45,8 +47,15 @@ bool start(line_reader& reader) {
 }  // namespace
 
 open_result open_line_reader(line_reader& reader, const char* path) {
-    const int fd = open_file(path, O_RDONLY | O_CLOEXEC);
+    // Not blocking on a FIFO without a writer: such a file reads as empty rather than hanging.
+    const int fd = open_file(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return open_result::cannot_open;
+    if (!make_blocking(fd)) {
+        const int error = errno;
+        close_file(fd);
+        errno = error;
+        return open_result::cannot_open;
+    }
     reader.fd = fd;
     reader.owns_fd = true;
     return start(reader) ? open_result::ok : open_result::cannot_read;
@@ -60,11 +69,28 @@ void memory_line_reader(line_reader& reader, std::string_view bytes) {
     reader.at_eof = true;
 }
 
+namespace {
+
+// Refuses a line longer than the reader's bound: its first max_line bytes are what is shown of it.
+read_status too_long(line_reader& reader, std::string_view rest, bool gathering, std::string_view& line) {
+    if (!gathering) reader.joined.clear();
+    reader.joined.append(rest.substr(0, reader.max_line - std::min(reader.max_line, reader.joined.size())));
+    reader.joined.resize(std::min(reader.joined.size(), reader.max_line));
+    reader.begin = reader.end;
+    reader.at_eof = true;
+    line = reader.joined;
+    return read_status::too_long;
+}
+
+}  // namespace
+
 read_status next_line(line_reader& reader, std::string_view& line) {
     bool gathering = false;
     while (true) {
         const std::string_view rest = unread(reader);
         const std::size_t feed = rest.find('\n');
+        const std::size_t so_far = (gathering ? reader.joined.size() : 0) + std::min(feed, rest.size());
+        if (reader.max_line != 0 && so_far > reader.max_line) return too_long(reader, rest, gathering, line);
         if (feed != std::string_view::npos) {
             reader.begin += feed + 1;
             if (!gathering) {
@@ -99,7 +125,7 @@ read_status next_line(line_reader& reader, std::string_view& line) {
 }
 
 void close_line_reader(line_reader& reader) {
-    if (reader.owns_fd && reader.fd >= 0) ::close(reader.fd);
+    if (reader.owns_fd && reader.fd >= 0) close_file(reader.fd);
     reader.fd = -1;
     reader.owns_fd = false;
 }

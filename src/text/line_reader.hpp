@@ -29,6 +29,9 @@ struct line_reader {
     std::size_t end = 0;
     bool at_eof = false;
     std::string joined;  // a line that crosses blocks
+    // The longest line read (0: no bound). A longer one ends the reading at once, so that a file that
+    // never ends a line (a link to /dev/zero) costs no more memory than this.
+    std::size_t max_line = 0;
 };
 
 enum class open_result { ok, cannot_open, cannot_read };
@@ -40,9 +43,10 @@ open_result open_line_reader(line_reader& reader, const char* path);
 // Reads the lines of bytes held in memory, which must outlive the reader.
 void memory_line_reader(line_reader& reader, std::string_view bytes);
 
-enum class read_status { line, end, error };
+enum class read_status { line, end, error, too_long };
 
-// Gives the next line. The view stays valid until the next call.
+// Gives the next line. The view stays valid until the next call. After too_long, line holds the line's
+// first max_line bytes, and nothing more is read.
 read_status next_line(line_reader& reader, std::string_view& line);
 
 void close_line_reader(line_reader& reader);

@@ -25,6 +25,9 @@ inline constexpr std::string_view msg_name_was = "name was: ";
 inline constexpr std::string_view msg_full = "Error: maximum in list reached";
 inline constexpr std::string_view msg_full_max = "maximum of the list is: ";
 inline constexpr std::string_view msg_not_understood = "Don't understand";
+inline constexpr std::string_view msg_line_too_long = "Error: line longer than ";
+inline constexpr std::string_view msg_line_too_long_end = " bytes";
+inline constexpr std::string_view msg_line_was = "line was: ";
 // The line after a message that says where (a list line) or why (the system's reason).
 inline constexpr std::string_view msg_indent = "  ";
 inline constexpr std::string_view msg_list_place_line = " line ";
@@ -118,5 +121,28 @@ inline constexpr std::string_view msg_shorter = "Error: '";
 inline constexpr std::string_view msg_shorter_end =
     "' is shorter than before the unfinished run (changed since by someone else?); nothing was cut";
 inline constexpr std::string_view msg_cannot_cut = "Error: During cutting back file '";
+inline constexpr std::string_view msg_link_left = "Error: '";
+inline constexpr std::string_view msg_link_left_end =
+    "' is a link now; --recover never follows a link, so it was left as it is";
+
+// What a roll-back could not do as planned.
+inline constexpr std::string_view msg_emptied = "Warning: '";
+inline constexpr std::string_view msg_emptied_end =
+    "' is no longer the file this run created (moved or replaced during the run): that file was emptied "
+    "where it is, and what is at the name now was left alone";
+inline constexpr std::string_view msg_left_shorter = "Warning: '";
+inline constexpr std::string_view msg_left_shorter_end =
+    "' is shorter than when this run began (changed by someone else?): it was left as it is";
+inline constexpr std::string_view msg_dir_moved = "Warning: the output directory ";
+inline constexpr std::string_view msg_dir_moved_end =
+    " was moved or replaced during the run: the outputs were put back in the directory the run began in, "
+    "wherever it is now, and nothing at that name now was touched";
+
+// The reason lines of the system's own failures, where the system's words would mislead.
+inline constexpr std::string_view msg_no_output_dir = "the output directory ";
+inline constexpr std::string_view msg_no_output_dir_end = " does not exist";
+inline constexpr std::string_view msg_output_dir_not_dir = " is not a directory";
+inline constexpr std::string_view msg_changed_at_start = "it changed while the run began";
+inline constexpr std::string_view msg_is_journal = " is the journal of the output directory";
 
 }  // namespace gs

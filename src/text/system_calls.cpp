@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 
 namespace gs {
 
@@ -18,6 +19,109 @@ int open_file(const char* path, int flags, mode_t mode) {
         const int fd = ::open(path, flags, mode);
         if (fd >= 0 || errno != EINTR) return fd;
     }
+}
+
+int open_at(int dir_fd, const char* name, int flags, mode_t mode) {
+    while (true) {
+        const int fd = ::openat(dir_fd, name, flags, mode);
+        if (fd >= 0 || errno != EINTR) return fd;
+    }
+}
+
+bool file_status::regular() const {
+    return exists && S_ISREG(mode);
+}
+bool file_status::directory() const {
+    return exists && S_ISDIR(mode);
+}
+bool file_status::link() const {
+    return exists && S_ISLNK(mode);
+}
+bool file_status::fifo() const {
+    return exists && S_ISFIFO(mode);
+}
+bool file_status::same_as(const file_status& other) const {
+    return exists && other.exists && device == other.device && inode == other.inode;
+}
+
+namespace {
+
+file_status status_from(const struct stat& info) {
+    return {true,        info.st_mode, info.st_uid, static_cast<std::uint64_t>(info.st_size),
+            info.st_dev, info.st_ino};
+}
+
+}  // namespace
+
+file_status status_at(int dir_fd, const char* name, bool follow) {
+    struct stat info {};
+    if (::fstatat(dir_fd, name, &info, follow ? 0 : AT_SYMLINK_NOFOLLOW) != 0) return {};
+    return status_from(info);
+}
+
+file_status status_of(int fd) {
+    struct stat info {};
+    if (fd < 0 || ::fstat(fd, &info) != 0) return {};
+    return status_from(info);
+}
+
+bool cut_file(int fd, std::uint64_t size) {
+    while (true) {
+        if (::ftruncate(fd, static_cast<off_t>(size)) == 0) return true;
+        if (errno != EINTR) return false;
+    }
+}
+
+bool sync_file(int fd) {
+    while (true) {
+        if (::fsync(fd) == 0) return true;
+        if (errno != EINTR) return false;
+    }
+}
+
+bool remove_at(int dir_fd, const char* name) {
+    return ::unlinkat(dir_fd, name, 0) == 0;
+}
+
+bool rename_at(int dir_fd, const char* from, const char* to) {
+    return ::renameat(dir_fd, from, dir_fd, to) == 0;
+}
+
+bool close_file(int fd) {
+    return ::close(fd) == 0;
+}
+
+bool set_mode(int fd, mode_t mode) {
+    return ::fchmod(fd, mode) == 0;
+}
+
+int duplicate_fd(int fd) {
+    return ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+}
+
+bool make_blocking(int fd) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+}
+
+void fill_closed_standard_streams() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        // open gives the lowest free number, which is fd itself.
+        const int opened = ::open("/dev/null", O_RDWR);
+        if (opened >= 0 && opened != fd) ::close(opened);
+    }
+}
+
+std::string reason_of(int error) {
+    return std::strerror(error);
+}
+
+path_parts split_path(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return {".", path};
+    if (slash == 0) return {"/", path.substr(1)};
+    return {path.substr(0, slash), path.substr(slash + 1)};
 }
 
 ssize_t read_some(int fd, char* buffer, std::size_t capacity) {

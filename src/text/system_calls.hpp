@@ -9,6 +9,7 @@
 #include <sys/uio.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -17,6 +18,59 @@ namespace gs {
 
 // open(2), made again when a signal interrupts it; the descriptor, or -1 with errno set.
 int open_file(const char* path, int flags, mode_t mode = 0);
+
+// openat(2) relative to the directory dir_fd (AT_FDCWD: the working directory), made again when a
+// signal interrupts it; the descriptor, or -1 with errno set.
+int open_at(int dir_fd, const char* name, int flags, mode_t mode = 0);
+
+// What a name or a descriptor is, from one stat: asked many questions, stat once.
+struct file_status {
+    bool exists = false;
+    mode_t mode = 0;
+    uid_t owner = 0;
+    std::uint64_t size = 0;
+    dev_t device = 0;
+    ino_t inode = 0;
+
+    bool regular() const;
+    bool directory() const;
+    bool link() const;
+    bool fifo() const;
+    bool same_as(const file_status& other) const;  // one file: both exist with one device and inode
+};
+
+// The status of name in dir_fd; a link is taken as itself unless follow. When there is none (or it
+// cannot be asked), exists is false and errno says why.
+file_status status_at(int dir_fd, const char* name, bool follow);
+file_status status_of(int fd);
+
+// ftruncate(2), fsync(2), unlinkat(2) and renameat(2) within one directory, and close(2): false with
+// errno set when they fail (close is not made again: the descriptor is gone either way).
+bool cut_file(int fd, std::uint64_t size);
+bool sync_file(int fd);
+bool remove_at(int dir_fd, const char* name);
+bool rename_at(int dir_fd, const char* from, const char* to);
+bool close_file(int fd);
+bool set_mode(int fd, mode_t mode);  // fchmod(2)
+int duplicate_fd(int fd);            // a copy of fd (never 0-2), closed on exec; -1 with errno set
+
+// Clears O_NONBLOCK on a descriptor opened with it (so that opening a FIFO or device could not wait);
+// false with errno set.
+bool make_blocking(int fd);
+
+// Opens /dev/null on each of standard input, output and error that is closed, so that no file the run
+// opens later takes their numbers and receives what is meant for them.
+void fill_closed_standard_streams();
+
+// The system's reason for errno value error, as the line after a failure message shows it.
+std::string reason_of(int error);
+
+// The directory part of path (what open_at needs, "." when none) and its last name.
+struct path_parts {
+    std::string dir;
+    std::string name;
+};
+path_parts split_path(const std::string& path);
 
 // read(2), made again when a signal interrupts it before any byte is read; the count, 0 at the end, or
 // -1 with errno set.

@@ -27,6 +27,14 @@ constexpr std::array<bool, 256> name_punctuation_table = [] {
 
 }  // namespace
 
+std::string shown_part(std::string_view text) {
+    std::string shown;
+    shown.reserve(shown_most + 3);
+    shown.append(text.substr(0, shown_most));
+    if (text.size() > shown_most) shown.append("...");
+    return shown;
+}
+
 bool is_right_blank(char c) {
     return c == '\t' || c == '\n' || c == '\r' || c == ' ';
 }

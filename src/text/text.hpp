@@ -49,6 +49,11 @@ constexpr bool word_starts(std::uint64_t word, const char (&text)[size]) {
     }
 }
 
+// At most the first shown_most bytes of text, then "..." when there is more: how a message quotes a
+// line that may be any length (a list line, a journal line).
+inline constexpr std::size_t shown_most = 100;
+std::string shown_part(std::string_view text);
+
 // True for the blanks that a line loses at its right end: space, tab, carriage return and line feed.
 bool is_right_blank(char c);
 

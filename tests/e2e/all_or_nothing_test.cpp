@@ -84,9 +84,9 @@ TEST(AllOrNothing, AFailureAtAnyPointLeavesEveryOutputAsItWas) {
         {"--fail-write", 2, "Error: During writing file '"},
         {"--fail-write", 7, "Error: During writing file '"},
         {"--fail-write", 40, "Error: During writing file '"},
-        {"--fail-read", 1, "Error: During reading g.pgn\n"},
-        {"--fail-read", 3, "Error: During reading g.pgn\n"},
-        {"--fail-read", 9, "Error: During reading g.pgn\n"},
+        {"--fail-read", 1, "Error: During reading g.pgn\n  Input/output error\n"},
+        {"--fail-read", 3, "Error: During reading g.pgn\n  Input/output error\n"},
+        {"--fail-read", 9, "Error: During reading g.pgn\n  Input/output error\n"},
     };
     for (const row& r : rows) {
         for (const char* threads : {"1", "3"}) {
@@ -254,7 +254,9 @@ TEST(AllOrNothing, RecoverCutsNothingWhenAnOutputWasShortened) {
     dir.write(".gamesieve-journal", "not a journal\n");
     const run_result damaged = dir.run({"--recover"});
     EXPECT_EQ(damaged.status, 1);
-    EXPECT_EQ(damaged.out, "Error: the journal in . is damaged; nothing was cut\n");
+    EXPECT_EQ(damaged.out,
+              "Error: the journal in . is damaged; nothing was cut\n"
+              "  line 1 is not a journal's first line: not a journal\n");
 }
 
 // While one run writes, a second one on the same outputs refuses at once; the first is not disturbed.
@@ -297,7 +299,10 @@ TEST(AllOrNothing, OutputsAreCheckedBeforeAnyIsCreated) {
         ASSERT_EQ(::mkfifo((dir.path() + "/comp_vs_human.pgn").c_str(), 0644), 0);
         const run_result r = dir.run({"-q", "g.pgn"});
         EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.out, "Error: During creating or opening file 'comp_vs_human.pgn'\n" + nothing_kept);
+        EXPECT_EQ(r.out,
+                  "Error: During creating or opening file 'comp_vs_human.pgn'\n"
+                  "  a FIFO that no program is reading\n" +
+                      nothing_kept);
         EXPECT_FALSE(dir.exists("comp_vs_comp.pgn"));
         EXPECT_FALSE(dir.exists("rest_vs_rest.pgn"));
     }

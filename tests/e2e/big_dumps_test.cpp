@@ -188,7 +188,7 @@ TEST(FirstRun, WithoutListsNamesTheInstalledOnes) {
     const run_result r = dir.run({"a.pgn"});
     EXPECT_EQ(r.status, 1);
     const std::regex expected(
-        "Reading humans.cfg...\nError: During opening humans.cfg\n"
+        "Reading humans.cfg...\nError: During opening humans.cfg\n  No such file or directory\n"
         "No list files in the working directory: the lists installed with gamesieve are in "
         "(/[^;]*); use them with --lists \\1\n");
     EXPECT_TRUE(std::regex_match(r.out, expected)) << r.out;
@@ -196,7 +196,7 @@ TEST(FirstRun, WithoutListsNamesTheInstalledOnes) {
     dir.write("humans.cfg", "");
     EXPECT_EQ(dir.run({"a.pgn"}).out,
               "Reading humans.cfg...\nReading humans_icc_rest.cfg...\n"
-              "Error: During opening humans_icc_rest.cfg\n");
+              "Error: During opening humans_icc_rest.cfg\n  No such file or directory\n");
 }
 
 }  // namespace

@@ -123,12 +123,16 @@ TEST(Hostile, ListCapacityAndNameLength) {
          "Error: name too long\nname was: " + hundred + "\n  humans_fics.cfg line 1\n"},
         {"adv_events.cfg", "[a-z][a-z][0-9]\n", 1,
          "Error: maximum in list reached\nmaximum of the list is: 5000\n  adv_events.cfg line 1\n"},
-        {"computers_fics.cfg", numbered(1'000'000, " "), 1,
+        {"computers_fics.cfg", numbered(5001, " "), 1,
          "Error: maximum in list reached\nmaximum of the list is: 5000\n  computers_fics.cfg line 1\n"},
-        {"computers_fics.cfg", std::string(10'000'000, ' ') + "word\n", 0, ""},
+        {"computers_fics.cfg", std::string(1'000'000, ' ') + "word\n", 0, ""},
+        // A line longer than any list needs is refused as soon as it is, quoted by its start only.
+        {"computers_fics.cfg", numbered(1'000'000, " "), 1,
+         "Error: line longer than 1048576 bytes\nline was: " + numbered(1'000'000, " ").substr(0, 100) +
+             "...\n  computers_fics.cfg line 1\n"},
         {"computers.cfg", std::string(10'000'000, ' ') + "word\n", 1,
-         "Error: name too long\nname was: " + std::string(10'000'000, ' ') +
-             "word\n  computers.cfg line 1\n"},
+         "Error: line longer than 4096 bytes\nline was: " + std::string(100, ' ') +
+             "...\n  computers.cfg line 1\n"},
     };
     for (const list_case& c : cases) {
         sieve_dir dir;

@@ -46,12 +46,14 @@ TEST(ListFiles, MissingOrUnreadableListIsAnOpeningError) {
     dir.write("in.pgn", "");
     run_result r = dir.run({"in.pgn"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, reading_up_to("computers_icc.cfg") + "Error: During opening computers_icc.cfg\n");
+    EXPECT_EQ(r.out, reading_up_to("computers_icc.cfg") +
+                         "Error: During opening computers_icc.cfg\n  No such file or directory\n");
 
     std::filesystem::create_directory(dir.path() + "/computers_icc.cfg");
     r = dir.run({"in.pgn"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, reading_up_to("computers_icc.cfg") + "Error: During opening computers_icc.cfg\n");
+    EXPECT_EQ(r.out, reading_up_to("computers_icc.cfg") +
+                         "Error: During opening computers_icc.cfg\n  Is a directory\n");
     EXPECT_TRUE(dir.outputs().empty());
 }
 

@@ -32,7 +32,9 @@ TEST(ListsOption, ReadsTheListsFromTheDirectoryAndShowsTheirPaths) {
     EXPECT_EQ(dir.read("comp_vs_comp.pgn"), program_game_out + program_game_out);
     const run_result missing = dir.run({"-l", "nowhere", "a.pgn"});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.out, "Reading nowhere/humans.cfg...\nError: During opening nowhere/humans.cfg\n");
+    EXPECT_EQ(missing.out,
+              "Reading nowhere/humans.cfg...\nError: During opening nowhere/humans.cfg\n  No such file or "
+              "directory\n");
 }
 
 TEST(OutputDirOption, AppendsTheOutputsThereAndNeedsAnExistingDirectory) {
@@ -46,7 +48,9 @@ TEST(OutputDirOption, AppendsTheOutputsThereAndNeedsAnExistingDirectory) {
     EXPECT_TRUE(dir.outputs().empty());
     const run_result r = dir.run({"-o", "absent", "a.pgn"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, reading_lines() + "Error: During creating or opening file 'absent/comp_vs_comp.pgn'\n");
+    EXPECT_EQ(r.out, reading_lines() +
+                         "Error: During creating or opening file 'absent/comp_vs_comp.pgn'\n"
+                         "  the output directory absent does not exist\n");
 }
 
 TEST(SummaryOption, CountsGamesAndBytesPerOutput) {
@@ -79,7 +83,7 @@ TEST(SummaryOption, CountsGamesAndBytesPerOutput) {
     EXPECT_EQ(dir.run({"-q", "README.md"}).out, "");  // without --summary, nothing is said
     // A failed run prints no summary.
     EXPECT_EQ(dir.run({"-s", "a.pgn", "absent.pgn"}).out,
-              reading_lines() + "Error: During opening absent.pgn\n");
+              reading_lines() + "Error: During opening absent.pgn\n  No such file or directory\n");
 }
 
 TEST(QuietOption, SilencesTheReadingLinesButNotWarningsOrErrors) {
@@ -90,7 +94,8 @@ TEST(QuietOption, SilencesTheReadingLinesButNotWarningsOrErrors) {
     EXPECT_EQ(r.out, "Warning: skipped illegal datetag of [Date \"x\n");
     EXPECT_EQ(r.err, "");
     std::filesystem::remove(dir.path() + "/humans.cfg");
-    EXPECT_EQ(dir.run({"-q", "a.pgn"}).out, "Error: During opening humans.cfg\n");
+    EXPECT_EQ(dir.run({"-q", "a.pgn"}).out,
+              "Error: During opening humans.cfg\n  No such file or directory\n");
 }
 
 // Inputs whose chunk boundaries can fall anywhere: real games, awkward files, and generated games with
@@ -170,7 +175,8 @@ TEST(ThreadsOption, AWriteFailureEndsTheRunAlikeForEveryCount) {
         const run_result r = dir.run({"-j", threads, "--chunk-bytes", "5000", "g.pgn"});
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.out,
-                  reading_lines() + "Error: During writing file 'rest_vs_rest.pgn'\n" +
+                  reading_lines() +
+                      "Error: During writing file 'rest_vs_rest.pgn'\n  No space left on device\n" +
                       "Warning: 'rest_vs_rest.pgn' is not a regular file, so what was written to it stays\n" +
                       "Error: nothing of this run was kept: every output is as it was before the run\n")
             << threads;

@@ -57,7 +57,7 @@ TEST(Run, EveryInputIsOpenedBeforeAnyOutputIsCreated) {
     dir.write("in.pgn", one_game);
     const run_result r = dir.run({"in.pgn", "extra", "more"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, reading_lines() + "Error: During opening extra\n");
+    EXPECT_EQ(r.out, reading_lines() + "Error: During opening extra\n  No such file or directory\n");
     EXPECT_TRUE(dir.outputs().empty());
 }
 
@@ -65,7 +65,7 @@ TEST(Run, MissingInputIsReportedAfterTheListsAndCreatesNoOutput) {
     sieve_dir dir;
     const run_result r = dir.run({"no such.pgn"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, reading_lines() + "Error: During opening no such.pgn\n");
+    EXPECT_EQ(r.out, reading_lines() + "Error: During opening no such.pgn\n  No such file or directory\n");
     EXPECT_TRUE(dir.outputs().empty());
 }
 
@@ -74,7 +74,7 @@ TEST(Run, DirectoryAsInputIsAnOpeningError) {
     std::filesystem::create_directory(dir.path() + "/games");
     const run_result r = dir.run({"games"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, reading_lines() + "Error: During opening games\n");
+    EXPECT_EQ(r.out, reading_lines() + "Error: During opening games\n  Is a directory\n");
     EXPECT_TRUE(dir.outputs().empty());
 }
 
@@ -107,8 +107,9 @@ TEST(Run, OutputThatCannotBeCreatedIsReported) {
     std::filesystem::create_directory(dir.path() + "/comp_vs_rest.pgn");
     const run_result r = dir.run({"in.pgn"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out,
-              reading_lines() + "Error: During creating or opening file 'comp_vs_rest.pgn'\n" + nothing_kept);
+    EXPECT_EQ(r.out, reading_lines() +
+                         "Error: During creating or opening file 'comp_vs_rest.pgn'\n  Is a directory\n" +
+                         nothing_kept);
     // The outputs opened before it are removed again: none is created.
     EXPECT_FALSE(dir.exists("comp_vs_comp.pgn"));
     EXPECT_FALSE(dir.exists("rest_vs_rest.pgn"));
@@ -125,7 +126,7 @@ TEST(Run, WriteFailureIsAnErrorAndNothingIsKept) {
     const run_result r = dir.run({"in.pgn"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out,
-              reading_lines() + "Error: During writing file 'rest_vs_rest.pgn'\n" +
+              reading_lines() + "Error: During writing file 'rest_vs_rest.pgn'\n  No space left on device\n" +
                   "Warning: 'rest_vs_rest.pgn' is not a regular file, so what was written to it stays\n" +
                   nothing_kept);
     // The other files lose what the run gave them: comp_vs_comp.pgn, which it created, is gone.

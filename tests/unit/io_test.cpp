@@ -21,6 +21,7 @@
 #include "io/input.hpp"
 #include "io/journal.hpp"
 #include "io/outputs.hpp"
+#include "io/restore.hpp"
 #include "io/stop_signal.hpp"
 #include "support/capture.hpp"
 #include "text/system_calls.hpp"
@@ -39,9 +40,9 @@ TEST(Outputs, AFailedCloseIsReportedOnceAndFailsTheRun) {
     attach_outputs(outs, fds, output_file_names);
     EXPECT_TRUE(write_output(outs, 0, "kept\n", con.con));
     EXPECT_FALSE(close_outputs(outs, con.con));
-    EXPECT_EQ(con.text(), "Error: During writing file 'comp_vs_rest.pgn'\n");
+    EXPECT_EQ(con.text(), "Error: During writing file 'comp_vs_rest.pgn'\n  Bad file descriptor\n");
     EXPECT_FALSE(close_outputs(outs, con.con));  // nothing is closed twice, nothing reported twice
-    EXPECT_EQ(con.text(), "Error: During writing file 'comp_vs_rest.pgn'\n");
+    EXPECT_EQ(con.text(), "Error: During writing file 'comp_vs_rest.pgn'\n  Bad file descriptor\n");
 }
 
 TEST(Outputs, AFailedWriteIsReportedOnce) {
@@ -57,7 +58,7 @@ TEST(Outputs, AFailedWriteIsReportedOnce) {
     EXPECT_FALSE(write_output(outs, 1, "lost\n", con.con));
     EXPECT_TRUE(write_output(outs, 0, "kept\n", con.con));
     EXPECT_FALSE(close_outputs(outs, con.con));
-    EXPECT_EQ(con.text(), "Error: During writing file 'comp_vs_human.pgn'\n");
+    EXPECT_EQ(con.text(), "Error: During writing file 'comp_vs_human.pgn'\n  No space left on device\n");
     EXPECT_EQ(output_paths("dir")[3], "dir/rest_vs_rest.pgn");
     EXPECT_EQ(output_paths("dir/")[4], "dir/advanced.pgn");
     EXPECT_EQ(output_paths("")[0], "comp_vs_comp.pgn");
@@ -98,64 +99,137 @@ std::string file_text(const std::string& path) {
     return bytes.str();
 }
 
+// A scratch directory, open by descriptor, removed with everything in it.
+struct scratch_dir {
+    std::string path;
+    int fd = -1;
+    scratch_dir() {
+        char made[] = "/tmp/gs-journal-XXXXXX";
+        if (::mkdtemp(made) != nullptr) path = made;
+        fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY);
+    }
+    ~scratch_dir() {
+        ::close(fd);
+        std::filesystem::remove_all(path);
+    }
+    std::string at(const std::string& name) const { return path + "/" + name; }
+};
+
+const std::vector<std::string> journal_names = {"grown.pgn", "pipe.pgn", "new.pgn", "same.pgn"};
+
 // A journal names each output's state before the run (a size, absent, or special: not a regular file),
-// reads back as it was written, and rolls back each state its own way: a file cut back to its size, a
-// created one removed, a special one left alone.
-TEST(Journal, EveryStateIsWrittenReadBackAndRolledBack) {
-    char made[] = "/tmp/gs-journal-XXXXXX";
-    ASSERT_NE(::mkdtemp(made), nullptr);
-    const std::string dir = made;
-    std::ofstream(dir + "/grown.pgn") << "12345";
-    ASSERT_EQ(::mkfifo((dir + "/pipe.pgn").c_str(), 0644), 0);
-    const std::vector<std::string> names = {"grown.pgn", "pipe.pgn", "", "new.pgn"};
-    run_journal journal = journal_of(dir, names);
-    journal.report = dir + "/why.tsv";
-    ASSERT_TRUE(write_journal(journal, dir, -1, false));
-    EXPECT_EQ(file_text(dir + "/" + std::string(journal_file_name)),
+// reads back as it was written, and --recover puts each state back its own way: a file cut back to its
+// size, a created one removed, a special one left alone, the temporary report removed.
+TEST(Journal, EveryStateIsWrittenReadBackAndRecovered) {
+    scratch_dir dir;
+    std::ofstream(dir.at("grown.pgn")) << "12345";
+    ASSERT_EQ(::mkfifo(dir.at("pipe.pgn").c_str(), 0644), 0);
+    run_journal journal;
+    journal.outputs = {{"grown.pgn", journal_output::before::size, 5},
+                       {"pipe.pgn", journal_output::before::special, 0},
+                       {"new.pgn", journal_output::before::absent, 0}};
+    journal.report = dir.at("why.tsv.gamesieve-partial");
+    ASSERT_EQ(write_journal(journal, dir.fd, false), 0);
+    EXPECT_EQ(file_text(dir.at(std::string(journal_file_name))),
               "gamesieve journal 1\noutput 5 grown.pgn\noutput special pipe.pgn\noutput absent new.pgn\n"
               "report " +
-                  dir + "/why.tsv\n");
+                  journal.report + "\n");
 
     run_journal read;
-    ASSERT_EQ(read_journal(dir, read), journal_read::read);
-    ASSERT_EQ(read.outputs.size(), 3u);
-    const journal_output::before states[] = {journal_output::before::size, journal_output::before::special,
-                                             journal_output::before::absent};
-    for (std::size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(read.outputs[i].name, journal.outputs[i].name);
-        EXPECT_EQ(read.outputs[i].state, states[i]) << i;
-    }
-    EXPECT_EQ(read.outputs[0].size, 5u);
-    EXPECT_EQ(read.report, journal.report);
+    ASSERT_EQ(read_journal(dir.fd, journal_names, read).state, journal_read::read);
+    EXPECT_EQ(journal_text(read), journal_text(journal));
 
-    std::ofstream(dir + "/grown.pgn", std::ios::app) << "appended";
-    std::ofstream(dir + "/new.pgn") << "created";
-    std::ofstream(dir + "/why.tsv") << "report";
-    testing::captured_console con;
-    EXPECT_TRUE(roll_back(read, dir, true, con.con));
-    EXPECT_EQ(file_text(dir + "/grown.pgn"), "12345");
-    EXPECT_FALSE(std::filesystem::exists(dir + "/new.pgn"));
-    EXPECT_FALSE(std::filesystem::exists(dir + "/why.tsv"));
-    EXPECT_TRUE(std::filesystem::is_fifo(dir + "/pipe.pgn"));
-    EXPECT_EQ(con.text(), "Cut back " + dir + "/grown.pgn: 8 bytes\nRemoved " + dir + "/new.pgn\nRemoved " +
-                              dir + "/why.tsv\n");
-    std::filesystem::remove_all(dir);
+    std::ofstream(dir.at("grown.pgn"), std::ios::app) << "appended";
+    std::ofstream(dir.at("new.pgn")) << "created";
+    std::ofstream(journal.report) << "report";
+    const auto steps = restore_named(read, dir.fd, true);
+    ASSERT_EQ(steps.size(), 2u);
+    EXPECT_EQ(steps[0].what, restore_step::result::cut);
+    EXPECT_EQ(steps[0].bytes, 8u);
+    EXPECT_EQ(steps[1].what, restore_step::result::removed);
+    EXPECT_EQ(remove_report_temp(read.report).what, restore_step::result::removed);
+    EXPECT_EQ(file_text(dir.at("grown.pgn")), "12345");
+    EXPECT_FALSE(std::filesystem::exists(dir.at("new.pgn")));
+    EXPECT_FALSE(std::filesystem::exists(journal.report));
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.at("pipe.pgn")));
+    EXPECT_EQ(remove_journal(dir.fd, false), 0);
+    EXPECT_EQ(remove_journal(dir.fd, false), 0) << "a journal already gone is removed";
+    EXPECT_EQ(read_journal(dir.fd, journal_names, read).state, journal_read::none);
 }
 
-// A journal with a line it does not know, or a bad size, is damaged rather than half read.
-TEST(Journal, AnUnknownLineOrABadSizeIsDamage) {
-    char made[] = "/tmp/gs-journal-XXXXXX";
-    ASSERT_NE(::mkdtemp(made), nullptr);
-    const std::string dir = made;
-    run_journal read;
-    EXPECT_EQ(read_journal(dir, read), journal_read::none);
-    for (const char* text :
-         {"gamesieve journal 1\noutput 5 a.pgn\nsomething else\n", "gamesieve journal 1\noutput 5x a.pgn\n",
-          "gamesieve journal 1\noutput 5 dir/a.pgn\n", "gamesieve journal 2\n"}) {
-        std::ofstream(dir + "/" + std::string(journal_file_name)) << text;
-        EXPECT_EQ(read_journal(dir, read), journal_read::damaged) << text;
+// A journal is believed only as far as a run could have written it: anything else is refused whole, with
+// the reason, so that --recover cuts or removes nothing it names.
+TEST(Journal, WhatARunCouldNotHaveWrittenIsRefused) {
+    const std::string head = "gamesieve journal 1\n";
+    const struct {
+        std::string text;
+        std::string why;
+    } cases[] = {
+        {head + "output 5 grown.pgn\nsomething else\n", "line 3 is not understood: something else"},
+        {head + "output 5x grown.pgn\n", "has a size that is not one"},
+        {head + "output 99999999999999999999 grown.pgn\n", "has a size that is not one"},
+        {head + "output 0 notes.txt\n", "line 2 names a file that is not an output of gamesieve"},
+        {head + "output absent ../thesis.tex\n", "not an output of gamesieve"},
+        {head + "output 5 dir/grown.pgn\n", "not an output of gamesieve"},
+        {head + std::string("output 0 grown.pgn\0junk\n", 25), "NUL"},
+        {head + "output 5 grown.pgn\noutput absent grown.pgn\n", "names an output twice"},
+        {head + "report /some/where/important.db\n", "line 2 is not understood"},
+        {head + "report relative.tsv.gamesieve-partial\n", "is not understood"},
+        {head + "report /a/../etc/x.gamesieve-partial\n", "is not understood"},
+        {head + "output 5 grown.pgn", "cut short"},
+        {"gamesieve journal 2\n", "is not a journal's first line"},
+        {"", "empty"},
+        {head + std::string(300, 'x') + "\n", "line 2 is not understood: " + std::string(100, 'x') + "..."},
+    };
+    for (const auto& c : cases) {
+        run_journal read;
+        const std::string why = parse_journal(c.text, journal_names, read);
+        EXPECT_NE(why.find(c.why), std::string::npos) << c.text << " -> " << why;
+        EXPECT_LE(why.size(), 160u);
     }
-    std::filesystem::remove_all(dir);
+
+    // The journal itself must be this user's regular file of a journal's size; a FIFO is refused without
+    // waiting for a writer.
+    scratch_dir dir;
+    const std::string journal = dir.at(std::string(journal_file_name));
+    run_journal read;
+    ASSERT_EQ(::symlink("/dev/zero", journal.c_str()), 0);
+    EXPECT_NE(read_journal(dir.fd, journal_names, read).why.find("link"), std::string::npos);
+    ::unlink(journal.c_str());
+    ASSERT_EQ(::mkfifo(journal.c_str(), 0600), 0);
+    EXPECT_EQ(read_journal(dir.fd, journal_names, read).why, "it is not a regular file");
+    ::unlink(journal.c_str());
+    std::ofstream(journal) << head << std::string(journal_max_bytes, '\n');
+    EXPECT_NE(read_journal(dir.fd, journal_names, read).why.find("more than any journal"), std::string::npos);
+}
+
+// A run rolls back what it opened, by descriptor: an output moved away is still cut back where it is, and
+// a file it created that is no longer at its name is emptied, while what now has the name is left alone.
+TEST(Journal, ARollBackFollowsTheFilesNotTheNames) {
+    scratch_dir dir;
+    std::ofstream(dir.at("grown.pgn")) << "12345";
+    std::vector<held_output> held;
+    held.push_back({"grown.pgn", ::open(dir.at("grown.pgn").c_str(), O_WRONLY | O_APPEND), false, true, 5});
+    held.push_back(
+        {"new.pgn", ::open(dir.at("new.pgn").c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644), true, true, 0});
+    held.push_back(
+        {"same.pgn", ::open(dir.at("same.pgn").c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644), true, true, 0});
+    for (const held_output& out : held)
+        ASSERT_TRUE(write_all(out.fd, "appended"));
+    std::filesystem::rename(dir.at("grown.pgn"), dir.at("moved.pgn"));
+    std::filesystem::rename(dir.at("new.pgn"), dir.at("away.pgn"));
+    std::ofstream(dir.at("new.pgn")) << "someone else's";
+
+    const auto steps = restore_held(held, dir.fd);
+    ASSERT_EQ(steps.size(), 3u);
+    EXPECT_EQ(steps[0].what, restore_step::result::cut);
+    EXPECT_EQ(steps[1].what, restore_step::result::emptied);
+    EXPECT_EQ(steps[2].what, restore_step::result::removed);
+    EXPECT_EQ(file_text(dir.at("moved.pgn")), "12345");
+    EXPECT_EQ(file_text(dir.at("away.pgn")), "");
+    EXPECT_EQ(file_text(dir.at("new.pgn")), "someone else's");
+    EXPECT_FALSE(std::filesystem::exists(dir.at("same.pgn")));
+    release_held(held);
 }
 
 TEST(DetectCompression, ByMagicBytesOnly) {

@@ -320,7 +320,8 @@ TEST(LoadNameList, MissingFileIsAnnouncedThenReported) {
     name_list list = make_list({entry("stale", false, false)});
     EXPECT_FALSE(load_name_list("/nonexistent/humans.cfg", list, false, false, out.con));
     EXPECT_EQ(out.text(),
-              "Reading /nonexistent/humans.cfg...\nError: During opening /nonexistent/humans.cfg\n");
+              "Reading /nonexistent/humans.cfg...\nError: During opening /nonexistent/humans.cfg\n  No such "
+              "file or directory\n");
     EXPECT_TRUE(list.entries.empty());
 }
 
@@ -328,7 +329,7 @@ TEST(LoadNameList, DirectoryIsReportedAsUnopenable) {
     captured_console out;
     name_list list;
     EXPECT_FALSE(load_name_list("/", list, true, false, out.con));
-    EXPECT_EQ(out.text(), "Reading /...\nError: During opening /\n");
+    EXPECT_EQ(out.text(), "Reading /...\nError: During opening /\n  Is a directory\n");
 }
 
 }  // namespace
