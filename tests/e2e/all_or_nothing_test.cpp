@@ -17,32 +17,6 @@ namespace {
 const std::string nothing_kept =
     "Error: nothing of this run was kept: every output is as it was before the run\n";
 
-// Games of every output, so that a run appends to all five.
-std::string mixed_games(int count) {
-    std::string games;
-    for (int i = 0; i < count; ++i) {
-        switch (i % 4) {
-            case 0:
-                games += "[Event \"E" + std::to_string(i) +
-                         "\"]\n[White \"Deep Blue\"]\n[Black \"Fritz\"]\n\n1. e4 *\n\n";
-                break;
-            case 1:
-                games += "[Event \"E" + std::to_string(i) +
-                         "\"]\n[White \"Deep Blue\"]\n[Black \"Kasparov\"]\n\n1. d4 *\n\n";
-                break;
-            case 2:
-                games += "[Event \"E" + std::to_string(i) +
-                         "\"]\n[White \"Fritz\"]\n[Black \"Nobody\"]\n\n1. c4 *\n\n";
-                break;
-            default:
-                games += "[Event \"E" + std::to_string(i) +
-                         "\"]\n[White \"A\"]\n[Black \"B\"]\n[Date \"1999-5-1\"]\n\n1. f4 *\n\n";
-                break;
-        }
-    }
-    return games;
-}
-
 // A directory with lists that judge mixed_games, three outputs that hold earlier games and two that
 // are absent, and a report from an earlier run.
 void prepare(sieve_dir& dir) {

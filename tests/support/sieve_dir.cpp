@@ -56,23 +56,22 @@ bool sieve_dir::exists(const std::string& name) const {
     return std::filesystem::exists(std::filesystem::symlink_status(path_ + "/" + name));
 }
 
-run_result sieve_dir::run(const std::vector<std::string>& args,
-                          const std::optional<std::string>& stdin_bytes) const {
+background_run sieve_dir::start(const std::vector<std::string>& args, bool piped) const {
     const std::string out_path = path_ + "/.stdout", err_path = path_ + "/.stderr";
     int feed[2] = {-1, -1};
-    if (stdin_bytes && ::pipe(feed) != 0) throw std::runtime_error("pipe failed");
+    if (piped && ::pipe(feed) != 0) throw std::runtime_error("pipe failed");
     const pid_t child = ::fork();
     if (child < 0) throw std::runtime_error("fork failed");
     if (child == 0) {
         if (::chdir(path_.c_str()) != 0) ::_exit(126);
         const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int in = stdin_bytes ? feed[0] : ::open("/dev/null", O_RDONLY);
+        const int in = piped ? feed[0] : ::open("/dev/null", O_RDONLY);
         if (out < 0 || err < 0 || in < 0) ::_exit(126);
         ::dup2(out, 1);
         ::dup2(err, 2);
         ::dup2(in, 0);
-        if (stdin_bytes) ::close(feed[1]);
+        if (piped) ::close(feed[1]);
         std::vector<char*> argv;
         std::string binary = GAMESIEVE_BINARY;
         argv.push_back(binary.data());
@@ -83,10 +82,33 @@ run_result sieve_dir::run(const std::vector<std::string>& args,
         ::execv(binary.c_str(), argv.data());
         ::_exit(127);
     }
+    if (piped) ::close(feed[0]);
+    return {child, feed[1]};
+}
+
+run_result sieve_dir::finish(background_run& running) const {
+    if (running.feed >= 0) ::close(running.feed);
+    running.feed = -1;
+    int status = 0;
+    rusage usage{};
+    ::wait4(running.pid, &status, 0, &usage);
+    run_result result;
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    result.peak_kib = usage.ru_maxrss;
+    result.out = slurp(path_ + "/.stdout");
+    result.err = slurp(path_ + "/.stderr");
+    std::filesystem::remove(path_ + "/.stdout");
+    std::filesystem::remove(path_ + "/.stderr");
+    return result;
+}
+
+run_result sieve_dir::run(const std::vector<std::string>& args,
+                          const std::optional<std::string>& stdin_bytes) const {
+    background_run running = start(args, stdin_bytes.has_value());
     std::thread writer;
     if (stdin_bytes) {
-        ::close(feed[0]);
-        writer = std::thread([fd = feed[1], &stdin_bytes] {
+        writer = std::thread([fd = running.feed, &stdin_bytes] {
             const std::string& bytes = *stdin_bytes;
             std::size_t done = 0;
             while (done < bytes.size()) {
@@ -96,18 +118,10 @@ run_result sieve_dir::run(const std::vector<std::string>& args,
             }
             ::close(fd);
         });
+        running.feed = -1;  // the writer closes it
     }
-    int status = 0;
-    rusage usage{};
-    ::wait4(child, &status, 0, &usage);
+    run_result result = finish(running);
     if (writer.joinable()) writer.join();
-    run_result result;
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.peak_kib = usage.ru_maxrss;
-    result.out = slurp(out_path);
-    result.err = slurp(err_path);
-    std::filesystem::remove(out_path);
-    std::filesystem::remove(err_path);
     return result;
 }
 
@@ -150,6 +164,28 @@ std::string reading_lines() {
     for (const list_file& file : list_files)
         lines.append("Reading ").append(file.path).append("...\n");
     return lines;
+}
+
+std::string mixed_games(int count) {
+    std::string games;
+    for (int i = 0; i < count; ++i) {
+        const std::string event = "[Event \"E" + std::to_string(i) + "\"]\n";
+        switch (i % 4) {
+            case 0:
+                games += event + "[White \"Deep Blue\"]\n[Black \"Fritz\"]\n\n1. e4 *\n\n";
+                break;
+            case 1:
+                games += event + "[White \"Deep Blue\"]\n[Black \"Kasparov\"]\n\n1. d4 *\n\n";
+                break;
+            case 2:
+                games += event + "[White \"Fritz\"]\n[Black \"Nobody\"]\n\n1. c4 *\n\n";
+                break;
+            default:
+                games += event + "[White \"A\"]\n[Black \"B\"]\n[Date \"1999-5-1\"]\n\n1. f4 *\n\n";
+                break;
+        }
+    }
+    return games;
 }
 
 }  // namespace gs::testing

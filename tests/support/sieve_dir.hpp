@@ -18,6 +18,13 @@ struct run_result {
     std::string out;    // everything the tool wrote to standard output
     std::string err;    // everything it wrote to standard error (expected to stay empty)
     long peak_kib = 0;  // peak resident memory of the run
+    int signal = 0;     // the signal that ended the process, if one did
+};
+
+// A run going on in the background; its standard input is a pipe written through feed (or /dev/null).
+struct background_run {
+    int pid = -1;
+    int feed = -1;
 };
 
 class sieve_dir {
@@ -37,6 +44,10 @@ class sieve_dir {
     run_result run(const std::vector<std::string>& args,
                    const std::optional<std::string>& stdin_bytes = std::nullopt) const;
 
+    // Starts gamesieve in the directory and returns at once; finish closes the pipe (if any) and waits.
+    background_run start(const std::vector<std::string>& args, bool piped = true) const;
+    run_result finish(background_run& running) const;
+
     // Runs a shell command in the directory (with "$GAMESIEVE" naming the built tool); its exit status.
     int shell(const std::string& command) const;
 
@@ -49,6 +60,10 @@ class sieve_dir {
 
 // The five outputs of a run as views, in the order of output_names; every one must exist.
 std::array<std::string_view, output_count> output_views(const std::map<std::string, std::string>& outputs);
+
+// count games of every output, in turn (with lists that hold DEEPBLUE and FRITZ as programs and
+// KASPAROV as a person), so that a run appends to all five.
+std::string mixed_games(int count);
 
 // Copies the default list files shipped in lists/ into the directory.
 void copy_default_lists(const sieve_dir& dir);
