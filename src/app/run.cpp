@@ -222,6 +222,10 @@ int sort_run(const run_options& options, const compress_setting& setting, const 
     const bool listing = !options.unlisted_path.empty();
     unlisted_names unlisted;
     if (listing) open_unlisted(unlisted, unlisted_capacity);
+    std::uint64_t bytes_done = 0;
+    std::uint64_t raw_done = 0;
+    // A slow compression keeps the line going between the chunks and while it finishes.
+    outs.waiting = [&] { show_progress(meter, bytes_done, raw_done, raw_total); };
     if (opened) {
         sort_settings settings;
         settings.classify.player_tags = options.player_tags;
@@ -233,27 +237,21 @@ int sort_run(const run_options& options, const compress_setting& setting, const 
         if (options.chunk_bytes != 0) pipeline.chunk_bytes = options.chunk_bytes;
         pipeline.stop = &stop;
         if (listing) pipeline.unlisted = &unlisted;
-        std::uint64_t bytes_done = 0;
-        const auto show = [&] {
-            std::uint64_t raw_done = 0;
-            for (const input_stream& input : inputs)
-                raw_done += input.consumed->load(std::memory_order_relaxed);
-            show_progress(meter, bytes_done, raw_done, raw_total);
-        };
-        // A slow compression keeps the line going between the chunks.
-        outs.waiting = show;
         sorted = sort_inputs(inputs, lists, settings, pipeline, outs, con, explaining ? &report : nullptr,
                              counts, [&](const run_counts& now) {
                                  bytes_done = now.input_bytes;
-                                 show();
+                                 raw_done = 0;
+                                 for (const input_stream& input : inputs)
+                                     raw_done += input.consumed->load(std::memory_order_relaxed);
+                                 show_progress(meter, bytes_done, raw_done, raw_total);
                              });
-        outs.waiting = nullptr;
     }
-    end_progress(meter);
     inputs.clear();  // stops any decoding thread before the stop signal goes
     // The outputs are synced only when the run has gone well so far: a failed run is cut back anyway.
     const bool going_well = opened && sorted && caught_signal() == 0;
     const bool closed = close_outputs(outs, con, options.sync && going_well, going_well);
+    outs.waiting = nullptr;
+    end_progress(meter);
     const bool reported = !explaining || close_explain_report(report, con);
     const int signal = caught_signal();
     bool ok = opened && sorted && closed && reported && signal == 0 && !con.failed;

@@ -78,11 +78,10 @@ open_result open_input(input_stream& input, const std::string& path) {
         input.fd = STDIN_FILENO;
         input.owns_fd = false;
     } else {
-        // Not blocking on a FIFO without a writer: such an input is empty rather than a hang.
-        const int fd = open_file(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (fd < 0 || !make_blocking(fd)) {
+        // A FIFO waits here for its writer; the run does not watch signals yet, so one still ends it.
+        const int fd = open_file(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
             input.error = errno;
-            if (fd >= 0) close_file(fd);
             return open_result::cannot_open;
         }
         input.fd = fd;

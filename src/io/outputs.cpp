@@ -17,6 +17,11 @@ void report_failure(output_channel& channel, console& con, int error) {
     if (error != 0) print_line(con, msg_indent, reason_of(error));
 }
 
+// A stop is no failure of an output: the run ends for it anyway, and says so.
+bool stopped(const outputs& outs) {
+    return outs.stop != nullptr && outs.stop->load();
+}
+
 encode_watch watch_of(const outputs& outs) {
     return {outs.stop, outs.waiting ? &outs.waiting : nullptr};
 }
@@ -76,7 +81,7 @@ bool write_output(outputs& outs, std::size_t index, std::span<iovec> pieces, con
         // Compressed bytes gather until there is a large block to write.
         if (!encode(*channel.encoder, pieces, channel.packed, watch_of(outs))) {
             // A stop is no failure of the output: the run ends for it anyway.
-            if (outs.stop == nullptr || !outs.stop->load()) report_failure(channel, con, 0);
+            if (!stopped(outs)) report_failure(channel, con, 0);
             channel.failed = true;
             return false;
         }
@@ -101,7 +106,8 @@ bool close_outputs(outputs& outs, console& con, bool sync, bool finish) {
             if (!finish) {
                 channel.failed = true;  // an unfinished frame is no output to keep
             } else if (!finish_encoding(*channel.encoder, channel.packed, watch_of(outs))) {
-                report_failure(channel, con, 0);
+                if (!stopped(outs)) report_failure(channel, con, 0);
+                channel.failed = true;
             } else if (!write_all(channel.fd, channel.packed)) {
                 report_failure(channel, con, errno);
             }

@@ -47,15 +47,8 @@ bool start(line_reader& reader) {
 }  // namespace
 
 open_result open_line_reader(line_reader& reader, const char* path) {
-    // Not blocking on a FIFO without a writer: such a file reads as empty rather than hanging.
-    const int fd = open_file(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = open_file(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return open_result::cannot_open;
-    if (!make_blocking(fd)) {
-        const int error = errno;
-        close_file(fd);
-        errno = error;
-        return open_result::cannot_open;
-    }
     reader.fd = fd;
     reader.owns_fd = true;
     return start(reader) ? open_result::ok : open_result::cannot_read;
