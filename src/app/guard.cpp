@@ -5,8 +5,6 @@
 
 #include <array>
 #include <cerrno>
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
 #include "app/signals.hpp"
@@ -79,10 +77,9 @@ bool plan_report(run_guard& guard, console& con) {
     if (now.exists && !now.regular()) return true;  // written in place
     guard.report_temp = parts.name + std::string(report_temp_suffix);
     // The journal names the temporary report by a path that stays right whatever the working directory.
-    std::error_code error;
-    const std::filesystem::path dir = std::filesystem::canonical(parts.dir, error);
-    guard.journal.report =
-        error ? guard.report_path + std::string(report_temp_suffix) : (dir / guard.report_temp).string();
+    std::string dir;
+    guard.journal.report = real_path(parts.dir, dir) ? join_path(dir, guard.report_temp)
+                                                     : guard.report_path + std::string(report_temp_suffix);
     return true;
 }
 

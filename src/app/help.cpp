@@ -1,5 +1,7 @@
 #include "app/help.hpp"
 
+#include <fcntl.h>
+
 #include <unistd.h>
 
 #include <array>
@@ -8,6 +10,7 @@
 #include <system_error>
 
 #include "text/console.hpp"
+#include "text/system_calls.hpp"
 
 #ifndef GAMESIEVE_VERSION
 #define GAMESIEVE_VERSION "unknown"
@@ -103,24 +106,40 @@ constexpr std::string_view help_lines[] = {
 }  // namespace
 
 std::string installed_lists_dir(const char* argv0) {
-    std::error_code error;
-    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) exe = std::filesystem::absolute(argv0 != nullptr ? argv0 : "", error);
-    return (exe.parent_path().parent_path() / GAMESIEVE_LISTS_SUBDIR).lexically_normal().string();
+    std::string exe;
+    if (!read_link("/proc/self/exe", exe)) {
+        std::error_code error;
+        exe = std::filesystem::absolute(argv0 != nullptr ? argv0 : "", error).string();
+    }
+    return (std::filesystem::path(exe).parent_path().parent_path() / GAMESIEVE_LISTS_SUBDIR)
+        .lexically_normal()
+        .string();
 }
 
-std::string lists_dir_to_suggest(const char* argv0) {
+namespace {
+
+// Where the lists are: installed beside the program, or (run from its build folder) where an
+// installation to the configured prefix puts them.
+struct lists_place {
+    std::string dir;
+    bool installed;
+};
+
+lists_place find_lists(const char* argv0) {
     const std::string installed = installed_lists_dir(argv0);
-    std::error_code error;
-    return std::filesystem::is_directory(installed, error) ? installed : GAMESIEVE_CONFIGURED_LISTS_DIR;
+    if (status_at(AT_FDCWD, installed.c_str(), true).directory()) return {installed, true};
+    return {GAMESIEVE_CONFIGURED_LISTS_DIR, false};
+}
+
+}  // namespace
+
+std::string lists_dir_to_suggest(const char* argv0) {
+    return find_lists(argv0).dir;
 }
 
 void print_help(console& con, const char* argv0) {
-    std::string installed = installed_lists_dir(argv0);
-    std::error_code error;
-    // Run from its build folder, the help names where an installation to the configured prefix puts them.
-    const bool is_installed = std::filesystem::is_directory(installed, error);
-    if (!is_installed) installed = GAMESIEVE_CONFIGURED_LISTS_DIR;
+    const lists_place lists = find_lists(argv0);
+    const std::string& installed = lists.dir;
     for (std::string_view line : help_lines) {
         if (line == lists_example) {
             print_line(con, lists_example, installed, lists_example_end);
@@ -128,7 +147,7 @@ void print_help(console& con, const char* argv0) {
             print_line(con, line);
         }
     }
-    if (is_installed) {
+    if (lists.installed) {
         print_line(con, "The lists installed with this program are in ", installed, ".");
     } else {
         print_line(con, "Installed, this program finds its lists in ", installed, ".");

@@ -17,11 +17,8 @@ enum : int {
     opt_check_lists = 1000,
     opt_explain,
     opt_player_tags,
-    opt_chunk_bytes,
     opt_recover,
     opt_sync,
-    opt_fail_write,
-    opt_fail_read,
     opt_only,
     opt_progress,
     opt_no_progress,
@@ -44,15 +41,12 @@ const option long_options[] = {
     {"player-tags", no_argument, nullptr, opt_player_tags},
     {"evidence", optional_argument, nullptr, opt_evidence},
     {"unlisted", required_argument, nullptr, opt_unlisted},
-    {"chunk-bytes", required_argument, nullptr, opt_chunk_bytes},
     {"recover", no_argument, nullptr, opt_recover},
     {"compress", required_argument, nullptr, 'z'},
     {"only", required_argument, nullptr, opt_only},
     {"progress", no_argument, nullptr, opt_progress},
     {"no-progress", no_argument, nullptr, opt_no_progress},
     {"sync", no_argument, nullptr, opt_sync},
-    {"fail-write", required_argument, nullptr, opt_fail_write},
-    {"fail-read", required_argument, nullptr, opt_fail_read},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -179,13 +173,6 @@ std::optional<run_options> parse_options(int argc, const char* const* argv, std:
             case opt_no_progress:
                 options.progress = -1;
                 break;
-            case opt_fail_write:
-            case opt_fail_read:
-                if (!read_count(optarg, c == opt_fail_write ? options.fail_write : options.fail_read)) {
-                    error = std::string(msg_bad_count) + see_help;
-                    return std::nullopt;
-                }
-                break;
             case 'j':
                 if (!read_count(optarg, options.threads)) {
                     error = std::string(msg_bad_threads) + optarg + std::string(msg_name_end) + see_help;
@@ -193,12 +180,6 @@ std::optional<run_options> parse_options(int argc, const char* const* argv, std:
                 }
                 if (options.threads > max_threads) {
                     error = std::string(msg_too_many_threads) + std::to_string(max_threads) + see_help;
-                    return std::nullopt;
-                }
-                break;
-            case opt_chunk_bytes:
-                if (!read_count(optarg, options.chunk_bytes)) {
-                    error = std::string(msg_bad_chunk_bytes) + see_help;
                     return std::nullopt;
                 }
                 break;

@@ -25,18 +25,13 @@ struct run_options {
     bool player_tags = false;
     evidence_options evidence;  // --evidence[=moves,events,tags]
     std::string unlisted_path;  // --unlisted FILE: the names no list decided; empty: none
-    bool recover = false;
+    bool recover = false;       // put the outputs back after a run that was killed, and sort nothing
     // Progress: 0 as standard error decides (a terminal shows it), 1 forced on, -1 forced off.
     int progress = 0;
     std::string compress;   // "FORMAT[:LEVEL]" for compressed outputs, empty for plain ones
-    std::uint8_t only = 0;  // a bit per output (1 << output_role) to write; 0: all five         // put the
-                            // outputs back after a run that was killed, and sort nothing
+    std::uint8_t only = 0;  // a bit per output (1 << output_role) to write; 0: all five
     bool sync = false;      // sync the outputs to the disk before the run's journal is removed
     unsigned threads = 0;   // 0: one per core
-    std::size_t chunk_bytes = 0;  // 0: the default; a hidden option for tests
-    // Hidden options for tests: the n-th write of an output, or the n-th read of an input, fails (0: none).
-    std::uint64_t fail_write = 0;
-    std::uint64_t fail_read = 0;
 };
 
 // Reads the comma-separated output names of --only ("comp_vs_comp,advanced") into a bit per output.

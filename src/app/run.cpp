@@ -19,6 +19,7 @@
 #include "app/options.hpp"
 #include "app/progress.hpp"
 #include "app/signals.hpp"
+#include "app/test_hooks.hpp"
 #include "io/encoder.hpp"
 #include "io/input.hpp"
 #include "io/outputs.hpp"
@@ -57,7 +58,6 @@ bool open_inputs(const run_options& options, std::vector<input_stream>& inputs, 
                        std::string(msg_not_pgn) + std::string(what) + std::string(msg_not_pgn_end));
             return false;
         }
-        inputs[i].fail_at_read = options.fail_read;
     }
     return true;
 }
@@ -145,7 +145,7 @@ bool check_distinct_files(const std::vector<input_stream>& inputs, const run_opt
 std::size_t list_files_in(const std::string& dir) {
     std::size_t present = 0;
     for (const list_file& file : list_files) {
-        if (::access(join_path(dir, file.path).c_str(), F_OK) == 0) ++present;
+        if (status_at(AT_FDCWD, join_path(dir, file.path).c_str(), true).exists) ++present;
     }
     return present;
 }
@@ -175,8 +175,8 @@ bool read_compress_option(const run_options& options, compress_setting& setting,
     return false;
 }
 
-int sort_run(const run_options& options, const compress_setting& setting, const name_lists& lists,
-             console& con, std::FILE* status) {
+int sort_run(const run_options& options, const test_hooks& hooks, const compress_setting& setting,
+             const name_lists& lists, console& con, std::FILE* status) {
     const std::array<std::string, output_count> names = output_names_of(options, setting);
     const std::array<std::string, output_count> paths = paths_of(options, names);
     std::vector<input_stream> inputs;
@@ -197,7 +197,6 @@ int sort_run(const run_options& options, const compress_setting& setting, const 
     explain_report report;
     const bool explaining = !options.explain_path.empty();
     outputs outs;
-    outs.fail_at_write = options.fail_write;
     outs.stop = &stop.raised;
     bool opened = open_guarded_files(guard, outs, paths, setting, threads, con);
     if (opened && explaining) {
@@ -234,7 +233,7 @@ int sort_run(const run_options& options, const compress_setting& setting, const 
         settings.unlisted = listing;
         pipeline_settings pipeline;
         pipeline.threads = threads;
-        if (options.chunk_bytes != 0) pipeline.chunk_bytes = options.chunk_bytes;
+        if (hooks.chunk_bytes != 0) pipeline.chunk_bytes = hooks.chunk_bytes;
         pipeline.stop = &stop;
         if (listing) pipeline.unlisted = &unlisted;
         sorted = sort_inputs(inputs, lists, settings, pipeline, outs, con, explaining ? &report : nullptr,
@@ -295,6 +294,12 @@ int run(int argc, const char* const* argv, console& con, std::FILE* status) {
         return status_failed;
     }
     const run_options& options = *parsed;
+    const test_hooks hooks = test_hooks_from_environment();
+    if (!hooks.bad.empty()) {
+        print_line(con, msg_bad_test_faults, hooks.bad);
+        return status_failed;
+    }
+    const planned_faults faults(hooks.faults);
     if (options.help) {
         print_help(con, argc > 0 ? argv[0] : "gamesieve");
         return con.failed ? status_failed : status_ok;
@@ -353,7 +358,7 @@ int run(int argc, const char* const* argv, console& con, std::FILE* status) {
         }
         return status_failed;
     }
-    return sort_run(options, setting, *lists, con, status);
+    return sort_run(options, hooks, setting, *lists, con, status);
 }
 
 }  // namespace gs

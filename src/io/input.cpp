@@ -91,7 +91,6 @@ open_result open_input(input_stream& input, const std::string& path) {
     if (!input.consumed) input.consumed = std::make_unique<std::atomic<std::uint64_t>>(0);
     input.consumed->store(0);
     input.raw_ended = false;
-    input.reads = 0;
     input.head = std::make_unique<char[]>(format_head_size);
     input.head_size = 0;
     input.head_used = 0;
@@ -123,7 +122,6 @@ void open_memory_input(input_stream& input, std::string_view bytes, std::string 
     input.memory_used = 0;
     input.may_block = false;
     input.raw_ended = false;
-    input.reads = 0;
     input.head.reset();
     input.head_size = 0;
     input.head_used = 0;
@@ -142,11 +140,6 @@ std::string_view foreign_format_of(const input_stream& input) {
 
 ssize_t read_input(input_stream& input, char* buffer, std::size_t capacity) {
     if (input.failed) return -1;
-    if (++input.reads == input.fail_at_read) {
-        input.failed = true;
-        input.error = EIO;
-        return -1;
-    }
     if (input.format != compression::none && !input.unpack && !start_decoding(input)) {
         input.failed = true;
         return -1;

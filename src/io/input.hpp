@@ -49,8 +49,6 @@ struct input_stream {
     bool failed = false;      // a read or decompression error happened
     int error = 0;            // the errno of the open or read that failed, 0 for damaged compressed data
     std::string_view damage;  // what is wrong with the compressed data, when that failed
-    std::uint64_t reads = 0;
-    std::uint64_t fail_at_read = 0;  // for tests: the read_input with this number (from 1) fails
     input_stream();
     ~input_stream();
     // A decoding thread reads through the stream, so a stream is moved only before its first read.

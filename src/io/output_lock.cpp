@@ -1,7 +1,6 @@
 #include "io/output_lock.hpp"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,8 +16,7 @@ lock_result lock_output_dir(output_lock& lock, std::string_view dir) {
     lock.error = errno;
     if (lock.fd < 0) return lock_result::failed;
     lock.error = 0;
-    while (::flock(lock.fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno == EINTR) continue;
+    if (!lock_file(lock.fd)) {
         const bool busy = errno == EWOULDBLOCK;
         lock.error = errno;
         close_file(lock.fd);

@@ -69,14 +69,6 @@ bool write_output(outputs& outs, std::size_t index, std::span<iovec> pieces, con
     output_channel& channel = outs.channels[index];
     if (channel.fd < 0 && !channel.failed) return true;  // a dropped output
     if (channel.failed) return false;
-    if (++outs.writes == outs.fail_at_write) {
-        // A disk that fills in the middle of a write: half of the first piece arrives.
-        if (!pieces.empty())
-            write_all(channel.fd,
-                      std::string_view(static_cast<const char*>(pieces[0].iov_base), pieces[0].iov_len / 2));
-        report_failure(channel, con, ENOSPC);
-        return false;
-    }
     if (channel.encoder) {
         // Compressed bytes gather until there is a large block to write.
         if (!encode(*channel.encoder, pieces, channel.packed, watch_of(outs))) {

@@ -35,8 +35,6 @@ struct outputs {
     const std::atomic<bool>* stop = nullptr;
     // Called between compression steps, at most four times a second, while a slow compression runs.
     std::function<void()> waiting;
-    std::uint64_t writes = 0;
-    std::uint64_t fail_at_write = 0;  // for tests: the write with this number (from 1) fails part-way
 };
 
 // Takes the descriptors of the opened outputs (-1 for an output whose games are dropped), shown by

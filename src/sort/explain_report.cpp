@@ -1,7 +1,7 @@
 #include "sort/explain_report.hpp"
 
 #include <cerrno>
-#include <cstdio>
+#include <charconv>
 
 #include "classify/judgement_text.hpp"
 #include "text/messages.hpp"
@@ -21,34 +21,47 @@ void append_cell(std::string& out, std::string_view text) {
         out.push_back(c == '\t' || c == '\n' || c == '\r' ? ' ' : c);
 }
 
-void report_failure(explain_report& report, console& con) {
+// The report goes out in blocks this large: few writes, and a failure is found early in a long run.
+constexpr std::size_t report_block = std::size_t{1} << 16;
+
+void report_failure(explain_report& report, console& con, int error) {
     if (report.failed) return;
-    const int error = errno;
     report.failed = true;
     print_line(con, msg_cannot_write, report.path, msg_name_end);
-    if (error != 0) print_line(con, msg_indent, reason_of(error));
+    print_line(con, msg_indent, reason_of(error));
 }
 
-bool write_lines(std::FILE* file, const explained_chunk& chunk, std::uint64_t games_before,
-                 std::uint64_t lines_before, const std::string* input) {
+// Writes what is pending when there is a block of it, or all of it when flushing.
+void write_pending(explain_report& report, console& con, bool flushing) {
+    if (report.failed || (report.pending.size() < report_block && !flushing)) return;
+    if (!write_all(report.fd, report.pending)) report_failure(report, con, errno);
+    report.pending.clear();
+}
+
+void append_number(std::string& out, std::uint64_t number) {
+    char digits[24];
+    const auto [end, fault] = std::to_chars(digits, digits + sizeof digits, number);
+    out.append(digits, end);
+}
+
+void append_lines(std::string& out, const explained_chunk& chunk, std::uint64_t games_before,
+                  std::uint64_t lines_before, const std::string* input) {
     for (const explained_game& g : chunk.games) {
         const std::string_view text(chunk.text.data() + g.text_at, g.text_size);
-        if (std::fprintf(file, "%llu\t%llu\t", static_cast<unsigned long long>(games_before + g.game),
-                         static_cast<unsigned long long>(lines_before + g.line)) < 0) {
-            return false;
-        }
+        append_number(out, games_before + g.game);
+        out.push_back('\t');
+        append_number(out, lines_before + g.line);
+        out.push_back('\t');
         if (input == nullptr) {
-            if (std::fwrite(text.data(), 1, text.size(), file) != text.size()) return false;
+            out.append(text);
             continue;
         }
         // The line without its line feed, then the input's cell.
-        std::string cell(text.substr(0, text.size() - 1));
-        cell.push_back('\t');
-        append_cell(cell, *input);
-        cell.push_back('\n');
-        if (std::fwrite(cell.data(), 1, cell.size(), file) != cell.size()) return false;
+        out.append(text.substr(0, text.size() - 1));
+        out.push_back('\t');
+        append_cell(out, *input);
+        out.push_back('\n');
     }
-    return true;
 }
 
 }  // namespace
@@ -85,23 +98,15 @@ void explain_game(const game_header& header, const game_verdict& verdict, const 
 bool open_explain_report(explain_report& report, int fd, const std::string& path, console& con,
                          const std::vector<std::string>& inputs) {
     report = explain_report{};
+    report.fd = fd;
     report.path = path;
     if (inputs.size() > 1) report.inputs = inputs;
-    report.file = fdopen(fd, "w");
-    if (report.file == nullptr) {
-        const int error = errno;
-        close_file(fd);
-        print_line(con, msg_cannot_create, path, msg_name_end);
-        print_line(con, msg_indent, reason_of(error));
-        return false;
-    }
-    std::string columns(numbering_columns);
-    columns.append(explain_columns);
-    if (!report.inputs.empty()) columns.append(input_column);
-    columns.push_back('\n');
-    if (std::fwrite(columns.data(), 1, columns.size(), report.file) != columns.size())
-        report_failure(report, con);
-    return true;
+    report.pending.append(numbering_columns);
+    report.pending.append(explain_columns);
+    if (!report.inputs.empty()) report.pending.append(input_column);
+    report.pending.push_back('\n');
+    write_pending(report, con, true);
+    return !report.failed;
 }
 
 bool write_explained(explain_report& report, const explained_chunk& chunk, std::size_t input,
@@ -111,19 +116,18 @@ bool write_explained(explain_report& report, const explained_chunk& chunk, std::
         report.lines_before = 0;
     }
     const std::string* shown = report.inputs.empty() ? nullptr : &report.inputs[input];
-    if (!report.failed && !write_lines(report.file, chunk, report.games_written, report.lines_before, shown))
-        report_failure(report, con);
+    if (!report.failed) append_lines(report.pending, chunk, report.games_written, report.lines_before, shown);
+    write_pending(report, con, false);
     report.games_written += games;
     report.lines_before += lines;
     return !report.failed;
 }
 
 bool close_explain_report(explain_report& report, console& con) {
-    if (report.file == nullptr) return !report.failed;
-    const bool flushed = std::fflush(report.file) == 0 && !std::ferror(report.file);
-    const bool closed = std::fclose(report.file) == 0;
-    report.file = nullptr;
-    if (!flushed || !closed) report_failure(report, con);
+    if (report.fd < 0) return !report.failed;
+    write_pending(report, con, true);
+    if (!close_file(report.fd)) report_failure(report, con, errno);
+    report.fd = -1;
     return !report.failed;
 }
 

@@ -9,7 +9,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -45,8 +44,9 @@ void explain_game(const game_header& header, const game_verdict& verdict, const 
 
 // The report file and the numbering of its lines, carried from chunk to chunk.
 struct explain_report {
-    std::FILE* file = nullptr;
+    int fd = -1;
     std::string path;
+    std::string pending;  // lines not yet written: they go out in blocks
     bool failed = false;  // a write failed and was reported
     std::uint64_t games_written = 0;
     std::uint64_t lines_before = 0;  // lines of the current input before the chunk being written
@@ -56,8 +56,9 @@ struct explain_report {
 };
 
 // Takes fd, opened for the report that is to be at path (messages name path), and writes its first line,
-// naming the columns. False after "Error: During creating or opening file '<path>'" (fd is closed then).
-// With more than one input, the report gains a last column, "input".
+// naming the columns; the report writes its lines in blocks and closes fd. False after "Error: During
+// writing file '<path>'" and the reason when the first line cannot be written. With more than one input,
+// the report gains a last column, "input".
 bool open_explain_report(explain_report& report, int fd, const std::string& path, console& con,
                          const std::vector<std::string>& inputs = {});
 

@@ -45,12 +45,9 @@ inline constexpr std::string_view msg_also_report = " is also the --explain repo
 // Command-line mistakes; each ends with msg_see_help.
 inline constexpr std::string_view msg_see_help = " (see gamesieve --help)";
 inline constexpr std::string_view msg_bad_threads = "Error: --threads needs a positive number, not '";
-inline constexpr std::string_view msg_bad_chunk_bytes = "Error: --chunk-bytes needs a positive number";
 inline constexpr std::string_view msg_option = "Error: option '";
 inline constexpr std::string_view msg_needs_value = "' needs a value";
 inline constexpr std::string_view msg_unknown_option = "Error: unknown option '";
-inline constexpr std::string_view msg_bad_count =
-    "Error: --fail-write and --fail-read need a positive number";
 inline constexpr std::string_view msg_bad_evidence =
     "Error: --evidence takes moves, events and tags (comma-separated), not '";
 inline constexpr std::string_view msg_bad_only =
@@ -121,6 +118,7 @@ inline constexpr std::string_view msg_shorter = "Error: '";
 inline constexpr std::string_view msg_shorter_end =
     "' is shorter than before the unfinished run (changed since by someone else?); nothing was cut";
 inline constexpr std::string_view msg_cannot_cut = "Error: During cutting back file '";
+inline constexpr std::string_view msg_bad_test_faults = "Error: GAMESIEVE_TEST_FAULTS is not a fault plan: ";
 inline constexpr std::string_view msg_link_left = "Error: '";
 inline constexpr std::string_view msg_link_left_end =
     "' is a link now; --recover never follows a link, so it was left as it is";

@@ -13,103 +13,97 @@
 #include <cstring>
 
 namespace gs {
-
-int open_file(const char* path, int flags, mode_t mode) {
-    while (true) {
-        const int fd = ::open(path, flags, mode);
-        if (fd >= 0 || errno != EINTR) return fd;
-    }
-}
-
-int open_at(int dir_fd, const char* name, int flags, mode_t mode) {
-    while (true) {
-        const int fd = ::openat(dir_fd, name, flags, mode);
-        if (fd >= 0 || errno != EINTR) return fd;
-    }
-}
-
-bool file_status::regular() const {
-    return exists && S_ISREG(mode);
-}
-bool file_status::directory() const {
-    return exists && S_ISDIR(mode);
-}
-bool file_status::link() const {
-    return exists && S_ISLNK(mode);
-}
-bool file_status::fifo() const {
-    return exists && S_ISFIFO(mode);
-}
-bool file_status::same_as(const file_status& other) const {
-    return exists && other.exists && device == other.device && inode == other.inode;
-}
-
 namespace {
 
-file_status status_from(const struct stat& info) {
-    return {true,        info.st_mode, info.st_uid, static_cast<std::uint64_t>(info.st_size),
-            info.st_dev, info.st_ino};
+file_system& fs() {
+    return active_file_system();
 }
 
 }  // namespace
 
+int open_file(const char* path, int flags, mode_t mode) {
+    return open_at(AT_FDCWD, path, flags, mode);
+}
+
+int open_at(int dir_fd, const char* name, int flags, mode_t mode) {
+    while (true) {
+        const int fd = fs().open_at(dir_fd, name, flags, mode);
+        if (fd >= 0 || errno != EINTR) return fd;
+    }
+}
+
 file_status status_at(int dir_fd, const char* name, bool follow) {
-    struct stat info {};
-    if (::fstatat(dir_fd, name, &info, follow ? 0 : AT_SYMLINK_NOFOLLOW) != 0) return {};
-    return status_from(info);
+    file_status status;
+    if (!fs().status_at(dir_fd, name, follow, status)) return {};
+    return status;
 }
 
 file_status status_of(int fd) {
-    struct stat info {};
-    if (fd < 0 || ::fstat(fd, &info) != 0) return {};
-    return status_from(info);
+    file_status status;
+    if (fd < 0 || !fs().status_of(fd, status)) return {};
+    return status;
 }
 
 bool cut_file(int fd, std::uint64_t size) {
     while (true) {
-        if (::ftruncate(fd, static_cast<off_t>(size)) == 0) return true;
+        if (fs().cut(fd, size)) return true;
         if (errno != EINTR) return false;
     }
 }
 
 bool sync_file(int fd) {
     while (true) {
-        if (::fsync(fd) == 0) return true;
+        if (fs().sync(fd)) return true;
         if (errno != EINTR) return false;
     }
 }
 
 bool remove_at(int dir_fd, const char* name) {
-    return ::unlinkat(dir_fd, name, 0) == 0;
+    return fs().remove_at(dir_fd, name);
 }
 
 bool rename_at(int dir_fd, const char* from, const char* to) {
-    return ::renameat(dir_fd, from, dir_fd, to) == 0;
+    return fs().rename_at(dir_fd, from, to);
 }
 
 bool close_file(int fd) {
-    return ::close(fd) == 0;
+    return fs().close(fd);
 }
 
 bool set_mode(int fd, mode_t mode) {
-    return ::fchmod(fd, mode) == 0;
+    return fs().set_mode(fd, mode);
 }
 
 int duplicate_fd(int fd) {
-    return ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+    return fs().control(fd, F_DUPFD_CLOEXEC, 3);
+}
+
+bool lock_file(int fd) {
+    while (true) {
+        if (fs().lock(fd)) return true;
+        if (errno != EINTR) return false;
+    }
+}
+
+bool real_path(const std::string& path, std::string& out) {
+    return fs().real_path(path.c_str(), out);
+}
+
+bool read_link(const std::string& path, std::string& out) {
+    return fs().read_link(path.c_str(), out);
 }
 
 bool make_blocking(int fd) {
-    const int flags = ::fcntl(fd, F_GETFL);
-    return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+    const int flags = fs().control(fd, F_GETFL, 0);
+    return flags >= 0 && fs().control(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
 }
 
 void fill_closed_standard_streams() {
     for (int fd = 0; fd <= 2; ++fd) {
-        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        if (fs().control(fd, F_GETFD, 0) != -1 || errno != EBADF) continue;
         // open gives the lowest free number, which is fd itself.
-        const int opened = ::open("/dev/null", O_RDWR);
-        if (opened >= 0 && opened != fd) ::close(opened);
+        const int opened = open_file("/dev/null", O_RDWR);
+        if (opened >= 0 && opened != fd) close_file(opened);
     }
 }
 
@@ -126,7 +120,7 @@ path_parts split_path(const std::string& path) {
 
 ssize_t read_some(int fd, char* buffer, std::size_t capacity) {
     while (true) {
-        const ssize_t got = ::read(fd, buffer, capacity);
+        const ssize_t got = fs().read(fd, buffer, capacity);
         if (got >= 0 || errno != EINTR) return got;
     }
 }
@@ -155,7 +149,7 @@ bool write_all(int fd, std::span<iovec> pieces) {
     skip_empty();
     while (left > 0) {
         const auto batch = static_cast<int>(std::min<std::size_t>(left, IOV_MAX));
-        const ssize_t done = ::writev(fd, piece, batch);
+        const ssize_t done = fs().write(fd, piece, batch);
         if (done < 0 && errno == EINTR) continue;
         if (done < 0) return false;
         if (done == 0) {
@@ -180,31 +174,6 @@ bool write_all(int fd, std::span<iovec> pieces) {
 bool write_all(int fd, std::string_view bytes) {
     iovec piece{const_cast<char*>(bytes.data()), bytes.size()};
     return write_all(fd, std::span(&piece, 1));
-}
-
-namespace {
-
-file_identity identity_of(const struct stat& info) {
-    if (!S_ISREG(info.st_mode)) return {};
-    return {true, info.st_dev, info.st_ino};
-}
-
-}  // namespace
-
-file_identity identity_of_fd(int fd) {
-    struct stat info {};
-    if (fd < 0 || ::fstat(fd, &info) != 0) return {};
-    return identity_of(info);
-}
-
-file_identity identity_of_path(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return {};
-    return identity_of(info);
-}
-
-bool same_file(const file_identity& a, const file_identity& b) {
-    return a.known && b.known && a.device == b.device && a.inode == b.inode;
 }
 
 namespace {

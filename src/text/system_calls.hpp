@@ -1,5 +1,6 @@
-// The system calls that gamesieve makes on files, each wrapped once: a call that a signal interrupts is
-// made again, and a write is carried on until every byte is written or it fails.
+// The system calls that gamesieve makes on files, each wrapped once over the file system's one seam
+// (text/file_system.hpp): a call that a signal interrupts is made again, and a write is carried on until
+// every byte is written or it fails.
 //
 // They sit at the bottom of the layers because both the list files and the inputs and outputs are read
 // and written through them.
@@ -14,6 +15,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/file_system.hpp"
+
 namespace gs {
 
 // open(2), made again when a signal interrupts it; the descriptor, or -1 with errno set.
@@ -22,22 +25,6 @@ int open_file(const char* path, int flags, mode_t mode = 0);
 // openat(2) relative to the directory dir_fd (AT_FDCWD: the working directory), made again when a
 // signal interrupts it; the descriptor, or -1 with errno set.
 int open_at(int dir_fd, const char* name, int flags, mode_t mode = 0);
-
-// What a name or a descriptor is, from one stat: asked many questions, stat once.
-struct file_status {
-    bool exists = false;
-    mode_t mode = 0;
-    uid_t owner = 0;
-    std::uint64_t size = 0;
-    dev_t device = 0;
-    ino_t inode = 0;
-
-    bool regular() const;
-    bool directory() const;
-    bool link() const;
-    bool fifo() const;
-    bool same_as(const file_status& other) const;  // one file: both exist with one device and inode
-};
 
 // The status of name in dir_fd; a link is taken as itself unless follow. When there is none (or it
 // cannot be asked), exists is false and errno says why.
@@ -53,6 +40,13 @@ bool rename_at(int dir_fd, const char* from, const char* to);
 bool close_file(int fd);
 bool set_mode(int fd, mode_t mode);  // fchmod(2)
 int duplicate_fd(int fd);            // a copy of fd (never 0-2), closed on exec; -1 with errno set
+
+// flock(2), exclusive and not waiting, made again when a signal interrupts it; false with errno set.
+bool lock_file(int fd);
+
+// realpath(3) and readlink(2); false with errno set.
+bool real_path(const std::string& path, std::string& out);
+bool read_link(const std::string& path, std::string& out);
 
 // Clears O_NONBLOCK on a descriptor opened with it (so that opening a FIFO or device could not wait);
 // false with errno set.
@@ -88,18 +82,6 @@ bool write_all(int fd, std::span<iovec> pieces);
 
 // Writes every byte of bytes; false after a failed write.
 bool write_all(int fd, std::string_view bytes);
-
-// Which regular file a path or descriptor is (device and inode), so that links and other names of one
-// file are told apart from other files. Pipes, terminals and devices are never known: they are not files
-// that a run could read while it appends to them.
-struct file_identity {
-    bool known = false;
-    dev_t device = 0;
-    ino_t inode = 0;
-};
-file_identity identity_of_fd(int fd);
-file_identity identity_of_path(const std::string& path);  // the file a link leads to
-bool same_file(const file_identity& a, const file_identity& b);
 
 // Zero-filled memory mapped from the system for a table that is read at random. One of 2 MiB or more
 // starts on a 2 MiB boundary and asks for huge pages, so that its look-ups miss the TLB rarely rather

@@ -49,18 +49,20 @@ bool leftovers(const sieve_dir& dir) {
 TEST(AllOrNothing, AFailureAtAnyPointLeavesEveryOutputAsItWas) {
     const std::string games = mixed_games(400);
     struct row {
-        const char* option;
-        int at;
+        const char* fault;  // the file system's, planted through GAMESIEVE_TEST_FAULTS
         const char* first_message;
     };
     const row rows[] = {
-        {"--fail-write", 1, "Error: During writing file '"},
-        {"--fail-write", 2, "Error: During writing file '"},
-        {"--fail-write", 7, "Error: During writing file '"},
-        {"--fail-write", 40, "Error: During writing file '"},
-        {"--fail-read", 1, "Error: During reading g.pgn\n  Input/output error\n"},
-        {"--fail-read", 3, "Error: During reading g.pgn\n  Input/output error\n"},
-        {"--fail-read", 9, "Error: During reading g.pgn\n  Input/output error\n"},
+        {"write:1", "Error: During writing file '"},
+        {"write:2", "Error: During writing file '"},
+        {"write:7", "Error: During writing file '"},
+        {"write:40", "Error: During writing file '"},
+        // The first read takes the input's first bytes, to tell its format, before anything is written.
+        {"read:g.pgn:2", "Error: During reading g.pgn\n  Input/output error\n"},
+        {"read:g.pgn:3", "Error: During reading g.pgn\n  Input/output error\n"},
+        {"read:g.pgn:5", "Error: During reading g.pgn\n  Input/output error\n"},
+        {"write:why.tsv.gamesieve-partial:1",
+         "Error: During writing file 'why.tsv'\n  No space left on device\n"},
     };
     for (const row& r : rows) {
         for (const char* threads : {"1", "3"}) {
@@ -68,9 +70,10 @@ TEST(AllOrNothing, AFailureAtAnyPointLeavesEveryOutputAsItWas) {
             prepare(dir);
             dir.write("g.pgn", games);
             const snapshot before = snapshot_of(dir);
-            const run_result result = dir.run({"-q", "-j", threads, "--chunk-bytes", "900", "--explain",
-                                               "why.tsv", r.option, std::to_string(r.at), "g.pgn"});
-            const std::string where = std::string(r.option) + " " + std::to_string(r.at) + " -j" + threads;
+            dir.set_env("GAMESIEVE_TEST_CHUNK_BYTES", "900");
+            dir.set_env("GAMESIEVE_TEST_FAULTS", r.fault);
+            const run_result result = dir.run({"-q", "-j", threads, "--explain", "why.tsv", "g.pgn"});
+            const std::string where = std::string(r.fault) + " -j" + threads;
             EXPECT_EQ(result.status, 1) << where;
             EXPECT_TRUE(result.out.starts_with(r.first_message)) << where << "\n" << result.out;
             EXPECT_TRUE(result.out.ends_with(nothing_kept)) << where << "\n" << result.out;
@@ -82,7 +85,8 @@ TEST(AllOrNothing, AFailureAtAnyPointLeavesEveryOutputAsItWas) {
     sieve_dir dir;
     prepare(dir);
     dir.write("g.pgn", games);
-    const run_result kept = dir.run({"-q", "--chunk-bytes", "900", "--explain", "why.tsv", "g.pgn"});
+    dir.set_env("GAMESIEVE_TEST_CHUNK_BYTES", "900");
+    const run_result kept = dir.run({"-q", "--explain", "why.tsv", "g.pgn"});
     EXPECT_EQ(kept.status, 0);
     EXPECT_EQ(kept.out, "");
     EXPECT_EQ(dir.outputs().size(), 5u);
@@ -189,7 +193,7 @@ TEST(AllOrNothing, AKilledRunIsRecovered) {
     // The input arrives through a pipe that stays open: the run has written its first chunks and waits.
     // $! is the last process of the pipeline: the run itself, and no other process of the machine.
     dir.shell(
-        "(cat g.pgn; sleep 5) | \"$GAMESIEVE\" -q -o out --chunk-bytes 200 - & "
+        "(cat g.pgn; sleep 5) | GAMESIEVE_TEST_CHUNK_BYTES=200 \"$GAMESIEVE\" -q -o out - & "
         "pid=$!; sleep 1; kill -KILL $pid; wait");
     ASSERT_TRUE(dir.exists("out/.gamesieve-journal"));
     EXPECT_NE(before(), outputs_before);  // the killed run had appended

@@ -90,8 +90,9 @@ TEST(CompressedOutputs, AreGuardedAndAllOrNothingToo) {
     std::map<std::string, std::string> before;
     for (const std::string& name : output_names)
         before[name] = *dir.read(name + ".zst");
-    const run_result failed =
-        dir.run({"-q", "-z", "zstd", "--chunk-bytes", "4000", "--fail-write", "5", "games.pgn"});
+    dir.set_env("GAMESIEVE_TEST_CHUNK_BYTES", "4000");
+    dir.set_env("GAMESIEVE_TEST_FAULTS", "write:5");
+    const run_result failed = dir.run({"-q", "-z", "zstd", "games.pgn"});
     EXPECT_EQ(failed.status, 1);
     for (const std::string& name : output_names)
         EXPECT_EQ(dir.read(name + ".zst"), before[name]) << name;
@@ -154,7 +155,7 @@ TEST(Progress, ShowsTheShareDoneErasesItselfBeforeMessagesAndFitsTheTerminal) {
     dir.write("run.sh",
               "stty cols 40\nmkfifo rest_vs_rest.pgn\n"
               "( exec 3< rest_vs_rest.pgn; sleep 0.8; cat <&3 > /dev/null ) &\n"
-              "sleep 0.2\n\"$GAMESIEVE\" -j1 --chunk-bytes 300 --progress a.pgn\nwait\n");
+              "sleep 0.2\nGAMESIEVE_TEST_CHUNK_BYTES=300 \"$GAMESIEVE\" -j1 --progress a.pgn\nwait\n");
     ASSERT_EQ(dir.shell("script -qc 'sh run.sh' shown > /dev/null"), 0);
     const std::string shown = dir.read("shown").value_or("");
     ASSERT_NE(shown.find("MB sorted"), std::string::npos) << shown;
@@ -176,9 +177,9 @@ TEST(Progress, ShowsTheShareDoneErasesItselfBeforeMessagesAndFitsTheTerminal) {
     }
     // --no-progress keeps the terminal clear.
     std::filesystem::remove(dir.path() + "/rest_vs_rest.pgn");
-    ASSERT_EQ(
-        dir.shell("script -qc '\"$GAMESIEVE\" -j1 --chunk-bytes 300 --no-progress a.pgn' hidden > /dev/null"),
-        0);
+    ASSERT_EQ(dir.shell("script -qc 'GAMESIEVE_TEST_CHUNK_BYTES=300 \"$GAMESIEVE\" -j1 --no-progress a.pgn' "
+                        "hidden > /dev/null"),
+              0);
     EXPECT_EQ(dir.read("hidden").value_or("").find("MB sorted"), std::string::npos);
 }
 

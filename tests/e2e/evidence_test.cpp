@@ -63,8 +63,10 @@ std::size_t games_with_moves(const std::string& text) {
 
 // Sorts input with the shipped lists and the options into fresh outputs; the outputs by name, and the
 // report why.tsv when the options ask for it.
-std::map<std::string, std::string> sorted(const std::string& input, const std::vector<std::string>& options) {
+std::map<std::string, std::string> sorted(const std::string& input, const std::vector<std::string>& options,
+                                          const std::string& chunk_bytes = "0") {
     sieve_dir dir;
+    dir.set_env("GAMESIEVE_TEST_CHUNK_BYTES", chunk_bytes);
     copy_default_lists(dir);
     dir.write("in.pgn", input);
     std::vector<std::string> args = {"-q"};
@@ -174,11 +176,11 @@ TEST(Evidence, AGameLongerThanAChunkIsRoutedWhole) {
         "[Event \"?\"]\n[White \"Zq C\"]\n[Black \"Zq D\"]\n" + tags + "\n" + moves + "*\n\n";
     const std::string last = "[Event \"?\"]\n[White \"Zq E\"]\n[Black \"Zq F\"]\n";
     const std::string input = long_game + many_tags + last;
-    const auto one = sorted(input, {"--evidence", "-j1", "--chunk-bytes", "4096"});
+    const auto one = sorted(input, {"--evidence", "-j1"}, "4096");
     // Compared as truth values: a failure would print megabytes.
     EXPECT_TRUE(one.at("comp_vs_comp.pgn") == long_game + many_tags) << one.at("comp_vs_comp.pgn").size();
     EXPECT_EQ(one.at("rest_vs_rest.pgn"), last);
-    EXPECT_TRUE(sorted(input, {"--evidence", "-j3", "--chunk-bytes", "4096"}) == one);
+    EXPECT_TRUE(sorted(input, {"--evidence", "-j3"}, "4096") == one);
 }
 
 // --unlisted: one line per name that no list decided, most games first, with the evidence and the

@@ -120,7 +120,8 @@ TEST(Explain, OneLinePerGameWithWhatDecidedEachPlayer) {
     dir.write("b.pgn", "[White \"Nobody\"]\n[Black \"Genius\"]\n\n*\n");
     // With several inputs, a last column names the input of each game (lines count from 1 in each); the
     // other columns keep their places.
-    const run_result r = dir.run({"--explain", "why.tsv", "-j", "2", "--chunk-bytes", "8", "a.pgn", "b.pgn"});
+    dir.set_env("GAMESIEVE_TEST_CHUNK_BYTES", "8");
+    const run_result r = dir.run({"--explain", "why.tsv", "-j", "2", "a.pgn", "b.pgn"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(dir.read("why.tsv"),
               "game\tline\twhite\tblack\twhite_kind\twhite_decided_by\tblack_kind\tblack_decided_"
@@ -159,7 +160,8 @@ TEST(Explain, OneLinePerGameWithWhatDecidedEachPlayer) {
     for (int i = 0; i < 20000; ++i)
         many += "[White \"Nobody\"]\n[Black \"Genius\"]\n\n*\n";
     dir.write("many.pgn", many);
-    const run_result midway = dir.run({"--explain", "/dev/full", "--chunk-bytes", "4096", "many.pgn"});
+    dir.set_env("GAMESIEVE_TEST_CHUNK_BYTES", "4096");
+    const run_result midway = dir.run({"--explain", "/dev/full", "many.pgn"});
     EXPECT_EQ(midway.status, 1);
     const std::string message = "Error: During writing file '/dev/full'\n";
     const std::size_t at = midway.out.find(message);

@@ -135,26 +135,23 @@ std::vector<std::pair<std::string, std::string>> sameness_inputs() {
 }
 
 TEST(ThreadsOption, EveryCountAndChunkSizeGivesTheSameBytes) {
-    const std::vector<std::vector<std::string>> settings = {{"-j", "2"},
-                                                            {"-j", "7", "--chunk-bytes", "1"},
-                                                            {"-j", "2", "--chunk-bytes", "64"},
-                                                            {"-j", "1", "--chunk-bytes", "4096"},
-                                                            {"-j", "3", "--chunk-bytes", "100000"}};
+    // Threads, and the chunk size (0: the default).
+    const std::vector<std::pair<std::string, std::string>> settings = {
+        {"2", "0"}, {"7", "1"}, {"2", "64"}, {"1", "4096"}, {"3", "100000"}};
     for (const auto& [name, bytes] : sameness_inputs()) {
         sieve_dir one;
         copy_default_lists(one);
         one.write("g.pgn", bytes);
         const run_result first = one.run({"-j", "1", "g.pgn"});
-        for (const std::vector<std::string>& setting : settings) {
+        for (const auto& [threads, chunk] : settings) {
             sieve_dir dir;
             copy_default_lists(dir);
             dir.write("g.pgn", bytes);
-            std::vector<std::string> args = setting;
-            args.push_back("g.pgn");
-            const run_result r = dir.run(args);
-            EXPECT_EQ(r.status, first.status) << name << " " << setting[1];
-            EXPECT_EQ(r.out, first.out) << name << " " << setting[1];
-            EXPECT_TRUE(dir.outputs() == one.outputs()) << name << " " << setting[1];
+            dir.set_env("GAMESIEVE_TEST_CHUNK_BYTES", chunk);
+            const run_result r = dir.run({"-j", threads, "g.pgn"});
+            EXPECT_EQ(r.status, first.status) << name << " -j" << threads << " " << chunk;
+            EXPECT_EQ(r.out, first.out) << name << " -j" << threads << " " << chunk;
+            EXPECT_TRUE(dir.outputs() == one.outputs()) << name << " -j" << threads << " " << chunk;
         }
     }
 }
@@ -172,7 +169,8 @@ TEST(ThreadsOption, AWriteFailureEndsTheRunAlikeForEveryCount) {
         std::filesystem::create_symlink("/dev/full", dir.path() + "/rest_vs_rest.pgn");
         dir.write("comp_vs_comp.pgn", "from an earlier run\n");
         dir.write("g.pgn", games);
-        const run_result r = dir.run({"-j", threads, "--chunk-bytes", "5000", "g.pgn"});
+        dir.set_env("GAMESIEVE_TEST_CHUNK_BYTES", "5000");
+        const run_result r = dir.run({"-j", threads, "g.pgn"});
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.out,
                   reading_lines() +
@@ -283,18 +281,19 @@ TEST(Progress, QuietKeepsATerminalSilent) {
     // takes, so chunks written after the pause would show progress if --quiet did not keep it off.
     const std::string slow_input = "(cat a.pgn; sleep 0.6; cat a.pgn) | ";
     ASSERT_EQ(dir.shell("script -qc '" + slow_input +
-                        "\"$GAMESIEVE\" -q -j1 --chunk-bytes 200 -' quiet > /dev/null"),
+                        "GAMESIEVE_TEST_CHUNK_BYTES=200 \"$GAMESIEVE\" -q -j1 -' quiet > /dev/null"),
               0);
     EXPECT_EQ(dir.read("quiet").value_or("").find("MB sorted"), std::string::npos);
     // The same run without --quiet shows it, so the terminal was there and the run lasted long enough.
-    ASSERT_EQ(
-        dir.shell("script -qc '" + slow_input + "\"$GAMESIEVE\" -j1 --chunk-bytes 200 -' shown > /dev/null"),
-        0);
+    ASSERT_EQ(dir.shell("script -qc '" + slow_input +
+                        "GAMESIEVE_TEST_CHUNK_BYTES=200 \"$GAMESIEVE\" -j1 -' shown > /dev/null"),
+              0);
     EXPECT_NE(dir.read("shown").value_or("").find("MB sorted"), std::string::npos);
     // --progress asks for it in words: it shows even with --quiet.
-    ASSERT_EQ(dir.shell("script -qc '" + slow_input +
-                        "\"$GAMESIEVE\" -q --progress -j1 --chunk-bytes 200 -' asked > /dev/null"),
-              0);
+    ASSERT_EQ(
+        dir.shell("script -qc '" + slow_input +
+                  "GAMESIEVE_TEST_CHUNK_BYTES=200 \"$GAMESIEVE\" -q --progress -j1 -' asked > /dev/null"),
+        0);
     EXPECT_NE(dir.read("asked").value_or("").find("MB sorted"), std::string::npos);
 }
 
@@ -302,7 +301,8 @@ TEST(Progress, QuietKeepsATerminalSilent) {
 TEST(Progress, AShortRunDrawsNoLineEvenWhenForced) {
     sieve_dir dir;
     dir.write("a.pgn", program_game + program_game);
-    const run_result r = dir.run({"--progress", "--chunk-bytes", "10", "a.pgn"});
+    dir.set_env("GAMESIEVE_TEST_CHUNK_BYTES", "10");
+    const run_result r = dir.run({"--progress", "a.pgn"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
 }
@@ -313,7 +313,8 @@ TEST(Progress, NothingAppearsWhenStandardErrorIsNotATerminal) {
     for (int i = 0; i < 20000; ++i)
         games += program_game;
     dir.write("a.pgn", games);
-    const run_result r = dir.run({"--chunk-bytes", "1000", "a.pgn"});
+    dir.set_env("GAMESIEVE_TEST_CHUNK_BYTES", "1000");
+    const run_result r = dir.run({"a.pgn"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out, reading_lines());

@@ -191,7 +191,8 @@ TEST(Safety, ARollBackPutsBackTheRunsOwnFilesAndEndsByTheSignal) {
     prepare(dir);
     std::filesystem::create_directory(dir.path() + "/out");
     dir.write("out/comp_vs_comp.pgn", "old\n");
-    background_run running = dir.start({"-q", "-o", "out", "--chunk-bytes", "200", "-"});
+    dir.set_env("GAMESIEVE_TEST_CHUNK_BYTES", "200");
+    background_run running = dir.start({"-q", "-o", "out", "-"});
     const std::string games = mixed_games(40);
     ASSERT_EQ(::write(running.feed, games.data(), games.size()), static_cast<ssize_t>(games.size()));
     for (int i = 0; i < 200 && dir.read("out/comp_vs_comp.pgn") == "old\n"; ++i)

@@ -72,6 +72,8 @@ background_run sieve_dir::start(const std::vector<std::string>& args, bool piped
         ::dup2(err, 2);
         ::dup2(in, 0);
         if (piped) ::close(feed[1]);
+        for (const auto& [name, value] : env_)
+            ::setenv(name.c_str(), value.c_str(), 1);
         std::vector<char*> argv;
         std::string binary = GAMESIEVE_BINARY;
         argv.push_back(binary.data());
@@ -125,9 +127,16 @@ run_result sieve_dir::run(const std::vector<std::string>& args,
     return result;
 }
 
+void sieve_dir::set_env(const std::string& name, const std::string& value) {
+    env_.emplace_back(name, value);
+}
+
 int sieve_dir::shell(const std::string& command) const {
+    std::string exports;
+    for (const auto& [name, value] : env_)
+        exports += "export " + name + "='" + value + "' && ";
     const std::string line =
-        "cd '" + path_ + "' && export GAMESIEVE='" GAMESIEVE_BINARY "' && (" + command + "\n)";
+        "cd '" + path_ + "' && " + exports + "export GAMESIEVE='" GAMESIEVE_BINARY "' && (" + command + "\n)";
     const int status = std::system(line.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
 }

@@ -40,6 +40,10 @@ class sieve_dir {
     std::optional<std::string> read(const std::string& name) const;
     bool exists(const std::string& name) const;
 
+    // Sets an environment variable for every later run and shell command in the directory (the tests'
+    // knobs: GAMESIEVE_TEST_CHUNK_BYTES, GAMESIEVE_TEST_FAULTS).
+    void set_env(const std::string& name, const std::string& value);
+
     // Runs gamesieve with these arguments in the directory; stdin_bytes, when given, arrive through a pipe.
     run_result run(const std::vector<std::string>& args,
                    const std::optional<std::string>& stdin_bytes = std::nullopt) const;
@@ -56,6 +60,7 @@ class sieve_dir {
 
   private:
     std::string path_;
+    std::vector<std::pair<std::string, std::string>> env_;
 };
 
 // The five outputs of a run as views, in the order of output_names; every one must exist.
