@@ -12,9 +12,7 @@ namespace {
 gs::name_list load(gs::list_id id) {
     const auto files = gs::bench::full_list_files();
     gs::name_list list;
-    gs::console quiet;
-    quiet.stream = stderr;
-    gs::add_list_lines(files[static_cast<std::size_t>(id)], list, false, quiet);
+    gs::add_list_lines(files[static_cast<std::size_t>(id)], list, false);
     return list;
 }
 

@@ -20,7 +20,7 @@ gs::name_lists make_lists(gs::console& con) {
     gs::name_lists lists;
     const auto fill = [&](gs::list_id id, const char* text) {
         const bool word_mode = gs::list_files[static_cast<std::size_t>(id)].word_mode;
-        if (!gs::add_list_lines(text, gs::list_of(lists, id), word_mode, con)) std::abort();
+        if (!gs::add_list_lines(text, gs::list_of(lists, id), word_mode)) std::abort();
     };
     fill(gs::list_id::humans, "KASPAROV*\n*ANAND\nSMITH\n");
     fill(gs::list_id::computers, "FRITZ[1-9]*\nDEEPBLUE\n*CHESS*\n");

@@ -18,6 +18,7 @@
 #include "app/help.hpp"
 #include "app/options.hpp"
 #include "app/progress.hpp"
+#include "app/say.hpp"
 #include "app/signals.hpp"
 #include "app/test_hooks.hpp"
 #include "io/encoder.hpp"
@@ -339,7 +340,7 @@ int run(int argc, const char* const* argv, console& con, std::FILE* status) {
                        std::string(msg_no_lists_in_end) + installed);
             return status_failed;
         }
-        const bool clean = check_lists(options.lists_dir, options.quiet, con);
+        const bool clean = check_lists_and_say(options.lists_dir, options.quiet, con);
         if (present < list_count) print_line(con, msg_some_lists_missing, installed);
         return clean && !con.failed ? status_ok : status_failed;
     }
@@ -351,7 +352,7 @@ int run(int argc, const char* const* argv, console& con, std::FILE* status) {
     // As many threads as the sort may use load the lists (-j1 loads them in turn).
     const unsigned list_threads =
         options.threads != 0 ? options.threads : std::thread::hardware_concurrency();
-    if (!load_name_lists(*lists, options.lists_dir, options.quiet, con, list_threads)) {
+    if (!load_lists(*lists, options.lists_dir, options.quiet, list_threads, con)) {
         if (options.lists_dir.empty() && list_files_in("") == 0) {
             const std::string installed = lists_dir_to_suggest(argc > 0 ? argv[0] : "gamesieve");
             print_line(con, msg_no_lists_here, installed, std::string(msg_no_lists_here_end) + installed);

@@ -5,9 +5,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include <cstdio>
-#include <cstdlib>
-
 #include "text/line_reader.hpp"
 #include "text/messages.hpp"
 #include "text/system_calls.hpp"
@@ -36,32 +33,28 @@ struct list_contents {
     std::vector<fatal_error> errors;
 };
 
-// The first line of what loading printed about a line it refused, as a report: "Don't understand
-// <line>" or "name too long: <name>".
-std::string refusal(std::string_view printed) {
-    const std::size_t feed = printed.find('\n');
-    const std::string_view first = printed.substr(0, feed);
-    if (first.starts_with(msg_not_understood)) {
-        return std::string(msg_not_understood) + " " + std::string(first.substr(msg_not_understood.size()));
+// What a line that loading refuses is, as a finding.
+std::string refusal(const list_failure& why) {
+    switch (why.what) {
+        case list_failure::kind::not_understood:
+            return std::string(msg_check_not_understood) + why.shown;
+        case list_failure::kind::name_too_long:
+            return std::string(msg_check_too_long) + std::to_string(name_capacity - 1) +
+                   std::string(msg_check_too_long_end) + why.shown;
+        case list_failure::kind::list_full:
+            return std::string(msg_full);
+        default:
+            break;
     }
-    if (first == msg_too_long && feed != std::string_view::npos) {
-        std::string_view name = printed.substr(feed + 1);
-        if (name.starts_with(msg_name_was)) name.remove_prefix(msg_name_was.size());
-        if (name.ends_with('\n')) name.remove_suffix(1);
-        return "name too long (at most " + std::to_string(name_capacity - 1) +
-               " characters): " + std::string(name);
-    }
-    return std::string(first);
+    return std::string(msg_check_unreadable);
 }
 
 // Adds one line to scratch as loading would; when loading would stop at it, says why.
 bool add_checked(const list_file& file, std::string& line, name_list& scratch, std::string& why) {
-    console_capture capture;
-    open_capture(capture);
-    const bool added = file.word_mode ? add_word_entries(line, scratch, capture.con)
-                                      : add_pattern_entry(line, scratch, capture.con);
-    const std::string printed = capture_text(capture);
-    if (!added) why = refusal(printed);
+    list_failure failure;
+    const bool added =
+        file.word_mode ? add_word_entries(line, scratch, failure) : add_pattern_entry(line, scratch, failure);
+    if (!added) why = refusal(failure);
     return added;
 }
 
@@ -70,8 +63,9 @@ bool add_checked(const list_file& file, std::string& line, name_list& scratch, s
 list_contents read_located(const list_file& file, std::string_view dir) {
     list_contents contents{file.id, join_path(dir, file.path), {}, {}, {}};
     line_reader reader;
+    reader.max_line = list_line_max(file.word_mode);
     if (open_line_reader(reader, contents.path.c_str()) != open_result::ok) {
-        contents.errors.push_back({0, "cannot be opened or read"});
+        contents.errors.push_back({0, std::string(msg_check_unreadable)});
         return contents;
     }
     name_list scratch;
@@ -79,8 +73,17 @@ list_contents read_located(const list_file& file, std::string_view dir) {
     std::string line;
     std::string_view view;
     std::size_t number = 0;
-    while (next_line(reader, view) == read_status::line) {
+    read_status status;
+    while ((status = next_line(reader, view)) != read_status::end) {
         ++number;
+        if (status != read_status::line) {
+            contents.errors.push_back({number, status == read_status::too_long
+                                                   ? std::string(msg_check_line_too_long) +
+                                                         std::to_string(reader.max_line) +
+                                                         std::string(msg_line_too_long_end)
+                                                   : std::string(msg_check_unreadable)});
+            break;
+        }
         if (view.starts_with('#')) continue;
         line.assign(view);
         trim_right(line);
@@ -95,8 +98,9 @@ list_contents read_located(const list_file& file, std::string_view dir) {
             contents.entries.push_back({std::move(entry), number});
         if (!past_capacity && contents.entries.size() > list_capacity) {
             past_capacity = true;
-            contents.errors.push_back({number, "the list passes its capacity of " +
-                                                   std::to_string(list_capacity) + " entries here"});
+            contents.errors.push_back({number, std::string(msg_check_capacity) +
+                                                   std::to_string(list_capacity) +
+                                                   std::string(msg_check_capacity_end)});
         }
     }
     close_line_reader(reader);
@@ -178,12 +182,10 @@ class cover_index {
 };
 
 struct checker {
-    console& con;
-    bool clean = true;
+    std::vector<list_finding> findings;
 
     void report(const list_contents& list, std::size_t line, const std::string& what) {
-        clean = false;
-        print_line(con, list.path, ":" + std::to_string(line) + ": ", what);
+        findings.push_back({list.path, line, what});
     }
 };
 
@@ -191,14 +193,13 @@ struct checker {
 std::optional<std::string> form_fault(const name_entry& entry, name_form form, bool word_mode) {
     if (form == name_form::capitals) {
         for (char c : entry.text) {
-            if (c >= 'a' && c <= 'z') return "lower-case letters, but names are matched in capitals";
-            if (is_name_punctuation(c))
-                return std::string("'") + c + "', but names are matched without blanks and punctuation";
+            if (c >= 'a' && c <= 'z') return std::string(msg_check_lower_case);
+            if (is_name_punctuation(c)) return std::string("'") + c + std::string(msg_check_punctuation);
         }
     }
     if (word_mode) {
         for (char c : entry.text) {
-            if (c == '\t' || c == '\r') return std::string("a blank inside an account name");
+            if (c == '\t' || c == '\r') return std::string(msg_check_blank_inside);
         }
     }
     return std::nullopt;
@@ -206,7 +207,7 @@ std::optional<std::string> form_fault(const name_entry& entry, name_form form, b
 
 void check_one_list(checker& check, const list_contents& list, bool word_mode) {
     for (std::size_t line : list.blank_lines)
-        check.report(list, line, "blank line: an empty name matches every player without a name tag");
+        check.report(list, line, std::string(msg_check_blank));
     const name_form form = form_of(list.id);
     const cover_index index(list);
     for (std::size_t i = 0; i < list.entries.size(); ++i) {
@@ -214,19 +215,20 @@ void check_one_list(checker& check, const list_contents& list, bool word_mode) {
         const name_entry& entry = at.entry;
         if (entry.text.empty()) continue;  // reported as a blank line, or a lone star on purpose
         if (const auto fault = form_fault(entry, form, word_mode))
-            check.report(list, at.line, shown_entry(entry) + " can never match: " + *fault);
+            check.report(list, at.line, shown_entry(entry) + std::string(msg_check_never_matches) + *fault);
         if (contains(entry.text, "*"))
-            check.report(list, at.line, shown_entry(entry) + " has a '*' inside, which is taken literally");
+            check.report(list, at.line, shown_entry(entry) + std::string(msg_check_star_inside));
         const std::optional<std::size_t> cover = index.first_cover(entry, i);
         if (!cover) continue;
         const located_entry& by = list.entries[*cover];
         if (same_entry(by.entry, entry)) {
             if (*cover < i)
-                check.report(list, at.line, shown_entry(entry) + " repeats line " + std::to_string(by.line));
+                check.report(list, at.line,
+                             shown_entry(entry) + std::string(msg_check_repeats) + std::to_string(by.line));
         } else if (by.line != at.line) {
             check.report(list, at.line,
-                         shown_entry(entry) + " is covered by " + shown_entry(by.entry) + " (line " +
-                             std::to_string(by.line) + ")");
+                         shown_entry(entry) + std::string(msg_check_covered) + shown_entry(by.entry) +
+                             std::string(msg_check_covered_line) + std::to_string(by.line) + ")");
         }
     }
 }
@@ -253,30 +255,22 @@ void check_across(checker& check, const list_contents& a, const list_contents& b
         if (const auto cover = index_a.first_cover(at.entry, std::nullopt)) {
             const located_entry& by = a.entries[*cover];
             check.report(b, at.line,
-                         shown_entry(at.entry) + " is covered by " + shown_entry(by.entry) + " of " + a.path +
-                             ":" + std::to_string(by.line));
+                         shown_entry(at.entry) + std::string(msg_check_covered) + shown_entry(by.entry) +
+                             std::string(msg_check_covered_of) + a.path + ":" + std::to_string(by.line));
         }
     }
 }
 
 }  // namespace
 
-bool check_lists(std::string_view dir, bool quiet, console& con) {
+std::vector<list_finding> check_lists(std::string_view dir) {
     std::vector<list_contents> contents;
-    for (const list_file& file : list_files) {
-        if (!quiet) print_line(con, msg_reading, join_path(dir, file.path), msg_reading_end);
+    for (const list_file& file : list_files)
         contents.push_back(read_located(file, dir));
-    }
-    checker check{con};
+    checker check;
     for (const list_contents& list : contents) {
-        for (const fatal_error& error : list.errors) {
-            check.clean = false;
-            if (error.line == 0) {
-                print_line(con, list.path, ": ", error.what);
-            } else {
-                check.report(list, error.line, error.what);
-            }
-        }
+        for (const fatal_error& error : list.errors)
+            check.report(list, error.line, error.what);
     }
     for (const list_file& file : list_files)
         check_one_list(check, contents[static_cast<std::size_t>(file.id)], file.word_mode);
@@ -286,7 +280,7 @@ bool check_lists(std::string_view dir, bool quiet, console& con) {
         check_across(check, programs, humans);
         check_across(check, humans, programs);
     }
-    return check.clean;
+    return std::move(check.findings);
 }
 
 }  // namespace gs

@@ -8,29 +8,26 @@
 #include <vector>
 
 #include "text/line_reader.hpp"
-#include "text/messages.hpp"
 #include "text/system_calls.hpp"
 #include "text/text.hpp"
 
 namespace gs {
 namespace {
 
-bool check_room(std::string_view name, std::string_view shown, const name_list& list, console& con) {
-    if (name.size() >= name_capacity) {
-        print_line(con, msg_too_long);
-        print_line(con, msg_name_was, shown);
-        return false;
-    }
-    if (list.entries.size() >= list_capacity) {
-        print_line(con, msg_full);
-        print_line(con, msg_full_max, std::to_string(list_capacity));
-        return false;
-    }
+bool refuse(list_failure& why, list_failure::kind what, std::string_view shown) {
+    why.what = what;
+    why.shown.assign(shown);
+    return false;
+}
+
+bool check_room(std::string_view name, std::string_view shown, const name_list& list, list_failure& why) {
+    if (name.size() >= name_capacity) return refuse(why, list_failure::kind::name_too_long, shown);
+    if (list.entries.size() >= list_capacity) return refuse(why, list_failure::kind::list_full, {});
     return true;
 }
 
 // The wildcard step of pattern mode, for a line that holds no range (any more).
-bool add_wildcard_entry(std::string_view text, name_list& list, console& con) {
+bool add_wildcard_entry(std::string_view text, name_list& list, list_failure& why) {
     name_entry entry;
     std::string_view rest = text;
     if (rest.starts_with('*')) {
@@ -42,7 +39,7 @@ bool add_wildcard_entry(std::string_view text, name_list& list, console& con) {
         rest.remove_suffix(1);
         entry.trailing_star = true;
     }
-    if (!check_room(rest, shown, list, con)) return false;
+    if (!check_room(rest, shown, list, why)) return false;
     entry.text.assign(rest);
     trim_right(entry.text);
     list.entries.push_back(std::move(entry));
@@ -65,16 +62,16 @@ int next_value(int value) {
 }
 
 // One line of a list file: a comment is skipped, anything else is trimmed at the right and added.
-bool add_line(std::string_view view, std::string& line, name_list& list, bool word_mode, console& con) {
+bool add_line(std::string_view view, std::string& line, name_list& list, bool word_mode, list_failure& why) {
     if (view.starts_with('#')) return true;
     line.assign(view);
     trim_right(line);
-    return word_mode ? add_word_entries(line, list, con) : add_pattern_entry(line, list, con);
+    return word_mode ? add_word_entries(line, list, why) : add_pattern_entry(line, list, why);
 }
 
 }  // namespace
 
-bool add_pattern_entry(std::string_view text, name_list& list, console& con) {
+bool add_pattern_entry(std::string_view text, name_list& list, list_failure& why) {
     // Take the ranges apart from left to right. A '[' must be followed by low, '-', high and ']'; a
     // character that a range produces is taken literally and never opens another range.
     std::vector<letter_range> ranges;
@@ -92,8 +89,7 @@ bool add_pattern_entry(std::string_view text, name_list& list, console& con) {
                 copied = range.at + 5;
             }
             shown.append(text.substr(copied));
-            print_line(con, msg_not_understood, shown);
-            return false;
+            return refuse(why, list_failure::kind::not_understood, shown);
         }
         letter_range range{p, signed_byte(text[p + 1]), signed_byte(text[p + 3])};
         // A reversed range, or one whose only value would be the byte 0, yields no name at all.
@@ -101,7 +97,7 @@ bool add_pattern_entry(std::string_view text, name_list& list, console& con) {
         ranges.push_back(range);
         from = p + 5;
     }
-    if (ranges.empty()) return add_wildcard_entry(text, list, con);
+    if (ranges.empty()) return add_wildcard_entry(text, list, why);
 
     // Count through every combination like an odometer whose last wheel turns fastest.
     std::vector<int> values(ranges.size());
@@ -117,7 +113,7 @@ bool add_pattern_entry(std::string_view text, name_list& list, console& con) {
             copied = ranges[i].at + 5;
         }
         expanded.append(text.substr(copied));
-        if (!add_wildcard_entry(expanded, list, con)) return false;
+        if (!add_wildcard_entry(expanded, list, why)) return false;
 
         std::size_t wheel = ranges.size();
         while (wheel > 0) {
@@ -130,7 +126,7 @@ bool add_pattern_entry(std::string_view text, name_list& list, console& con) {
     }
 }
 
-bool add_word_entries(std::string& text, name_list& list, console& con) {
+bool add_word_entries(std::string& text, name_list& list, list_failure& why) {
     trim_right(text);
     trim_left(text);
     // Each word ends at the first space; the rest of the line loses its leading line feeds, tabs and
@@ -154,98 +150,81 @@ bool add_word_entries(std::string& text, name_list& list, console& con) {
     const std::string_view line = text;
     for (std::size_t i = words.size(); i-- > 0;) {
         const std::string_view name = line.substr(words[i].at, words[i].size);
-        if (!check_room(name, name, list, con)) return false;
+        if (!check_room(name, name, list, why)) return false;
         list.entries.push_back(name_entry{std::string(name), false, false});
     }
     return true;
 }
 
-bool add_list_lines(std::string_view bytes, name_list& list, bool word_mode, console& con) {
+bool add_list_lines(std::string_view bytes, name_list& list, bool word_mode, list_failure* why) {
     line_reader reader;
     memory_line_reader(reader, bytes);
     std::string line;
     std::string_view view;
+    list_failure failure;
+    std::size_t number = 0;
     while (next_line(reader, view) == read_status::line) {
-        if (!add_line(view, line, list, word_mode, con)) return false;
+        ++number;
+        if (!add_line(view, line, list, word_mode, failure)) {
+            failure.line = number;
+            if (why != nullptr) *why = std::move(failure);
+            return false;
+        }
     }
     index_name_list(list);
     return true;
 }
 
-bool load_name_list(const char* path, name_list& list, bool word_mode, bool quiet, console& con) {
-    if (!quiet) print_line(con, msg_reading, path, msg_reading_end);
+list_failure load_name_list(const char* path, name_list& list, bool word_mode) {
     list.entries.clear();
+    list_failure failure;
+    failure.path = path;
     line_reader reader;
     reader.max_line = list_line_max(word_mode);
     if (open_line_reader(reader, path) != open_result::ok) {
-        const int error = errno;
+        failure.what = list_failure::kind::cannot_open;
+        failure.error = errno;
         close_line_reader(reader);
-        print_line(con, msg_during_opening, path);
-        print_line(con, msg_indent, reason_of(error));
-        return false;
+        return failure;
     }
     std::string line;
     std::string_view view;
-    bool ok = true;
-    std::size_t number = 0;
-    while (ok) {
+    while (!failure) {
         const read_status status = next_line(reader, view);
         if (status == read_status::end) break;
         if (status == read_status::error) {
-            print_line(con, msg_during_reading, path);
-            print_line(con, msg_indent, reason_of(errno));
-            ok = false;
+            failure.what = list_failure::kind::cannot_read;
+            failure.error = errno;
             break;
         }
-        ++number;
+        ++failure.line;
         if (status == read_status::too_long) {
-            print_line(con, msg_line_too_long, std::to_string(reader.max_line), msg_line_too_long_end);
-            print_line(con, msg_line_was, shown_part(view));
-            ok = false;
+            refuse(failure, list_failure::kind::line_too_long, shown_part(view));
+            failure.limit = reader.max_line;
         } else {
-            ok = add_line(view, line, list, word_mode, con);
+            add_line(view, line, list, word_mode, failure);
         }
-        // The refusal as specified, then where it is, so that the line can be found in a long list.
-        if (!ok) print_line(con, msg_indent, path, std::string(msg_list_place_line) + std::to_string(number));
     }
     close_line_reader(reader);
-    if (ok) index_name_list(list);
-    return ok;
-}
-
-namespace {
-
-bool load_listed_file(const list_file& file, std::string_view dir, name_lists& all, bool quiet,
-                      console& con) {
-    const std::string path = join_path(dir, file.path);
-    return load_name_list(path.c_str(), list_of(all, file.id), file.word_mode, quiet, con);
-}
-
-}  // namespace
-
-bool load_name_lists_in_turn(name_lists& all, std::string_view dir, bool quiet, console& con) {
-    for (const list_file& file : list_files) {
-        if (!load_listed_file(file, dir, all, quiet, con)) return false;
+    if (!failure) {
+        index_name_list(list);
+        failure.path.clear();
+        failure.line = 0;
     }
-    return true;
+    return failure;
 }
 
-bool load_name_lists(name_lists& all, std::string_view dir, bool quiet, console& con, unsigned threads) {
-    threads = std::min<unsigned>(threads, list_count);
-    std::array<console_capture, list_count> captures;
-    bool captured = threads > 1;
-    for (console_capture& capture : captures)
-        captured = captured && open_capture(capture);
-    if (!captured) {
-        for (console_capture& capture : captures)
-            capture_text(capture);
-        return load_name_lists_in_turn(all, dir, quiet, con);
-    }
-    std::array<bool, list_count> loaded{};
+list_failure load_name_lists(name_lists& all, std::string_view dir, unsigned threads) {
+    threads = std::clamp<unsigned>(threads, 1, list_count);
+    std::array<list_failure, list_count> failures;
     std::atomic<std::size_t> next{0};
     const auto load_some = [&] {
-        for (std::size_t i; (i = next.fetch_add(1)) < list_count;)
-            loaded[i] = load_listed_file(list_files[i], dir, all, quiet, captures[i].con);
+        for (std::size_t i; (i = next.fetch_add(1)) < list_count;) {
+            const list_file& file = list_files[i];
+            const std::string path = join_path(dir, file.path);
+            failures[i] = load_name_list(path.c_str(), list_of(all, file.id), file.word_mode);
+            if (failures[i]) failures[i].path = path;
+        }
     };
     std::vector<std::thread> helpers;
     for (unsigned i = 1; i < threads; ++i) {
@@ -258,16 +237,10 @@ bool load_name_lists(name_lists& all, std::string_view dir, bool quiet, console&
     load_some();
     for (std::thread& helper : helpers)
         helper.join();
-    // The messages as reading the files one after another would print them: up to the first file that
-    // failed, whose later files it would not have read.
-    bool ok = true;
-    for (std::size_t i = 0; i < list_count; ++i) {
-        const std::string text = capture_text(captures[i]);
-        if (!ok) continue;
-        print_text(con, text);
-        ok = loaded[i];
+    for (list_failure& failure : failures) {
+        if (failure) return std::move(failure);
     }
-    return ok;
+    return {};
 }
 
 std::string name_in_form(name_form form, std::string_view name) {

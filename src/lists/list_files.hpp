@@ -81,17 +81,25 @@ inline const name_list& list_of(const name_lists& all, list_id id) {
     return all.lists[static_cast<std::size_t>(id)];
 }
 
-// Loads the twelve files from dir (the working directory when empty) in the order of list_files, each
-// announced by its "Reading <path>..." line unless quiet. False after a list error, whose messages are
-// printed whether quiet or not; the files after it are not loaded.
-bool load_name_lists_in_turn(name_lists& all, std::string_view dir, bool quiet, console& con);
-
-// load_name_lists_in_turn on up to threads threads at once (long lists take most of a small run's time
-// to read and index): every file is loaded, and its messages are printed afterwards in the files' order,
-// up to and with the first file that failed, so that the console shows what loading in turn shows. The
-// lists after a failed one may be loaded, but a failed load is not used. In turn when the messages
-// cannot be kept in memory.
-bool load_name_lists(name_lists& all, std::string_view dir, bool quiet, console& con, unsigned threads);
+// Why a list line or a list file keeps the lists from loading: a value the caller says as it likes.
+struct list_failure {
+    enum class kind : std::uint8_t {
+        none,
+        not_understood,  // a '[' that opens no range
+        name_too_long,   // a name of name_capacity characters or more
+        list_full,       // the list passes list_capacity entries
+        line_too_long,   // a line longer than list_line_max
+        cannot_open,     // the file cannot be opened (error says why)
+        cannot_read      // reading it failed part-way (error says why)
+    };
+    kind what = kind::none;
+    std::string shown;      // the line or the name as the message shows it
+    std::string path;       // the list file; empty for lines held in memory
+    std::size_t line = 0;   // the line, from 1; 0 for the file as a whole
+    int error = 0;          // the system's reason, for cannot_open and cannot_read
+    std::size_t limit = 0;  // for line_too_long: the longest line the file may have
+    explicit operator bool() const { return what != kind::none; }
+};
 
 // The longest line a list file may have, so that a file that never ends a line is refused at once and
 // no message echoes more: a name line is far shorter than 4 KiB, and a line of words holds at most a
@@ -100,17 +108,24 @@ constexpr std::size_t list_line_max(bool word_mode) {
     return word_mode ? std::size_t{1} << 20 : std::size_t{4} << 10;
 }
 
-// Empties the list and loads one file into it. False after an error.
-bool load_name_list(const char* path, name_list& list, bool word_mode, bool quiet, console& con);
+// Loads the twelve files from dir (the working directory when empty), on up to threads threads at once
+// (long lists take most of a small run's time to read and index). The failure of the first file, in the
+// order of list_files, that cannot be loaded (none when all load); the files after it may be loaded, but
+// a failed load is not used.
+list_failure load_name_lists(name_lists& all, std::string_view dir, unsigned threads = 1);
 
-// Adds the lines of a list file held in memory, as load_name_list does with a file's lines.
-bool add_list_lines(std::string_view bytes, name_list& list, bool word_mode, console& con);
+// Empties the list and loads one file into it; the failure that stopped it, if any.
+list_failure load_name_list(const char* path, name_list& list, bool word_mode);
+
+// Adds the lines of a list file held in memory, as load_name_list does with a file's lines. False, with
+// why set when given, at a line that loading refuses.
+bool add_list_lines(std::string_view bytes, name_list& list, bool word_mode, list_failure* why = nullptr);
 
 // Word mode, one line: each space-separated word becomes an exact entry, the last word first.
-bool add_word_entries(std::string& text, name_list& list, console& con);
+bool add_word_entries(std::string& text, name_list& list, list_failure& why);
 
 // Pattern mode, one line: wildcards and letter ranges. Several ranges on one line yield every combination,
 // the first range varying slowest; a range whose low end is above its high end makes the line add nothing.
-bool add_pattern_entry(std::string_view text, name_list& list, console& con);
+bool add_pattern_entry(std::string_view text, name_list& list, list_failure& why);
 
 }  // namespace gs

@@ -32,6 +32,28 @@ inline constexpr std::string_view msg_line_was = "line was: ";
 inline constexpr std::string_view msg_indent = "  ";
 inline constexpr std::string_view msg_list_place_line = " line ";
 
+// --check-lists: each finding is "<file>:<line>: <what>" ("<file>: <what>" for the file as a whole).
+inline constexpr std::string_view msg_check_unreadable = "cannot be opened or read";
+inline constexpr std::string_view msg_check_not_understood = "Don't understand ";
+inline constexpr std::string_view msg_check_too_long = "name too long (at most ";
+inline constexpr std::string_view msg_check_too_long_end = " characters): ";
+inline constexpr std::string_view msg_check_line_too_long = "line longer than ";
+inline constexpr std::string_view msg_check_capacity = "the list passes its capacity of ";
+inline constexpr std::string_view msg_check_capacity_end = " entries here";
+inline constexpr std::string_view msg_check_blank =
+    "blank line: an empty name matches every player without a name tag";
+inline constexpr std::string_view msg_check_never_matches = " can never match: ";
+inline constexpr std::string_view msg_check_lower_case =
+    "lower-case letters, but names are matched in capitals";
+inline constexpr std::string_view msg_check_punctuation =
+    "', but names are matched without blanks and punctuation";
+inline constexpr std::string_view msg_check_blank_inside = "a blank inside an account name";
+inline constexpr std::string_view msg_check_star_inside = " has a '*' inside, which is taken literally";
+inline constexpr std::string_view msg_check_repeats = " repeats line ";
+inline constexpr std::string_view msg_check_covered = " is covered by ";
+inline constexpr std::string_view msg_check_covered_line = " (line ";
+inline constexpr std::string_view msg_check_covered_of = " of ";
+
 // "Warning: skipped illegal datetag of <date>".
 inline constexpr std::string_view msg_illegal_date = "Warning: skipped illegal datetag of ";
 

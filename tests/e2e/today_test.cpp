@@ -241,9 +241,8 @@ TEST(TodaysGames, BuildTagsMatchNoHumanName) {
         at = feed + 1;
     }
     EXPECT_GE(count, 10u);
-    captured_console con;
     name_list list;
-    ASSERT_TRUE(add_list_lines(tags, list, false, con.con));
+    ASSERT_TRUE(add_list_lines(tags, list, false));
     index_name_list(list);
     const auto form = [](std::string name) { return name_in_form(name_form::capitals, name); };
     std::vector<std::string> names;

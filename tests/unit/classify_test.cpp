@@ -18,10 +18,9 @@ using enum player_class;
 // Lists with a few entries each, in the forms that classification looks them up in.
 name_lists sample_lists() {
     name_lists lists;
-    captured_console out;
     const auto fill = [&](list_id id, const char* lines) {
         const bool word_mode = list_files[static_cast<std::size_t>(id)].word_mode;
-        EXPECT_TRUE(add_list_lines(lines, list_of(lists, id), word_mode, out.con));
+        EXPECT_TRUE(add_list_lines(lines, list_of(lists, id), word_mode));
     };
     fill(list_id::computers, "DEEPBLUE*\nFRITZ[1-9]*\nHIARCS3\nJUNIOR\nMCHESS6\nMCHESS4\n");
     fill(list_id::humans, "KASPAROV*\nSMITH\n");
@@ -379,12 +378,11 @@ TEST(ClassifyGame, AnAccountIsKeptOnceForEveryRating) {
 // first did.
 TEST(ClassifyGame, TheMemoKeepsShortTextsInlineAndLongOnesInTheArena) {
     name_lists local;
-    captured_console out;
     const std::string short_name(memo_inline_text, 'A');
     const std::string long_name(memo_inline_text + 1, 'B');
     const std::string longer_name(40, 'C');
     ASSERT_TRUE(add_list_lines(short_name + "\n" + long_name + "\n" + longer_name + "\n",
-                               list_of(local, list_id::computers), false, out.con));
+                               list_of(local, list_id::computers), false));
     classifier scratch;
     name_forms forms;
     std::size_t long_bytes = 0;

@@ -6,10 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "app/say.hpp"
 #include "lists/list_files.hpp"
 #include "lists/name_list.hpp"
 #include "support/capture.hpp"
 #include "text/line_reader.hpp"
+#include "text/messages.hpp"
 #include "text/text.hpp"
 
 namespace gs {
@@ -85,6 +87,14 @@ TEST(ListContains, IsByteExactAndCaseSensitive) {
     EXPECT_FALSE(matches("a", list));
 }
 
+// Loads one file and says what the tool says of it: the failure the loader returns, in the app's words.
+bool load_and_say(const char* path, name_list& list, bool word_mode, console& con) {
+    print_line(con, msg_reading, path, msg_reading_end);
+    const list_failure failure = load_name_list(path, list, word_mode);
+    print_list_failure(con, failure);
+    return !failure;
+}
+
 struct loaded {
     std::vector<name_entry> entries;
     bool ok;
@@ -95,7 +105,9 @@ loaded load(const std::string& bytes, bool word_mode) {
     captured_console out;
     name_list list;
     loaded result;
-    result.ok = add_list_lines(bytes, list, word_mode, out.con);
+    list_failure failure;
+    result.ok = add_list_lines(bytes, list, word_mode, &failure);
+    print_list_failure(out.con, failure);
     result.entries = list.entries;
     result.printed = out.text();
     return result;
@@ -250,7 +262,7 @@ TEST(LoadNameList, ALineLongerThanTheReadBlockIsOneLine) {
         ::close(fd);
         captured_console out;
         name_list list;
-        ASSERT_TRUE(load_name_list(path, list, true, true, out.con));
+        ASSERT_FALSE(static_cast<bool>(load_name_list(path, list, true)));
         ::unlink(path);
         ASSERT_GE(list.entries.size(), 3u);
         EXPECT_EQ(list.entries.front().text, "first");
@@ -299,8 +311,8 @@ TEST(LoadNameLists, OnSeveralThreadsShowsWhatLoadingInTurnShows) {
             captured_console parallel;
             name_lists one;
             name_lists many;
-            EXPECT_EQ(load_name_lists_in_turn(one, dir, quiet, in_turn.con), r.loads);
-            EXPECT_EQ(load_name_lists(many, dir, quiet, parallel.con, 4), r.loads);
+            EXPECT_EQ(load_lists(one, dir, quiet, 1, in_turn.con), r.loads);
+            EXPECT_EQ(load_lists(many, dir, quiet, 4, parallel.con), r.loads);
             EXPECT_EQ(parallel.text(), in_turn.text()) << r.broken;
             if (r.loads) {
                 for (std::size_t i = 0; i < list_count; ++i) {
@@ -318,7 +330,7 @@ TEST(LoadNameLists, OnSeveralThreadsShowsWhatLoadingInTurnShows) {
 TEST(LoadNameList, MissingFileIsAnnouncedThenReported) {
     captured_console out;
     name_list list = make_list({entry("stale", false, false)});
-    EXPECT_FALSE(load_name_list("/nonexistent/humans.cfg", list, false, false, out.con));
+    EXPECT_FALSE(load_and_say("/nonexistent/humans.cfg", list, false, out.con));
     EXPECT_EQ(out.text(),
               "Reading /nonexistent/humans.cfg...\nError: During opening /nonexistent/humans.cfg\n  No such "
               "file or directory\n");
@@ -328,7 +340,7 @@ TEST(LoadNameList, MissingFileIsAnnouncedThenReported) {
 TEST(LoadNameList, DirectoryIsReportedAsUnopenable) {
     captured_console out;
     name_list list;
-    EXPECT_FALSE(load_name_list("/", list, true, false, out.con));
+    EXPECT_FALSE(load_and_say("/", list, true, out.con));
     EXPECT_EQ(out.text(), "Reading /...\nError: During opening /\n  Is a directory\n");
 }
 

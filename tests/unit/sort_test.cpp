@@ -33,13 +33,11 @@ std::string games_of_every_kind() {
 // The outputs, the messages and the outcome are the same for any number of workers and any chunk size,
 // and when an output fails, the run stops at the same chunk.
 TEST(Pipeline, EveryWorkerCountGivesTheSameOutputsMessagesAndOutcome) {
-    testing::captured_console out;
     name_lists lists;
-    ASSERT_TRUE(add_list_lines("DEEPBLUE*\n", list_of(lists, list_id::computers), false, out.con));
-    ASSERT_TRUE(add_list_lines("KASPAROV*\n", list_of(lists, list_id::humans), false, out.con));
-    ASSERT_TRUE(
-        add_list_lines("GENIUS\n", list_of(lists, list_id::computers_when_opponent_is), false, out.con));
-    ASSERT_TRUE(add_list_lines("Fritz\n", list_of(lists, list_id::computers_icc), true, out.con));
+    ASSERT_TRUE(add_list_lines("DEEPBLUE*\n", list_of(lists, list_id::computers), false));
+    ASSERT_TRUE(add_list_lines("KASPAROV*\n", list_of(lists, list_id::humans), false));
+    ASSERT_TRUE(add_list_lines("GENIUS\n", list_of(lists, list_id::computers_when_opponent_is), false));
+    ASSERT_TRUE(add_list_lines("Fritz\n", list_of(lists, list_id::computers_icc), true));
     const std::string input = games_of_every_kind();
     const testing::memory_sort reference = testing::sort_in_memory(input, lists, {1, 1 << 20});
     EXPECT_TRUE(reference.ok && reference.closed);
