@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "app/say.hpp"
 #include "app/signals.hpp"
 #include "classify/game.hpp"
 #include "io/encoder.hpp"
@@ -224,7 +225,10 @@ bool open_guarded_files(run_guard& guard, outputs& outs, std::span<const std::st
         }
         return false;
     }
-    return open_outputs(outs, fds, paths, con, setting, threads);
+    failure_list failures;
+    const bool opened = open_outputs(outs, fds, paths, failures, setting, threads);
+    print_failures(con, failures);
+    return opened;
 }
 
 bool keep_run(run_guard& guard, console& con) {

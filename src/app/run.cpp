@@ -199,10 +199,17 @@ int sort_run(const run_options& options, const test_hooks& hooks, const compress
     const bool explaining = !options.explain_path.empty();
     outputs outs;
     outs.stop = &stop.raised;
+    failure_list failures;
+    std::size_t failures_said = 0;
+    const auto say_failures = [&] {
+        print_failures(con, failures, failures_said);
+        failures_said = failures.size();
+    };
     bool opened = open_guarded_files(guard, outs, paths, setting, threads, con);
     if (opened && explaining) {
-        opened = open_explain_report(report, guard.report_fd, options.explain_path, con, options.inputs);
+        opened = open_explain_report(report, guard.report_fd, options.explain_path, failures, options.inputs);
         guard.report_fd = -1;  // the report's now, closed with it
+        say_failures();
     }
 
     bool sorted = false;
@@ -237,8 +244,9 @@ int sort_run(const run_options& options, const test_hooks& hooks, const compress
         if (hooks.chunk_bytes != 0) pipeline.chunk_bytes = hooks.chunk_bytes;
         pipeline.stop = &stop;
         if (listing) pipeline.unlisted = &unlisted;
-        sorted = sort_inputs(inputs, lists, settings, pipeline, outs, con, explaining ? &report : nullptr,
-                             counts, [&](const run_counts& now) {
+        pipeline.warn = [&](std::string_view warnings) { print_text(con, warnings); };
+        sorted = sort_inputs(inputs, lists, settings, pipeline, outs, failures,
+                             explaining ? &report : nullptr, counts, [&](const run_counts& now) {
                                  bytes_done = now.input_bytes;
                                  raw_done = 0;
                                  for (const input_stream& input : inputs)
@@ -249,10 +257,12 @@ int sort_run(const run_options& options, const test_hooks& hooks, const compress
     inputs.clear();  // stops any decoding thread before the stop signal goes
     // The outputs are synced only when the run has gone well so far: a failed run is cut back anyway.
     const bool going_well = opened && sorted && caught_signal() == 0;
-    const bool closed = close_outputs(outs, con, options.sync && going_well, going_well);
+    say_failures();
+    const bool closed = close_outputs(outs, failures, options.sync && going_well, going_well);
     outs.waiting = nullptr;
     end_progress(meter);
-    const bool reported = !explaining || close_explain_report(report, con);
+    const bool reported = !explaining || close_explain_report(report, failures);
+    say_failures();
     const int signal = caught_signal();
     bool ok = opened && sorted && closed && reported && signal == 0 && !con.failed;
     // The unlisted names are written once every game is sorted and before the outputs are kept, so that a

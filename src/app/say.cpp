@@ -38,6 +38,14 @@ void print_list_failure(console& con, const list_failure& failure) {
                    std::string(msg_list_place_line) + std::to_string(failure.line));
 }
 
+void print_failures(console& con, const failure_list& failures, std::size_t from) {
+    for (std::size_t i = from; i < failures.size(); ++i) {
+        const failure& f = failures[i];
+        print_line(con, f.message, f.path, f.message_end);
+        if (!f.reason.empty()) print_line(con, msg_indent, f.reason);
+    }
+}
+
 bool load_lists(name_lists& lists, const std::string& dir, bool quiet, unsigned threads, console& con) {
     const list_failure failure = load_name_lists(lists, dir, threads);
     for (const list_file& file : list_files) {

@@ -8,6 +8,7 @@
 #include "lists/check_lists.hpp"
 #include "lists/list_files.hpp"
 #include "text/console.hpp"
+#include "text/failure.hpp"
 
 namespace gs {
 
@@ -15,6 +16,9 @@ namespace gs {
 // long" and "name was: <name>", ...) and the line that says where, or the failure to open or read the
 // file followed by the system's reason.
 void print_list_failure(console& con, const list_failure& failure);
+
+// Each failure's message line and, when it has one, its reason line: from the from-th on.
+void print_failures(console& con, const failure_list& failures, std::size_t from = 0);
 
 // Loads the twelve lists of dir on up to threads threads, and says so as loading them in turn would:
 // "Reading <path>..." for each file (unless quiet) up to the first that fails, then its messages. False

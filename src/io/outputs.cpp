@@ -10,11 +10,14 @@ namespace {
 
 constexpr std::size_t packed_block = std::size_t{1} << 20;
 
-void report_failure(output_channel& channel, console& con, int error) {
+void report_failure(output_channel& channel, failure_list& failures, std::string reason) {
     if (channel.failed) return;
     channel.failed = true;
-    print_line(con, msg_cannot_write, channel.path, msg_name_end);
-    if (error != 0) print_line(con, msg_indent, reason_of(error));
+    failures.push_back({msg_cannot_write, channel.path, msg_name_end, std::move(reason)});
+}
+
+void report_failure(output_channel& channel, failure_list& failures, int error) {
+    report_failure(channel, failures, reason_of(error));
 }
 
 // A stop is no failure of an output: the run ends for it anyway, and says so.
@@ -28,8 +31,8 @@ encode_watch watch_of(const outputs& outs) {
 
 }  // namespace
 
-bool open_outputs(outputs& outs, std::span<const int> fds, std::span<const std::string> paths, console& con,
-                  const compress_setting& setting, unsigned threads) {
+bool open_outputs(outputs& outs, std::span<const int> fds, std::span<const std::string> paths,
+                  failure_list& failures, const compress_setting& setting, unsigned threads) {
     outs.channels.clear();
     outs.channels.resize(paths.size());
     for (std::size_t i = 0; i < paths.size(); ++i) {
@@ -39,7 +42,8 @@ bool open_outputs(outputs& outs, std::span<const int> fds, std::span<const std::
         if (setting.format != compression::none && fds[i] >= 0) {
             channel.encoder = make_encoder(setting, threads);
             if (!channel.encoder) {
-                print_line(con, msg_cannot_create, paths[i], msg_name_end);
+                failures.push_back(
+                    {msg_cannot_create, paths[i], msg_name_end, std::string(msg_compressor_cannot_start)});
                 for (int fd : fds) {
                     if (fd >= 0) close_file(fd);
                 }
@@ -60,12 +64,12 @@ void attach_outputs(outputs& outs, std::span<const int> fds, std::span<const std
     }
 }
 
-bool write_output(outputs& outs, std::size_t index, std::string_view bytes, console& con) {
+bool write_output(outputs& outs, std::size_t index, std::string_view bytes, failure_list& failures) {
     iovec piece{const_cast<char*>(bytes.data()), bytes.size()};
-    return write_output(outs, index, std::span(&piece, 1), con);
+    return write_output(outs, index, std::span(&piece, 1), failures);
 }
 
-bool write_output(outputs& outs, std::size_t index, std::span<iovec> pieces, console& con) {
+bool write_output(outputs& outs, std::size_t index, std::span<iovec> pieces, failure_list& failures) {
     output_channel& channel = outs.channels[index];
     if (channel.fd < 0 && !channel.failed) return true;  // a dropped output
     if (channel.failed) return false;
@@ -73,44 +77,44 @@ bool write_output(outputs& outs, std::size_t index, std::span<iovec> pieces, con
         // Compressed bytes gather until there is a large block to write.
         if (!encode(*channel.encoder, pieces, channel.packed, watch_of(outs))) {
             // A stop is no failure of the output: the run ends for it anyway.
-            if (!stopped(outs)) report_failure(channel, con, 0);
+            if (!stopped(outs)) report_failure(channel, failures, std::string(msg_compressor_failed));
             channel.failed = true;
             return false;
         }
         if (channel.packed.size() >= packed_block && !write_all(channel.fd, channel.packed)) {
-            report_failure(channel, con, errno);
+            report_failure(channel, failures, errno);
             return false;
         }
         if (channel.packed.size() >= packed_block) channel.packed.clear();
         return true;
     }
     if (!write_all(channel.fd, pieces)) {
-        report_failure(channel, con, errno);
+        report_failure(channel, failures, errno);
         return false;
     }
     return true;
 }
 
-bool close_outputs(outputs& outs, console& con, bool sync, bool finish) {
+bool close_outputs(outputs& outs, failure_list& failures, bool sync, bool finish) {
     bool ok = true;
     for (output_channel& channel : outs.channels) {
         if (channel.encoder && channel.fd >= 0 && !channel.failed) {
             if (!finish) {
                 channel.failed = true;  // an unfinished frame is no output to keep
             } else if (!finish_encoding(*channel.encoder, channel.packed, watch_of(outs))) {
-                if (!stopped(outs)) report_failure(channel, con, 0);
+                if (!stopped(outs)) report_failure(channel, failures, std::string(msg_compressor_failed));
                 channel.failed = true;
             } else if (!write_all(channel.fd, channel.packed)) {
-                report_failure(channel, con, errno);
+                report_failure(channel, failures, errno);
             }
         }
         channel.encoder.reset();
         channel.packed.clear();
         if (sync && channel.fd >= 0 && !channel.failed && status_of(channel.fd).regular() &&
             !sync_file(channel.fd)) {
-            report_failure(channel, con, errno);
+            report_failure(channel, failures, errno);
         }
-        if (channel.fd >= 0 && !close_file(channel.fd)) report_failure(channel, con, errno);
+        if (channel.fd >= 0 && !close_file(channel.fd)) report_failure(channel, failures, errno);
         channel.fd = -1;
         if (channel.failed) ok = false;
     }

@@ -1,8 +1,9 @@
 // The files a run appends to.
 //
 // Each output receives its bytes in large blocks: a chunk's pieces of an output in one gathering write (or
-// a few, for very many pieces). Every write and close is checked: a failure prints "Error: During writing
-// file '<path>'" and the system's reason once for that output and makes the run end with status 1.
+// a few, for very many pieces). Every write and close is checked: a failure is recorded once for that
+// output ("Error: During writing file '<path>'" and the system's reason) and makes the run end with
+// status 1.
 #pragma once
 
 #include <sys/uio.h>
@@ -17,7 +18,7 @@
 #include <vector>
 
 #include "io/encoder.hpp"
-#include "text/console.hpp"
+#include "text/failure.hpp"
 
 namespace gs {
 
@@ -39,24 +40,24 @@ struct outputs {
 
 // Takes the descriptors of the opened outputs (-1 for an output whose games are dropped), shown by
 // paths. With a setting other than none, every output is compressed (zstd and xz with up to threads
-// worker threads each). When an encoder cannot start, prints "Error: During creating or opening file
+// worker threads each). When an encoder cannot start, records "Error: During creating or opening file
 // '<path>'", closes every descriptor and returns false.
-bool open_outputs(outputs& outs, std::span<const int> fds, std::span<const std::string> paths, console& con,
-                  const compress_setting& setting = {}, unsigned threads = 1);
+bool open_outputs(outputs& outs, std::span<const int> fds, std::span<const std::string> paths,
+                  failure_list& failures, const compress_setting& setting = {}, unsigned threads = 1);
 
 // Uses descriptors that the caller opened, shown by the given names, instead of files: for sorting in
 // memory. close_outputs closes them.
 void attach_outputs(outputs& outs, std::span<const int> fds, std::span<const std::string_view> names);
 
 // Appends bytes to one output. False when that output has failed, now or before.
-bool write_output(outputs& outs, std::size_t index, std::string_view bytes, console& con);
+bool write_output(outputs& outs, std::size_t index, std::string_view bytes, failure_list& failures);
 // Appends the bytes of the pieces, in order, to one output; the pieces are used up as they are written.
 // False when that output has failed, now or before.
-bool write_output(outputs& outs, std::size_t index, std::span<iovec> pieces, console& con);
+bool write_output(outputs& outs, std::size_t index, std::span<iovec> pieces, failure_list& failures);
 
 // Ends every compressed output's frame, writes what is left, syncs the outputs that are files to the
 // disk when sync is asked (a FIFO or a device cannot be), and closes every output in order, also after a
 // failure of one of them. False when any output failed, now or before.
-bool close_outputs(outputs& outs, console& con, bool sync = false, bool finish = true);
+bool close_outputs(outputs& outs, failure_list& failures, bool sync = false, bool finish = true);
 
 }  // namespace gs

@@ -13,7 +13,6 @@
 #include <string_view>
 
 #include "lists/name_list.hpp"
-#include "text/console.hpp"
 
 namespace gs {
 

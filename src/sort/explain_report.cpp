@@ -24,17 +24,16 @@ void append_cell(std::string& out, std::string_view text) {
 // The report goes out in blocks this large: few writes, and a failure is found early in a long run.
 constexpr std::size_t report_block = std::size_t{1} << 16;
 
-void report_failure(explain_report& report, console& con, int error) {
+void report_failure(explain_report& report, failure_list& failures, int error) {
     if (report.failed) return;
     report.failed = true;
-    print_line(con, msg_cannot_write, report.path, msg_name_end);
-    print_line(con, msg_indent, reason_of(error));
+    failures.push_back({msg_cannot_write, report.path, msg_name_end, reason_of(error)});
 }
 
 // Writes what is pending when there is a block of it, or all of it when flushing.
-void write_pending(explain_report& report, console& con, bool flushing) {
+void write_pending(explain_report& report, failure_list& failures, bool flushing) {
     if (report.failed || (report.pending.size() < report_block && !flushing)) return;
-    if (!write_all(report.fd, report.pending)) report_failure(report, con, errno);
+    if (!write_all(report.fd, report.pending)) report_failure(report, failures, errno);
     report.pending.clear();
 }
 
@@ -95,7 +94,7 @@ void explain_game(const game_header& header, const game_verdict& verdict, const 
     out.games.push_back({game, line, at, text.size() - at});
 }
 
-bool open_explain_report(explain_report& report, int fd, const std::string& path, console& con,
+bool open_explain_report(explain_report& report, int fd, const std::string& path, failure_list& failures,
                          const std::vector<std::string>& inputs) {
     report = explain_report{};
     report.fd = fd;
@@ -105,28 +104,28 @@ bool open_explain_report(explain_report& report, int fd, const std::string& path
     report.pending.append(explain_columns);
     if (!report.inputs.empty()) report.pending.append(input_column);
     report.pending.push_back('\n');
-    write_pending(report, con, true);
+    write_pending(report, failures, true);
     return !report.failed;
 }
 
 bool write_explained(explain_report& report, const explained_chunk& chunk, std::size_t input,
-                     std::uint64_t lines, std::uint64_t games, console& con) {
+                     std::uint64_t lines, std::uint64_t games, failure_list& failures) {
     if (input != report.current_input) {
         report.current_input = input;
         report.lines_before = 0;
     }
     const std::string* shown = report.inputs.empty() ? nullptr : &report.inputs[input];
     if (!report.failed) append_lines(report.pending, chunk, report.games_written, report.lines_before, shown);
-    write_pending(report, con, false);
+    write_pending(report, failures, false);
     report.games_written += games;
     report.lines_before += lines;
     return !report.failed;
 }
 
-bool close_explain_report(explain_report& report, console& con) {
+bool close_explain_report(explain_report& report, failure_list& failures) {
     if (report.fd < 0) return !report.failed;
-    write_pending(report, con, true);
-    if (!close_file(report.fd)) report_failure(report, con, errno);
+    write_pending(report, failures, true);
+    if (!close_file(report.fd)) report_failure(report, failures, errno);
     report.fd = -1;
     return !report.failed;
 }

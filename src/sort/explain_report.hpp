@@ -15,7 +15,7 @@
 #include "classify/game.hpp"
 #include "header/game_header.hpp"
 #include "lists/list_files.hpp"
-#include "text/console.hpp"
+#include "text/failure.hpp"
 
 namespace gs {
 
@@ -56,19 +56,19 @@ struct explain_report {
 };
 
 // Takes fd, opened for the report that is to be at path (messages name path), and writes its first line,
-// naming the columns; the report writes its lines in blocks and closes fd. False after "Error: During
-// writing file '<path>'" and the reason when the first line cannot be written. With more than one input,
-// the report gains a last column, "input".
-bool open_explain_report(explain_report& report, int fd, const std::string& path, console& con,
+// naming the columns; the report writes its lines in blocks and closes fd. False, with "Error: During
+// writing file '<path>'" and the reason recorded, when the first line cannot be written. With more than one
+// input, the report gains a last column, "input".
+bool open_explain_report(explain_report& report, int fd, const std::string& path, failure_list& failures,
                          const std::vector<std::string>& inputs = {});
 
 // Writes the lines of a chunk of the given input, which holds lines lines and games games, numbering
-// them on from the chunks before it (lines count again from 1 in each input). False, after "Error:
-// During writing file '<path>'" printed once, when a write failed now or before.
+// them on from the chunks before it (lines count again from 1 in each input). False, with "Error: During
+// writing file '<path>'" recorded once, when a write failed now or before.
 bool write_explained(explain_report& report, const explained_chunk& chunk, std::size_t input,
-                     std::uint64_t lines, std::uint64_t games, console& con);
+                     std::uint64_t lines, std::uint64_t games, failure_list& failures);
 
-// Flushes and closes the report. False when any write, the flush or the close failed (reported once).
-bool close_explain_report(explain_report& report, console& con);
+// Flushes and closes the report. False when any write, the flush or the close failed (recorded once).
+bool close_explain_report(explain_report& report, failure_list& failures);
 
 }  // namespace gs

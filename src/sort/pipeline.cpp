@@ -105,7 +105,8 @@ struct pipeline_state {
 // What the writer keeps from chunk to chunk.
 struct chunk_writer {
     outputs& outs;
-    console& con;
+    failure_list& failures;
+    const std::function<void(std::string_view)>& warn;
     explain_report* report;
     unlisted_names* unlisted;
     run_counts& counts;
@@ -261,13 +262,13 @@ void gather_pieces(const chunk_result& result, const char* chunk_data, std::size
 // counts it. True when the run must stop after it (a failed write, or the input failed after it).
 bool write_chunk(chunk_writer& w, chunk& c) {
     const chunk_result& result = c.result;
-    if (!result.messages.empty()) print_text(w.con, result.messages);
+    if (!result.messages.empty() && w.warn) w.warn(result.messages);
     bool written = true;
     std::uint64_t games = 0;
     for (std::size_t i = 0; i < output_count; ++i) {
         if (!result.pieces[i].empty()) {
             gather_pieces(result, c.data.get(), i, w.vectors);
-            if (!write_output(w.outs, i, w.vectors, w.con)) written = false;
+            if (!write_output(w.outs, i, w.vectors, w.failures)) written = false;
         }
         w.counts.games[i] += result.games[i];
         w.counts.bytes[i] += result.bytes[i];
@@ -278,13 +279,12 @@ bool write_chunk(chunk_writer& w, chunk& c) {
     w.counts.input_games[c.input] += games;
     if (c.carriage_return_only) w.counts.carriage_return_only.push_back(c.input);
     if (w.report != nullptr &&
-        !write_explained(*w.report, result.explained, c.input, result.lines, games, w.con))
+        !write_explained(*w.report, result.explained, c.input, result.lines, games, w.failures))
         written = false;
     if (w.unlisted != nullptr) count_unlisted(*w.unlisted, result.unlisted);
-    if (c.read_failed) {
-        print_line(w.con, msg_during_reading, w.inputs[c.input].path);
-        print_line(w.con, msg_indent, failure_reason(w.inputs[c.input]));
-    }
+    if (c.read_failed)
+        w.failures.push_back(
+            {msg_during_reading, w.inputs[c.input].path, {}, failure_reason(w.inputs[c.input])});
     if (w.progress) w.progress(w.counts);
     release_oversized(c, w.chunk_bytes);
     return c.read_failed || !written;
@@ -333,8 +333,8 @@ void run_worker(pipeline_state& state, const name_lists& lists, const sort_setti
 }  // namespace
 
 bool sort_inputs(std::vector<input_stream>& inputs, const name_lists& lists, const sort_settings& settings,
-                 const pipeline_settings& pipeline, outputs& outs, console& con, explain_report* report,
-                 run_counts& counts, const progress_callback& progress) {
+                 const pipeline_settings& pipeline, outputs& outs, failure_list& failures,
+                 explain_report* report, run_counts& counts, const progress_callback& progress) {
     const unsigned workers = std::max(1u, pipeline.threads);
     const std::size_t chunk_bytes = std::max<std::size_t>(1, pipeline.chunk_bytes);
     pipeline_state state;
@@ -349,7 +349,8 @@ bool sort_inputs(std::vector<input_stream>& inputs, const name_lists& lists, con
     for (input_stream& input : inputs)
         watch_stop(input, pipeline.stop);
 
-    chunk_writer writer{outs, con, report, pipeline.unlisted, counts, progress, inputs, chunk_bytes, {}};
+    chunk_writer writer{outs,   failures, pipeline.warn, report,      pipeline.unlisted,
+                        counts, progress, inputs,        chunk_bytes, {}};
     chunk_reader reading{inputs, chunk_bytes};
     std::vector<std::thread> helpers;
     for (unsigned i = 1; i < workers; ++i) {

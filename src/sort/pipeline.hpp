@@ -20,7 +20,7 @@
 #include "lists/list_files.hpp"
 #include "sort/chunk_sorter.hpp"
 #include "sort/explain_report.hpp"
-#include "text/console.hpp"
+#include "text/failure.hpp"
 
 namespace gs {
 
@@ -32,6 +32,8 @@ struct pipeline_settings {
     stop_signal* stop =
         nullptr;  // raised by the run (a signal) or by the pipeline when it fails; may be null
     unlisted_names* unlisted = nullptr;  // counts the unlisted names, in input order; may be null
+    // Given the warnings of each chunk (whole lines), in input order, as they are written; may be empty.
+    std::function<void(std::string_view)> warn = nullptr;
 };
 
 // What a run did, counted as chunks are written.
@@ -53,13 +55,13 @@ using progress_callback = std::function<void(const run_counts&)>;
 
 // Sorts the inputs, in order, into the outputs (output_count of them, in the order of output_role). Each
 // input is read from its start (its byte-order mark skipped) to its end, and a game whose tags end an
-// input is finished before the next input starts. Date warnings go to the console in input order; with a
-// report, one line per game goes to it. False after a read error of an input ("Error: During reading
-// <path>", after the games before the damage are written), a failed output, a failed write of the
-// report, or a raised stop; messages printed. When fewer threads than asked can be started, the ones
-// that started (at least the calling thread) do the work, with the same result.
+// input is finished before the next input starts. Date warnings go to pipeline.warn in input order; with
+// a report, one line per game goes to it. False after a read error of an input ("Error: During reading
+// <path>" and its reason), a failed output, a failed write of the report, or a raised stop; the failures
+// are recorded in failures, in the order they happened. When fewer threads than asked can be started, the
+// ones that started (at least the calling thread) do the work, with the same result.
 bool sort_inputs(std::vector<input_stream>& inputs, const name_lists& lists, const sort_settings& settings,
-                 const pipeline_settings& pipeline, outputs& outs, console& con, explain_report* report,
-                 run_counts& counts, const progress_callback& progress);
+                 const pipeline_settings& pipeline, outputs& outs, failure_list& failures,
+                 explain_report* report, run_counts& counts, const progress_callback& progress);
 
 }  // namespace gs

@@ -73,20 +73,4 @@ void print_text(console& con, std::string_view text) {
     draw_status(con);
 }
 
-bool open_capture(console_capture& capture) {
-    capture.con = discarding_console();
-    capture.con.stream = ::open_memstream(&capture.text, &capture.size);
-    return capture.con.stream != nullptr;
-}
-
-std::string capture_text(console_capture& capture) {
-    if (capture.con.stream != nullptr) std::fclose(capture.con.stream);
-    capture.con.stream = nullptr;
-    std::string text = capture.text != nullptr ? std::string(capture.text, capture.size) : std::string();
-    std::free(capture.text);
-    capture.text = nullptr;
-    capture.size = 0;
-    return text;
-}
-
 }  // namespace gs

@@ -30,18 +30,6 @@ inline console discarding_console() {
     return con;
 }
 
-// A console whose lines are kept in memory instead of shown: for work that runs off the main thread, or
-// whose messages are shown later or only in part. open_capture points con at the memory (false, with
-// con discarding what it is given, when the system has none); capture_text closes it and hands over
-// what was written.
-struct console_capture {
-    console con = discarding_console();
-    char* text = nullptr;
-    std::size_t size = 0;
-};
-bool open_capture(console_capture& capture);
-std::string capture_text(console_capture& capture);
-
 // Shows line as the status line on stream (replacing the one shown).
 void show_status(console& con, std::FILE* stream, std::string_view line);
 

@@ -163,6 +163,8 @@ inline constexpr std::string_view msg_no_output_dir = "the output directory ";
 inline constexpr std::string_view msg_no_output_dir_end = " does not exist";
 inline constexpr std::string_view msg_output_dir_not_dir = " is not a directory";
 inline constexpr std::string_view msg_changed_at_start = "it changed while the run began";
+inline constexpr std::string_view msg_compressor_failed = "the compressor reported an error";
+inline constexpr std::string_view msg_compressor_cannot_start = "the compressor cannot start";
 inline constexpr std::string_view msg_is_journal = " is the journal of the output directory";
 
 }  // namespace gs

@@ -1,5 +1,7 @@
 #include "support/memory_sort.hpp"
 
+#include "app/say.hpp"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -42,8 +44,12 @@ memory_sort sort_in_memory(std::string_view input, const name_lists& lists, cons
     run_counts counts;
     captured_console con;
     memory_sort result;
-    result.ok = sort_inputs(inputs, lists, settings, pipeline, outs, con.con, nullptr, counts, {});
-    result.closed = close_outputs(outs, con.con);
+    pipeline_settings warning = pipeline;
+    warning.warn = [&](std::string_view text) { print_text(con.con, text); };
+    failure_list failures;
+    result.ok = sort_inputs(inputs, lists, settings, warning, outs, failures, nullptr, counts, {});
+    result.closed = close_outputs(outs, failures);
+    print_failures(con.con, failures);
     for (std::size_t i = 0; i < output_count; ++i) {
         result.files[i] = contents(files[i]);
         ::close(files[i]);

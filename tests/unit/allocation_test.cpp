@@ -35,7 +35,7 @@ namespace {
 // Sorts the input in memory through the whole pipeline, with small chunks so that every chunk buffer is
 // used many times over, and returns the number of allocations made while sorting.
 long allocations_to_sort(const std::string& input, const name_lists& lists) {
-    testing::captured_console con;
+    failure_list failures;
     std::array<int, output_count> fds{};
     for (int& fd : fds)
         fd = ::memfd_create("output", 0);
@@ -48,9 +48,9 @@ long allocations_to_sort(const std::string& input, const name_lists& lists) {
     pipeline.chunk_bytes = 4096;
     run_counts counts;
     const long before = allocations;
-    EXPECT_TRUE(sort_inputs(inputs, lists, {}, pipeline, outs, con.con, nullptr, counts, {}));
+    EXPECT_TRUE(sort_inputs(inputs, lists, {}, pipeline, outs, failures, nullptr, counts, {}));
     const long used = allocations - before;
-    EXPECT_TRUE(close_outputs(outs, con.con));
+    EXPECT_TRUE(close_outputs(outs, failures));
     EXPECT_EQ(counts.input_bytes, input.size());
     EXPECT_EQ(counts.games[static_cast<std::size_t>(output_role::comp_vs_human)] * 3,
               counts.games[0] + counts.games[1] + counts.games[2] + counts.games[3] + counts.games[4]);

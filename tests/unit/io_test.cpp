@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/say.hpp"
 #include "classify/game.hpp"
 #include "io/input.hpp"
 #include "io/journal.hpp"
@@ -29,8 +30,15 @@
 namespace gs {
 namespace {
 
-TEST(Outputs, AFailedCloseIsReportedOnceAndFailsTheRun) {
+// The failures recorded, as the tool says them.
+std::string said(const failure_list& failures) {
     testing::captured_console con;
+    print_failures(con.con, failures);
+    return con.text();
+}
+
+TEST(Outputs, AFailedCloseIsReportedOnceAndFailsTheRun) {
+    failure_list failures;
     std::array<int, output_count> fds{};
     for (int& fd : fds)
         fd = ::memfd_create("output", 0);
@@ -38,15 +46,15 @@ TEST(Outputs, AFailedCloseIsReportedOnceAndFailsTheRun) {
     ::close(fds[2]);
     outputs outs;
     attach_outputs(outs, fds, output_file_names);
-    EXPECT_TRUE(write_output(outs, 0, "kept\n", con.con));
-    EXPECT_FALSE(close_outputs(outs, con.con));
-    EXPECT_EQ(con.text(), "Error: During writing file 'comp_vs_rest.pgn'\n  Bad file descriptor\n");
-    EXPECT_FALSE(close_outputs(outs, con.con));  // nothing is closed twice, nothing reported twice
-    EXPECT_EQ(con.text(), "Error: During writing file 'comp_vs_rest.pgn'\n  Bad file descriptor\n");
+    EXPECT_TRUE(write_output(outs, 0, "kept\n", failures));
+    EXPECT_FALSE(close_outputs(outs, failures));
+    EXPECT_EQ(said(failures), "Error: During writing file 'comp_vs_rest.pgn'\n  Bad file descriptor\n");
+    EXPECT_FALSE(close_outputs(outs, failures));  // nothing is closed twice, nothing reported twice
+    EXPECT_EQ(said(failures), "Error: During writing file 'comp_vs_rest.pgn'\n  Bad file descriptor\n");
 }
 
 TEST(Outputs, AFailedWriteIsReportedOnce) {
-    testing::captured_console con;
+    failure_list failures;
     std::array<int, output_count> fds{};
     for (int& fd : fds)
         fd = ::memfd_create("output", 0);
@@ -54,11 +62,11 @@ TEST(Outputs, AFailedWriteIsReportedOnce) {
     fds[1] = ::open("/dev/full", O_WRONLY);
     outputs outs;
     attach_outputs(outs, fds, output_file_names);
-    EXPECT_FALSE(write_output(outs, 1, "lost\n", con.con));
-    EXPECT_FALSE(write_output(outs, 1, "lost\n", con.con));
-    EXPECT_TRUE(write_output(outs, 0, "kept\n", con.con));
-    EXPECT_FALSE(close_outputs(outs, con.con));
-    EXPECT_EQ(con.text(), "Error: During writing file 'comp_vs_human.pgn'\n  No space left on device\n");
+    EXPECT_FALSE(write_output(outs, 1, "lost\n", failures));
+    EXPECT_FALSE(write_output(outs, 1, "lost\n", failures));
+    EXPECT_TRUE(write_output(outs, 0, "kept\n", failures));
+    EXPECT_FALSE(close_outputs(outs, failures));
+    EXPECT_EQ(said(failures), "Error: During writing file 'comp_vs_human.pgn'\n  No space left on device\n");
     EXPECT_EQ(output_paths("dir")[3], "dir/rest_vs_rest.pgn");
     EXPECT_EQ(output_paths("dir/")[4], "dir/advanced.pgn");
     EXPECT_EQ(output_paths("")[0], "comp_vs_comp.pgn");
@@ -66,7 +74,7 @@ TEST(Outputs, AFailedWriteIsReportedOnce) {
 
 // A chunk's pieces of an output are written with gathering writes of at most IOV_MAX pieces each.
 TEST(Outputs, PiecesAreWrittenWholeAndInOrderHoweverManyThereAre) {
-    testing::captured_console con;
+    failure_list failures;
     std::array<int, output_count> fds{};
     for (int& fd : fds)
         fd = ::memfd_create("output", 0);
@@ -83,13 +91,13 @@ TEST(Outputs, PiecesAreWrittenWholeAndInOrderHoweverManyThereAre) {
         at += take;
     }
     ASSERT_GT(pieces.size(), std::size_t{2 * IOV_MAX});
-    EXPECT_TRUE(write_output(outs, 2, pieces, con.con));
+    EXPECT_TRUE(write_output(outs, 2, pieces, failures));
     std::string written(source.size() + 1, '\0');
     EXPECT_EQ(::pread(fds[2], written.data(), written.size(), 0), static_cast<ssize_t>(source.size()));
     written.resize(source.size());
     EXPECT_TRUE(written == source);
-    EXPECT_TRUE(close_outputs(outs, con.con));
-    EXPECT_EQ(con.text(), "");
+    EXPECT_TRUE(close_outputs(outs, failures));
+    EXPECT_TRUE(failures.empty());
 }
 
 std::string file_text(const std::string& path) {
