@@ -109,10 +109,10 @@ void classify_game(const game_header& header, const name_lists& lists, const cla
     const memo_hashes hashes = memo_prefetch(
         scratch.memo, {names.white, names.black, facts.server, ask_events, header.site, header.event});
     if (ask_events) {
-        const bool listed =
-            memo_list_contains(scratch.memo, header.site, list_id::adv_events, lists, hashes.site) ||
-            memo_list_contains(scratch.memo, header.event, list_id::adv_events, lists, hashes.event);
-        facts.advanced_event = listed ? game_facts::answer::yes : game_facts::answer::no;
+        facts.advanced_event = advanced_event_answer(header, [&](std::string_view text, int hash_of) {
+            return memo_list_contains(scratch.memo, text, list_id::adv_events, lists,
+                                      hash_of == 0 ? hashes.site : hashes.event);
+        });
     }
     if (!same_as_last) {
         last.known = true;

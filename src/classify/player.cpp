@@ -84,8 +84,7 @@ bool is_lichess_game(const game_header& header) {
 
 std::string_view unrated_name(std::string_view name, name_forms& forms) {
     if (name.find('{') == std::string_view::npos) return trimmed_right(name);
-    forms.unrated.assign(name);
-    remove_rating_braces(forms.unrated);
+    put_in_form(name_form::account, name, forms.unrated);
     return forms.unrated;
 }
 
@@ -154,9 +153,7 @@ judgement judge_name(std::string_view name, server_kind server, const name_lists
             if (list_contains(name, list_of(lists, list_id::advanced_chess))) {
                 return {player_class::advanced_team, judged_by::name_list, list_id::advanced_chess};
             }
-            forms.stripped.assign(name);
-            upper_ascii(forms.stripped);
-            strip_name_punctuation(forms.stripped);
+            put_in_form(name_form::capitals, name, forms.stripped);
             judge_by(forms.stripped, general_look_ups, lists, judged_by::name_list, result);
             break;
     }
@@ -171,9 +168,8 @@ bool is_advanced_event(const game_header& header, const name_lists& lists, game_
     using enum game_facts::answer;
     if (facts.advanced_event == not_asked) {
         const name_list& advanced_events = list_of(lists, list_id::adv_events);
-        const bool listed =
-            list_contains(header.site, advanced_events) || list_contains(header.event, advanced_events);
-        facts.advanced_event = listed ? yes : no;
+        facts.advanced_event = advanced_event_answer(
+            header, [&](std::string_view text, int) { return list_contains(text, advanced_events); });
     }
     return facts.advanced_event == yes;
 }

@@ -91,6 +91,15 @@ game_facts facts_of(const game_header& header);
 // True when the game's Site or Event is listed in adv_events.cfg (asked once per game through facts).
 bool is_advanced_event(const game_header& header, const name_lists& lists, game_facts& facts);
 
+// The one rule of an advanced-chess game: its Site or its Event is in adv_events. listed(text, hash_of)
+// answers whether text is in that list; hash_of is 0 for the Site and 1 for the Event, for a caller that
+// keeps their hashes.
+template <typename listed_fn>
+game_facts::answer advanced_event_answer(const game_header& header, listed_fn&& listed) {
+    return listed(header.site, 0) || listed(header.event, 1) ? game_facts::answer::yes
+                                                             : game_facts::answer::no;
+}
+
 // Settles a player's kind from its name judgement: a marker decides; then, with player_tags, a flag tag
 // of the slot (computer before human); then a bye; then, with player_tags, a player of a lichess.org game
 // without the BOT title is human (lichess marks every program account so and lets no one else use an

@@ -71,6 +71,37 @@ bool read_date_fields(std::string_view text, char separator, std::size_t count, 
 
 }  // namespace
 
+namespace {
+
+// Reads a date field of width digits (or question marks) into part; false when the field would be
+// written differently (a zero, or digits and question marks mixed).
+bool read_normal_field(const char* field, std::size_t width, int& part) {
+    if (field[0] == '?') {
+        for (std::size_t i = 1; i < width; ++i) {
+            if (field[i] != '?') return false;
+        }
+        part = 0;
+        return true;
+    }
+    int value = 0;
+    for (std::size_t i = 0; i < width; ++i) {
+        const auto digit = static_cast<unsigned>(static_cast<unsigned char>(field[i])) - '0';
+        if (digit > 9) return false;
+        value = value * 10 + static_cast<int>(digit);
+    }
+    part = value;
+    return value != 0;
+}
+
+}  // namespace
+
+bool read_normal_date(std::string_view value, int& year, int& month, int& day) {
+    if (value.size() != 12 || value[4] != '.' || value[7] != '.' || value[10] != '"' || value[11] != ']')
+        return false;
+    return read_normal_field(value.data(), 4, year) && read_normal_field(value.data() + 5, 2, month) &&
+           read_normal_field(value.data() + 8, 2, day);
+}
+
 bool normalize_date_tag(std::string& line, game_header& header) {
     header.year = 0;
     header.month = 0;

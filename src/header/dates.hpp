@@ -20,6 +20,12 @@ inline constexpr std::string_view server_event_prefix = "ICC";
 // left as the attempt left it.
 bool normalize_date_tag(std::string& line, game_header& header);
 
+// The normal form that normalize_date_tag writes, read back: value is what follows a Date tag's opening
+// quote, to the line's end ("2024.03.07\"]", "????.??.??\"]"). True, with the parts (0 for ?), only
+// when normalisation would write the value as it stands: each field all digits and not zero, or all
+// question marks.
+bool read_normal_date(std::string_view value, int& year, int& month, int& day);
+
 // Normalises a Date tag line; an unreadable one is reported with the line as the attempt left it (a
 // warning line with its newline, appended to warnings) and replaced by the unknown date. A line that then
 // holds the unknown date takes the date found in the game's Event tag, when there is one.

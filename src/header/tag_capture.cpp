@@ -55,31 +55,6 @@ void capture_player_flag(std::string_view line, std::string_view field, player_s
 }
 
 // The kind of a tag by its name, told apart by length first, since most tag lines are of other tags.
-tag_kind kind_of_tag(std::string_view name) {
-    // Comparisons of a fixed number of bytes, which the compiler turns into single loads.
-    const auto is = [&](const char(&word)[5]) { return std::memcmp(name.data(), word, 4) == 0; };
-    const auto starts = [&](const char(&word)[6]) { return std::memcmp(name.data(), word, 5) == 0; };
-    switch (name.size()) {
-        case 4:
-            if (is("Site")) return tag_kind::site;
-            if (is("Date")) return tag_kind::date;
-            break;
-        case 5:
-            if (starts("White")) return tag_kind::white;
-            if (starts("Black")) return tag_kind::black;
-            if (starts("Event")) return tag_kind::event;
-            break;
-        case 9:   // WhiteType
-        case 10:  // WhiteTitle
-        case 11:  // WhiteIsComp, WhiteFideId
-            if (starts("White")) return tag_kind::white_flag;
-            if (starts("Black")) return tag_kind::black_flag;
-            break;
-        default:
-            break;
-    }
-    return tag_kind::other;
-}
 
 // A tag value as it follows the opening quote, without its trailing run of ']', then of spaces, then of
 // '"', in that order.
@@ -160,6 +135,32 @@ constexpr std::array<std::pair<std::string_view, fide_title>, 8> fide_titles = {
 
 }  // namespace
 
+tag_kind kind_of_tag(std::string_view name) {
+    // Comparisons of a fixed number of bytes, which the compiler turns into single loads.
+    const auto is = [&](const char(&word)[5]) { return std::memcmp(name.data(), word, 4) == 0; };
+    const auto starts = [&](const char(&word)[6]) { return std::memcmp(name.data(), word, 5) == 0; };
+    switch (name.size()) {
+        case 4:
+            if (is("Site")) return tag_kind::site;
+            if (is("Date")) return tag_kind::date;
+            break;
+        case 5:
+            if (starts("White")) return tag_kind::white;
+            if (starts("Black")) return tag_kind::black;
+            if (starts("Event")) return tag_kind::event;
+            break;
+        case 9:   // WhiteType
+        case 10:  // WhiteTitle
+        case 11:  // WhiteIsComp, WhiteFideId
+            if (starts("White")) return tag_kind::white_flag;
+            if (starts("Black")) return tag_kind::black_flag;
+            break;
+        default:
+            break;
+    }
+    return tag_kind::other;
+}
+
 fide_title fide_title_of(std::string_view value) {
     for (const auto& [text, title] : fide_titles) {
         if (value == text) return title;
@@ -239,40 +240,14 @@ void handle_tag_line(std::string& line, game_header& header, std::string& warnin
 
 namespace {
 
-// Reads a date field of width digits (or question marks) into part; false when the field would be
-// written differently (a zero, or digits and question marks mixed).
-bool read_kept_field(const char* field, std::size_t width, int& part) {
-    if (field[0] == '?') {
-        for (std::size_t i = 1; i < width; ++i) {
-            if (field[i] != '?') return false;
-        }
-        part = 0;
-        return true;
-    }
-    int value = 0;
-    for (std::size_t i = 0; i < width; ++i) {
-        const auto digit = static_cast<unsigned>(static_cast<unsigned char>(field[i])) - '0';
-        if (digit > 9) return false;
-        value = value * 10 + static_cast<int>(digit);
-    }
-    part = value;
-    return value != 0;
-}
-
 // True when date normalisation would leave a line of the Date tag, whose value starts at value_at, as it is,
 // with the parts it would record: [Date "YYYY.MM.DD"] where each field is all digits and not zero, or all
 // question marks (and, for a wholly unknown date, no server date waits to take its place).
 bool capture_kept_date(std::string_view line, std::size_t value_at, game_header& header) {
     // The line is of the Date tag; only one with a space after the name is a line that dates treat.
     if (line[date_line_start.size() - 1] != ' ') return true;
-    const std::string_view value = tail_of(line, value_at);
-    if (value.size() != 12 || value[4] != '.' || value[7] != '.' || value[10] != '"' || value[11] != ']')
-        return false;
     int year = 0, month = 0, day = 0;
-    if (!read_kept_field(value.data(), 4, year) || !read_kept_field(value.data() + 5, 2, month) ||
-        !read_kept_field(value.data() + 8, 2, day)) {
-        return false;
-    }
+    if (!read_normal_date(tail_of(line, value_at), year, month, day)) return false;
     if (year == 0 && month == 0 && day == 0 && !header.event_date.empty()) return false;
     header.year = year;
     header.month = month;

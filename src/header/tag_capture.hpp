@@ -39,6 +39,10 @@ struct tag_head {
     std::size_t value_at = 0;
 };
 
+// Which of the tags that treatment reads a tag name is (other for every other name): the one place that
+// knows, for the fast path and the scan alike.
+tag_kind kind_of_tag(std::string_view name);
+
 // The letter-by-letter reading of read_tag_head, for the lines that its fast path does not tell.
 bool read_tag_head_scanned(std::string_view line, tag_head& head);
 
@@ -48,32 +52,32 @@ bool read_tag_head_scanned(std::string_view line, tag_head& head);
 inline bool read_tag_head(std::string_view line, tag_head& head) {
     if (line.size() >= 9 && line[0] == '[') {
         const std::uint64_t word = load_word(line.data() + 1);
-        const auto found = [&](std::size_t name_size, tag_kind kind) {
+        const auto found = [&](std::size_t name_size) {
             head.name = std::string_view(line.data() + 1, name_size);
-            head.kind = kind;
+            head.kind = kind_of_tag(head.name);
             head.value_at = name_size + 3;  // '[', the name, a space and the quote
             return true;
         };
         switch (line[1]) {
             case 'E':
-                if (word_starts(word, "Event \"")) return found(5, tag_kind::event);
-                if (word_starts(word, "ECO \"")) return found(3, tag_kind::other);
+                if (word_starts(word, "Event \"")) return found(5);
+                if (word_starts(word, "ECO \"")) return found(3);
                 break;
             case 'S':
-                if (word_starts(word, "Site \"")) return found(4, tag_kind::site);
+                if (word_starts(word, "Site \"")) return found(4);
                 break;
             case 'D':
-                if (word_starts(word, "Date \"")) return found(4, tag_kind::date);
+                if (word_starts(word, "Date \"")) return found(4);
                 break;
             case 'W':
-                if (word_starts(word, "White \"")) return found(5, tag_kind::white);
+                if (word_starts(word, "White \"")) return found(5);
                 break;
             case 'B':
-                if (word_starts(word, "Black \"")) return found(5, tag_kind::black);
+                if (word_starts(word, "Black \"")) return found(5);
                 break;
             case 'R':
-                if (word_starts(word, "Round \"")) return found(5, tag_kind::other);
-                if (word_starts(word, "Result \"")) return found(6, tag_kind::other);
+                if (word_starts(word, "Round \"")) return found(5);
+                if (word_starts(word, "Result \"")) return found(6);
                 break;
             default:
                 break;

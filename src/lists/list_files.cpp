@@ -244,7 +244,13 @@ list_failure load_name_lists(name_lists& all, std::string_view dir, unsigned thr
 }
 
 std::string name_in_form(name_form form, std::string_view name) {
-    std::string text(name);
+    std::string text;
+    put_in_form(form, name, text);
+    return text;
+}
+
+void put_in_form(name_form form, std::string_view name, std::string& text) {
+    text.assign(name);
     switch (form) {
         case name_form::capitals:
             upper_ascii(text);
@@ -256,7 +262,6 @@ std::string name_in_form(name_form form, std::string_view name) {
         case name_form::as_written:
             break;
     }
-    return text;
 }
 
 }  // namespace gs

@@ -72,6 +72,8 @@ constexpr name_form form_of(list_id id) {
 // The form of name in which the lists of that form are matched (a copy, for reports and checks; judging
 // builds the forms in reusable buffers).
 std::string name_in_form(name_form form, std::string_view name);
+// The same into text, whose memory is reused: for judging, where names come one after another.
+void put_in_form(name_form form, std::string_view name, std::string& text);
 
 inline name_list& list_of(name_lists& all, list_id id) {
     return all.lists[static_cast<std::size_t>(id)];

@@ -224,9 +224,7 @@ std::string unlisted_text(const unlisted_names& names) {
         if (t->server != server_kind::other) {
             entry.assign(unrated_name(t->name, forms));
         } else {
-            entry = t->name;
-            upper_ascii(entry);
-            strip_name_punctuation(entry);
+            put_in_form(name_form::capitals, t->name, entry);
         }
         std::string name = t->name;
         for (std::string* cell : {&name, &entry})

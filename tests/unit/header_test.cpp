@@ -326,6 +326,30 @@ TEST(DateTag, NormalisesSeparatorsAndWidths) {
     EXPECT_EQ(t.printed, "");
 }
 
+// The normal form, read back, is exactly what normalisation writes and leaves alone.
+TEST(DateTag, TheNormalFormReadBack) {
+    const struct {
+        std::string_view value;
+        bool normal;
+        int year, month, day;
+    } cases[] = {
+        {"2024.03.07\"]", true, 2024, 3, 7}, {"????.??.??\"]", true, 0, 0, 0},
+        {"1998.??.??\"]", true, 1998, 0, 0}, {"2024.03.07\"] ", false, 0, 0, 0},
+        {"2024.03.07\"", false, 0, 0, 0},    {"0000.01.01\"]", false, 0, 0, 0},
+        {"2024.?3.07\"]", false, 0, 0, 0},   {"2024-03-07\"]", false, 0, 0, 0},
+        {"2024.03.07x]", false, 0, 0, 0},    {"2024.3.07\"] ", false, 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        int year = -1, month = -1, day = -1;
+        EXPECT_EQ(read_normal_date(c.value, year, month, day), c.normal) << c.value;
+        if (c.normal) {
+            EXPECT_EQ(year * 10000 + month * 100 + day, c.year * 10000 + c.month * 100 + c.day) << c.value;
+            // What normalisation writes of such a value is the value itself.
+            EXPECT_EQ(date(std::string(c.value.substr(0, 10))).line, "[Date \"" + std::string(c.value));
+        }
+    }
+}
+
 TEST(DateTag, PartialAndUnknownDates) {
     treated t = date("1998.??.??");
     EXPECT_EQ(t.line, "[Date \"1998.??.??\"]");
