@@ -17,9 +17,6 @@
 namespace gs {
 namespace {
 
-constexpr int status_ok = 0;
-constexpr int status_failed = 1;
-
 // The output directory as messages show it.
 std::string shown_dir(const std::string& dir) {
     return dir.empty() ? std::string(".") : dir;
@@ -231,6 +228,8 @@ bool open_guarded_files(run_guard& guard, outputs& outs, std::span<const std::st
     return opened;
 }
 
+namespace {
+
 bool keep_run(run_guard& guard, console& con) {
     if (!guard.report_temp.empty() &&
         !rename_at(guard.report_dir_fd, guard.report_temp.c_str(), guard.report_name.c_str())) {
@@ -290,6 +289,14 @@ void roll_back_run(run_guard& guard, int signal, console& con) {
     } else {
         print_line(con, msg_nothing_kept);
     }
+}
+
+}  // namespace
+
+bool end_run(run_guard& guard, bool went_well, int signal, console& con) {
+    const bool kept = went_well && keep_run(guard, con);
+    if (!kept) roll_back_run(guard, signal, con);
+    return kept;
 }
 
 void end_guarded_run(run_guard& guard) {

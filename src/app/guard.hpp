@@ -25,6 +25,10 @@
 
 namespace gs {
 
+// The exit statuses of a run that ends on its own (a signal ends it as itself, see app/signals.hpp).
+inline constexpr int status_ok = 0;
+inline constexpr int status_failed = 1;
+
 struct run_guard {
     std::string dir;  // the output directory, empty for the working directory
     output_lock lock;
@@ -56,15 +60,13 @@ bool begin_guarded_run(run_guard& guard, const run_options& options, std::span<c
 bool open_guarded_files(run_guard& guard, outputs& outs, std::span<const std::string> paths,
                         const compress_setting& setting, unsigned threads, console& con);
 
-// Keeps what the run wrote: gives the report its name and removes the journal (synced with its directory
-// when asked). The outputs must be closed, and synced when asked (close_outputs). False (after its message)
-// when a step failed; the run must then be rolled back.
-bool keep_run(run_guard& guard, console& con);
-
-// Puts every output back as it was, removes the report being written and the journal, and says so: the
-// interruption by signal (when not 0), or that nothing of this run was kept, and what could not be put
-// back.
-void roll_back_run(run_guard& guard, int signal, console& con);
+// The end of a guarded run, the one place that decides keep or roll back: when the run went well (the
+// outputs closed, and synced when asked), keeps what it wrote (the report takes its name, the journal
+// goes, synced with its directory when asked); when it did not, or a step of keeping fails, puts every
+// output back as it was, removes the report being written and the journal, and says so: the interruption
+// by signal (when not 0), or that nothing of this run was kept, and what could not be put back. True when
+// the run was kept.
+bool end_run(run_guard& guard, bool went_well, int signal, console& con);
 
 // Releases the descriptors and the lock.
 void end_guarded_run(run_guard& guard);

@@ -39,9 +39,6 @@ namespace {
 // to a list, in a few megabytes whatever the input.
 constexpr std::size_t unlisted_capacity = 100000;
 
-constexpr int status_ok = 0;
-constexpr int status_failed = 1;
-
 // Opens every input and reads its first bytes; false after "Error: During opening <path>", or after the
 // message that an input is plainly not PGN (an archive, an executable), which would otherwise be appended
 // to rest_vs_rest.pgn as text before the first game.
@@ -275,8 +272,7 @@ int sort_run(const run_options& options, const test_hooks& hooks, const compress
             ok = false;
         }
     }
-    if (ok) ok = keep_run(guard, con);
-    if (!ok) roll_back_run(guard, signal, con);
+    ok = end_run(guard, ok, signal, con);
     end_guarded_run(guard);
     // A kept run is done: a signal from now on must not end the process with a failure's status while
     // its outputs are kept, so the handlers stay, noting it only, until the process exits.

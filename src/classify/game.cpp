@@ -100,6 +100,7 @@ void resolve_by_opponent(judgement& self, judgement& other, const game_header& h
 void classify_game(const game_header& header, const name_lists& lists, const classify_options& options,
                    classifier& scratch, game_verdict& verdict) {
     const player_names names = repaired_names(header);
+    verdict.names = names;
     last_game_facts& last = scratch.last;
     const bool same_as_last = last.known && last.site == header.site && last.event == header.event;
     game_facts facts = same_as_last ? last.facts : facts_of(header);

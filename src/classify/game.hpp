@@ -62,14 +62,6 @@ struct classifier {
     last_game_facts last;
 };
 
-struct game_verdict {
-    judgement white;
-    judgement black;
-    output_role output = output_role::rest_vs_rest;
-    bool awaits_moves = false;  // classify_game stopped before the moves: finish_game routes the game
-    move_evidence moves;        // what the moves said, when they were read
-};
-
 // The players' names as classification reads them: the captured names, with the pairs that some
 // collections entered wrongly read as meant. "M" against "Chess 6 - X" (or "Chess 4 - X") is "M Chess 6"
 // against X, and the two Hiarcs-Junior games of 486/50 machines name both programs in White's tag. The
@@ -79,6 +71,15 @@ struct player_names {
     std::string_view black;
 };
 player_names repaired_names(const game_header& header);
+
+struct game_verdict {
+    judgement white;
+    judgement black;
+    output_role output = output_role::rest_vs_rest;
+    bool awaits_moves = false;  // classify_game stopped before the moves: finish_game routes the game
+    move_evidence moves;        // what the moves said, when they were read
+    player_names names;         // the names as judged (views into the header): for the reports
+};
 
 // Classifies White then Black, lets a bye take its opponent's kind, settles the players whose kind
 // depends on their opponent, and routes the game. Reads the header and the lists only. With evidence

@@ -74,7 +74,7 @@ void explain_game(const game_header& header, const game_verdict& verdict, const 
                   std::uint64_t game, std::uint64_t line, explained_chunk& out) {
     const std::size_t at = out.text.size();
     std::string& text = out.text;
-    const player_names names = repaired_names(header);
+    const player_names& names = verdict.names;
     append_cell(text, header.white.name);
     text.push_back('\t');
     append_cell(text, header.black.name);

@@ -165,7 +165,7 @@ void record_unlisted(const game_header& header, const game_verdict& verdict, unl
             {out.text.size(), name.size(), evidence_of(self), opponent_of(other), server});
         out.text.append(name);
     };
-    const player_names names = repaired_names(header);
+    const player_names& names = verdict.names;
     record(trimmed_right(names.white), verdict.white, verdict.black);
     record(trimmed_right(names.black), verdict.black, verdict.white);
 }
