@@ -37,7 +37,7 @@ command -v ninja >/dev/null || missing+=(ninja-build)
 if $want_test; then
     [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
     command -v xz >/dev/null || missing+=(xz-utils)
-    command -v zstd >/dev/null || missing+=(zstd)
+    command -v pzstd >/dev/null || missing+=(zstd)  # zstd and pzstd
     command -v gzip >/dev/null || missing+=(gzip)
     command -v bzip2 >/dev/null || missing+=(bzip2)
     command -v clang++ >/dev/null || missing+=(clang)

@@ -173,11 +173,4 @@ output_role route_game(player_class white, player_class black) {
     return output_role::rest_vs_rest;
 }
 
-std::array<std::string, output_count> output_paths(std::string_view dir) {
-    std::array<std::string, output_count> paths;
-    for (std::size_t i = 0; i < output_count; ++i)
-        paths[i] = join_path(dir, output_file_names[i]);
-    return paths;
-}
-
 }  // namespace gs

@@ -30,9 +30,6 @@ inline constexpr std::array<std::string_view, output_count> output_file_names = 
     "comp_vs_comp.pgn", "comp_vs_human.pgn", "comp_vs_rest.pgn", "rest_vs_rest.pgn", "advanced.pgn",
 };
 
-// The path of each output: its file name, in dir when dir is not empty.
-std::array<std::string, output_count> output_paths(std::string_view dir);
-
 // What the game itself may tell of a player that no marker and no list decided.
 struct evidence_options {
     bool moves = false;   // engine search output on at least half of the player's moves: a program

@@ -102,10 +102,9 @@ void handle_tag_line(std::string& line, game_header& header, std::string& warnin
 // The fast path of tag treatment: when handle_tag_line would leave the line as it is, captures what it
 // would capture and returns true, so that the line needs no copy; otherwise does nothing and returns
 // false. Kept are the lines with no backslash that are neither Event nor Date lines, an Event line that
-// names no server, and a Date line already in normal form. A line that is no
-// tag line is not kept. The captured values are views of line, which must stay in place as long as the
-// header is read (the sorter's chunk does); handle_tag_line copies what it captures. The second form is for a
-// line that read_tag_line found to be a tag line of name.
+// names no server, and a Date line already in normal form. A line that is no tag line is not kept. The
+// captured values are views of line, which must stay in place as long as the header is read (the sorter's
+// chunk does); handle_tag_line copies what it captures.
 bool capture_if_kept(std::string_view line, game_header& header);
 // capture_if_kept for a line that read_tag_head read into head, whose caller knows whether it holds a
 // backslash (the sorter finds them a chunk at a time, not a line at a time).

@@ -1,4 +1,4 @@
-// Reading a list file line by line in large blocks (the PGN inputs are read in chunks; see app/input.hpp).
+// Reading a list file line by line in large blocks (the PGN inputs are read in chunks; see io/input.hpp).
 //
 // A line is everything up to a line feed, whatever its length; the line feed itself is not part of it, and
 // a last line without one is still a line. Carriage returns, NUL bytes and every other byte stay in the

@@ -176,18 +176,6 @@ std::size_t count_char(std::string_view text, char c) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), c));
 }
 
-void nth_field(std::string_view text, char separator, std::size_t n, std::string& out) {
-    out.clear();
-    std::size_t start = 0;
-    for (std::size_t seen = 0; seen < n; ++seen) {
-        const std::size_t next = text.find(separator, start);
-        if (next == std::string_view::npos) return;
-        start = next + 1;
-    }
-    const std::size_t end = text.find(separator, start);
-    out.assign(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
-}
-
 bool is_date_field(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return is_digit(c) || c == '?'; });
 }

@@ -125,10 +125,6 @@ std::uint64_t line_feed_mask_bytes(const char* block);
 // Number of occurrences of c.
 std::size_t count_char(std::string_view text, char c);
 
-// Writes into out the characters after exactly n separators and before the next one; out is empty when the
-// text has fewer than n separators. A field of any length is taken whole.
-void nth_field(std::string_view text, char separator, std::size_t n, std::string& out);
-
 // True when every character is a digit or '?'; true for the empty text.
 bool is_date_field(std::string_view text);
 

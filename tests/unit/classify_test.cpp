@@ -51,7 +51,7 @@ player_class kind_of(const std::string& name, const std::string& event = "", con
     return settle_player(by_name, header.white, header, lists, false, facts).kind;
 }
 
-TEST(ServerKind, TestsRunInOrder) {
+TEST(ServerKind, TheEventAndSiteNameTheServerInTheirOrder) {
     EXPECT_EQ(detect_server_kind("ICC 5 0", ""), server_kind::icc);
     EXPECT_EQ(detect_server_kind("mmeics", ""), server_kind::icc);
     EXPECT_EQ(detect_server_kind("", "Internet Chess Club"), server_kind::icc);

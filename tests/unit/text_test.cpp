@@ -135,24 +135,6 @@ TEST(StripTrailing, RemovesOnlyTheGivenCharacterOrDateTail) {
     EXPECT_EQ(text, "[Date \"");
 }
 
-TEST(Prefixes, StartsWithConsumeAndEndsWith) {
-    EXPECT_TRUE(starts_with("abc", ""));
-    EXPECT_TRUE(starts_with("abc", "ab"));
-    EXPECT_FALSE(starts_with("ab", "abc"));
-    EXPECT_FALSE(starts_with("Abc", "ab"));
-
-    std::string_view cursor = "COMP: Fritz";
-    EXPECT_FALSE(consume_prefix(cursor, "COMP:X"));
-    EXPECT_EQ(cursor, "COMP: Fritz");
-    EXPECT_TRUE(consume_prefix(cursor, "COMP: "));
-    EXPECT_EQ(cursor, "Fritz");
-
-    EXPECT_TRUE(ends_with("Fritz (C)", "(C)"));
-    EXPECT_TRUE(ends_with("abc", ""));
-    EXPECT_FALSE(ends_with("C)", "(C)"));
-    EXPECT_FALSE(ends_with("Fritz (C) ", "(C)"));
-}
-
 // Reference: delete the first occurrence from the start, again and again.
 std::string remove_all_slowly(std::string text, const std::string& pattern) {
     for (std::size_t at; (at = text.find(pattern)) != std::string::npos;)
@@ -225,24 +207,9 @@ TEST(RemoveRatingBraces, LooksAtTheFirstBraceOnly) {
     EXPECT_EQ(unrated("{1} Smith {2}"), " Smith {2}");
 }
 
-TEST(Fields, CountAndNthField) {
+TEST(Fields, CountChar) {
     EXPECT_EQ(count_char("1998.10.05", '.'), 2u);
     EXPECT_EQ(count_char("", '.'), 0u);
-    std::string out = "junk";
-    nth_field("1998.10.05", '.', 0, out);
-    EXPECT_EQ(out, "1998");
-    nth_field("1998.10.05", '.', 1, out);
-    EXPECT_EQ(out, "10");
-    nth_field("1998.10.05", '.', 2, out);
-    EXPECT_EQ(out, "05");
-    nth_field("1998..05", '.', 1, out);
-    EXPECT_EQ(out, "");
-    out = "stale";
-    nth_field("1998.10", '.', 3, out);
-    EXPECT_EQ(out, "");
-    const std::string long_field(5000, '7');
-    nth_field("1." + long_field + ".2", '.', 1, out);
-    EXPECT_EQ(out, long_field);
 }
 
 TEST(Fields, IsDateField) {
