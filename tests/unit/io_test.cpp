@@ -25,6 +25,7 @@
 #include "io/restore.hpp"
 #include "io/stop_signal.hpp"
 #include "support/capture.hpp"
+#include "text/file_faults.hpp"
 #include "text/system_calls.hpp"
 
 namespace gs {
@@ -206,6 +207,36 @@ TEST(Journal, WhatARunCouldNotHaveWrittenIsRefused) {
     ::unlink(journal.c_str());
     std::ofstream(journal) << head << std::string(journal_max_bytes, '\n');
     EXPECT_NE(read_journal(dir.fd, journal_names, read).why.find("more than any journal"), std::string::npos);
+}
+
+// Faults planted through the file system's seam: a journal that cannot be written leaves nothing behind,
+// one that cannot be removed says so, and a plan that is not one is refused.
+TEST(Journal, FaultsThroughTheSeam) {
+    scratch_dir dir;
+    run_journal journal;
+    journal.outputs = {{"grown.pgn", journal_output::before::absent, 0}};
+    {
+        faulty_file_system faults({{file_fault::kind::write, std::string(journal_temp_name), 1}});
+        use_file_system(&faults);
+        EXPECT_EQ(write_journal(journal, dir.fd, false), ENOSPC);
+        use_file_system(nullptr);
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path));
+    ASSERT_EQ(write_journal(journal, dir.fd, false), 0);
+    {
+        faulty_file_system faults({{file_fault::kind::remove, std::string(journal_file_name), 0}});
+        use_file_system(&faults);
+        EXPECT_EQ(remove_journal(dir.fd, false), EACCES);
+        use_file_system(nullptr);
+    }
+    EXPECT_EQ(remove_journal(dir.fd, false), 0);
+    std::vector<file_fault> plan;
+    EXPECT_TRUE(parse_fault_plan("write:7,read:g.pgn:3,remove:x,sync", plan));
+    ASSERT_EQ(plan.size(), 4u);
+    EXPECT_EQ(plan[1].name, "g.pgn");
+    EXPECT_EQ(plan[1].nth, 3u);
+    for (const char* bad : {"", "write:0", "read:5", "write:x:", "sync:1", "remove", "flood:1"})
+        EXPECT_FALSE(parse_fault_plan(bad, plan)) << bad;
 }
 
 // A run rolls back what it opened, by descriptor: an output moved away is still cut back where it is, and
