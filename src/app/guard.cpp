@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <vector>
 
@@ -115,12 +114,11 @@ bool matches_journal(const opened_file& opened, const journal_output& out) {
 }  // namespace
 
 std::vector<std::string> known_output_names() {
-    constexpr std::array formats = {compression::none, compression::zstd, compression::gzip, compression::xz,
-                                    compression::bzip2};
     std::vector<std::string> names;
     for (const std::string_view name : output_file_names) {
-        for (const compression format : formats)
-            names.push_back(std::string(name) + std::string(compressed_suffix(format)));
+        names.emplace_back(name);
+        for (const format_info& format : format_table)
+            names.push_back(std::string(name) + std::string(format.suffix));
     }
     return names;
 }

@@ -1,20 +1,21 @@
-// The four compressed formats that an input may be in, recognised by their first bytes, and their
-// decompressors.
+// Compressed inputs: recognised by their first bytes, never by their name, and decompressed on the fly.
 //
-// zstd, xz, gzip and bzip2 streams are decompressed on the fly, with concatenated frames or members read
-// one after the other. Damage found part-way fails the read that finds it, after every byte made before
-// it was handed out.
+// zstd, xz, gzip and bzip2 streams are decompressed by their rows of the format table (io/formats.hpp),
+// with concatenated frames or members read one after the other. The decoder is pushed the compressed
+// bytes by its caller, which reads them; it never reads on its own. Damage found part-way fails the
+// decode that finds it, after every byte made before it was handed out.
 #pragma once
 
 #include <sys/types.h>
 
 #include <cstddef>
 #include <memory>
+#include <span>
 #include <string_view>
 
-namespace gs {
+#include "io/formats.hpp"
 
-enum class compression { none, zstd, xz, gzip, bzip2 };
+namespace gs {
 
 // Enough of an input's first bytes for detect_compression and foreign_format (a tar header's magic
 // lies at byte 257).
@@ -27,13 +28,6 @@ compression detect_compression(std::string_view head);
 // text ("a zip archive", "a tar archive", ...); empty otherwise. Such a file is never PGN.
 std::string_view foreign_format(std::string_view head);
 
-// Where a decoder reads its compressed bytes from: read(context, buffer, capacity) returns a count, 0
-// at the end, or -1 after an error.
-struct raw_source {
-    ssize_t (*read)(void* context, char* buffer, std::size_t capacity);
-    void* context;
-};
-
 struct decoder;  // the state of one decompressor and its compressed bytes
 struct decoder_deleter {
     void operator()(decoder* d) const;
@@ -43,14 +37,19 @@ using decoder_ptr = std::unique_ptr<decoder, decoder_deleter>;
 // A decompressor of the format; null when the library cannot start one.
 decoder_ptr make_decoder(compression format);
 
+// What decode returns when it needs more compressed bytes: the caller reads them into decoder_space and
+// says how many with pushed (0 when the compressed input has ended), then decodes again.
+inline constexpr ssize_t decode_needs_input = -2;
+std::span<char> decoder_space(decoder& d);
+void pushed(decoder& d, std::size_t count);
+
+// Decompresses up to capacity bytes into buffer. Returns the count, 0 at the end of the compressed bytes
+// (which must end with a complete frame or member), -1 after damage, or decode_needs_input.
+ssize_t decode(decoder& d, char* buffer, std::size_t capacity);
+
 enum class decode_fault : unsigned char { none, cut_short, damaged };
 
-// Why decode failed, in words: damaged data, or data cut short; empty after a read error of the source
-// (whose errno says why).
+// Why decode failed, in words: damaged data, or data cut short.
 std::string_view decode_failure(const decoder& d);
-
-// Decompresses up to capacity bytes from source into buffer. Returns the count, 0 at the end of the
-// compressed bytes (which must end with a complete frame or member), or -1 after a read error or damage.
-ssize_t decode(decoder& d, raw_source source, char* buffer, std::size_t capacity);
 
 }  // namespace gs

@@ -29,8 +29,7 @@ struct decoded_block {
 }  // namespace
 
 struct decoding_thread {
-    decoder& unpack;
-    watched_source source;
+    produce_fn produce;
     stop_signal stop;  // raised to end the thread
     std::mutex lock;
     std::condition_variable filled;  // the reader: a block was filled
@@ -40,7 +39,7 @@ struct decoding_thread {
     std::size_t count = 0;  // full blocks
     std::thread thread;
 
-    decoding_thread(decoder& d, watched_source s) : unpack(d), source(s) {}
+    explicit decoding_thread(produce_fn p) : produce(std::move(p)) {}
 };
 
 namespace {
@@ -60,7 +59,7 @@ void run_decoding(decoding_thread& t) {
         b.last = false;
         b.failed = false;
         while (b.size < block_size) {
-            const ssize_t got = decode(t.unpack, t.source.source, b.data.get() + b.size, block_size - b.size);
+            const ssize_t got = t.produce(b.data.get() + b.size, block_size - b.size);
             if (got <= 0) {
                 b.last = true;
                 b.failed = got < 0 && !stop_raised(t.stop);
@@ -87,9 +86,9 @@ void decoding_thread_deleter::operator()(decoding_thread* t) const {
     delete t;
 }
 
-decoding_thread_ptr start_decoding_thread(decoder& d, watched_source source, int& wake_fd) {
-    decoding_thread_ptr t(new decoding_thread(d, source));
-    if (source.may_block && !open_stop_signal(t->stop)) return nullptr;
+decoding_thread_ptr start_decoding_thread(produce_fn produce, bool may_block, int& wake_fd) {
+    decoding_thread_ptr t(new decoding_thread(std::move(produce)));
+    if (may_block && !open_stop_signal(t->stop)) return nullptr;
     const int previous = wake_fd;
     wake_fd = t->stop.wake_read;
     try {

@@ -9,9 +9,9 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 
-#include "io/decoder.hpp"
 #include "io/stop_signal.hpp"
 
 namespace gs {
@@ -22,18 +22,15 @@ struct decoding_thread_deleter {
 };
 using decoding_thread_ptr = std::unique_ptr<decoding_thread, decoding_thread_deleter>;
 
-// The descriptor the source reads from (or -1 for one in memory), so that the thread can be woken while
-// it waits for it.
-struct watched_source {
-    raw_source source;
-    int fd = -1;
-    bool may_block = false;  // a pipe or a terminal, where a read can wait indefinitely
-};
+// What the thread runs: decodes up to capacity bytes into buffer, reading the compressed input as it
+// needs (a count, 0 at the end, -1 after an error), as decode_input does.
+using produce_fn = std::function<ssize_t(char* buffer, std::size_t capacity)>;
 
-// Starts a thread that decodes source with d, both of which must outlive it. Before the thread starts,
-// wake_fd is set to the descriptor of the thread's stop signal, which the source's reads must poll beside
+// Starts a thread that fills its blocks with produce, which must stay valid while it runs. may_block:
+// produce reads from a pipe or a terminal, where a read can wait indefinitely; then, before the thread
+// starts, wake_fd is set to the descriptor of the thread's stop signal, which those reads must poll beside
 // their own. Null when no thread can be started (the caller then decodes in its own thread).
-decoding_thread_ptr start_decoding_thread(decoder& d, watched_source source, int& wake_fd);
+decoding_thread_ptr start_decoding_thread(produce_fn produce, bool may_block, int& wake_fd);
 
 // Copies up to capacity decoded bytes into buffer: the count, 0 at the end, -1 after an error. Waits for
 // the thread while no block is full; a raised run_stop (may be null) ends the wait with -1.

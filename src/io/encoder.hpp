@@ -15,16 +15,17 @@
 #include <string>
 #include <string_view>
 
-#include "io/decoder.hpp"
+#include "io/formats.hpp"
 
 namespace gs {
 
 struct compress_setting {
     compression format = compression::none;
-    int level = 0;  // 0: the format's default
+    int level = 0;  // within the format's levels
 };
 
-// Reads "zstd", "gzip", "xz" or "bzip2", optionally followed by ":LEVEL" within the format's range.
+// Reads "zstd", "gzip", "xz" or "bzip2", optionally followed by ":LEVEL" within the format's range (the
+// format's default level without one).
 bool parse_compress_setting(std::string_view text, compress_setting& setting);
 
 // ".zst", ".gz", ".xz" or ".bz2" (empty for none): what the output's file name gains.

@@ -37,8 +37,16 @@ ssize_t read_raw(input_stream& input, char* buffer, std::size_t capacity) {
     return got;
 }
 
-ssize_t read_raw_source(void* context, char* buffer, std::size_t capacity) {
-    return read_raw(*static_cast<input_stream*>(context), buffer, capacity);
+// Decodes up to capacity bytes, pushing the decoder the compressed bytes it asks for.
+ssize_t decode_input(input_stream& input, char* buffer, std::size_t capacity) {
+    while (true) {
+        const ssize_t got = decode(*input.unpack, buffer, capacity);
+        if (got != decode_needs_input) return got;
+        const std::span<char> space = decoder_space(*input.unpack);
+        const ssize_t read = read_raw(input, space.data(), space.size());
+        if (read < 0) return -1;
+        pushed(*input.unpack, static_cast<std::size_t>(read));
+    }
 }
 
 // What the descriptor is: whether a read may wait indefinitely (a pipe, a terminal, a socket), and the
@@ -55,7 +63,8 @@ bool start_decoding(input_stream& input) {
     input.unpack = make_decoder(input.format);
     if (!input.unpack) return false;
     input.decoding = start_decoding_thread(
-        *input.unpack, {{read_raw_source, &input}, input.fd, input.may_block}, input.wake_fd);
+        [&input](char* buffer, std::size_t capacity) { return decode_input(input, buffer, capacity); },
+        input.fd >= 0 && input.may_block, input.wake_fd);
     return true;
 }
 
@@ -150,7 +159,7 @@ ssize_t read_input(input_stream& input, char* buffer, std::size_t capacity) {
     } else if (input.decoding) {
         got = read_decoded(*input.decoding, buffer, capacity, input.stop);
     } else {
-        got = decode(*input.unpack, {read_raw_source, &input}, buffer, capacity);
+        got = decode_input(input, buffer, capacity);
     }
     if (got < 0) {
         input.failed = true;
