@@ -52,7 +52,7 @@ bool lock_dir(run_guard& guard, console& con) {
 }
 
 void print_recover_hint(const std::string& dir, console& con) {
-    const std::string option = dir.empty() ? std::string() : " -o " + dir;
+    const std::string option = dir.empty() ? std::string() : std::string(msg_unfinished_dir) + dir;
     print_line(con, msg_unfinished, shown_dir(dir),
                std::string(msg_unfinished_end) + option + std::string(msg_unfinished_tail));
 }
@@ -340,7 +340,9 @@ int recover_outputs(const run_options& options, console& con) {
             for (const restore_step& step : restore_named(journal, dir_fd, true)) {
                 const std::string path = join_path(guard.dir, step.name);
                 if (step.what == restore_step::result::cut) {
-                    print_line(con, msg_recovered_cut, path, ": " + std::to_string(step.bytes) + " bytes");
+                    print_line(con, msg_recovered_cut, path,
+                               std::string(msg_recovered_cut_bytes) + std::to_string(step.bytes) +
+                                   std::string(msg_recovered_cut_end));
                 } else if (step.what == restore_step::result::removed) {
                     print_line(con, msg_recovered_removed, path);
                 } else if (step.what == restore_step::result::failed) {

@@ -52,11 +52,11 @@ std::string progress_line(std::uint64_t bytes_done, double seconds, std::uint64_
     enum { share_field, sorted_field, speed_field, time_field, left_field };
     const bool known = raw_total > 0 && raw_done <= raw_total;
     const double share = known ? static_cast<double>(raw_done) / static_cast<double>(raw_total) : 0;
-    put(share_field, "%3.0f%%", share * 100);
-    put(sorted_field, "%.1f MB sorted", static_cast<double>(bytes_done) / bytes_per_megabyte);
-    put(speed_field, "%.1f MB/s", megabytes_per_second(bytes_done, seconds));
-    put(time_field, "%.1f s", seconds);
-    put(left_field, "%.0f s left", share > 0 ? seconds * (1 - share) / share : 0);
+    put(share_field, msg_progress_share, share * 100);
+    put(sorted_field, msg_progress_sorted, static_cast<double>(bytes_done) / bytes_per_megabyte);
+    put(speed_field, msg_progress_speed, megabytes_per_second(bytes_done, seconds));
+    put(time_field, msg_progress_time, seconds);
+    put(left_field, msg_progress_left, share > 0 ? seconds * (1 - share) / share : 0);
     std::array<bool, 5> shown = {known, true, true, true, known};
     const auto joined = [&] {
         std::string text;
@@ -100,7 +100,7 @@ void end_progress(progress_meter& meter) {
 namespace {
 
 const char* games_word(std::uint64_t games) {
-    return games == 1 ? "game" : "games";
+    return games == 1 ? msg_summary_game : msg_summary_games;
 }
 
 }  // namespace
@@ -114,12 +114,12 @@ void print_summary(console& con, const outputs& outs, const run_counts& counts, 
         // A dropped output is shown by its file name, with what it would have received.
         const bool dropped = outs.channels[i].path.empty();
         const std::string shown = dropped ? std::string(output_file_names[i]) : outs.channels[i].path;
-        std::snprintf(line, sizeof line, "%-34s %10llu %-5s %14llu bytes%s", shown.c_str(),
+        std::snprintf(line, sizeof line, msg_summary_output, shown.c_str(),
                       static_cast<unsigned long long>(counts.games[i]), games_word(counts.games[i]),
-                      static_cast<unsigned long long>(counts.bytes[i]), dropped ? " dropped" : "");
+                      static_cast<unsigned long long>(counts.bytes[i]), dropped ? msg_summary_dropped : "");
         print_line(con, line);
     }
-    std::snprintf(line, sizeof line, "%-34s %10llu %-5s %14llu bytes read in %.2f s (%.1f MB/s)", "total",
+    std::snprintf(line, sizeof line, msg_summary_total, msg_summary_total_name,
                   static_cast<unsigned long long>(games), games_word(games),
                   static_cast<unsigned long long>(counts.input_bytes), seconds,
                   megabytes_per_second(counts.input_bytes, seconds));

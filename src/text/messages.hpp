@@ -2,6 +2,7 @@
 // (see print_line); the pieces here are the fixed ones.
 #pragma once
 
+#include <array>
 #include <string_view>
 
 namespace gs {
@@ -110,6 +111,7 @@ inline constexpr std::string_view msg_run_busy = "Error: another gamesieve run i
 inline constexpr std::string_view msg_cannot_lock = "Error: During locking the output directory ";
 inline constexpr std::string_view msg_unfinished = "Error: an unfinished gamesieve run left its journal in ";
 inline constexpr std::string_view msg_unfinished_end = "; run 'gamesieve --recover";
+inline constexpr std::string_view msg_unfinished_dir = " -o ";
 inline constexpr std::string_view msg_unfinished_tail = "' first to put the outputs back";
 inline constexpr std::string_view msg_cannot_journal = "Error: During writing the journal in ";
 inline constexpr std::string_view msg_same_output = "Error: the outputs '";
@@ -131,6 +133,8 @@ inline constexpr std::string_view msg_mac_line_ends_end =
 // --recover.
 inline constexpr std::string_view msg_nothing_to_recover = "Nothing to recover in ";
 inline constexpr std::string_view msg_recovered_cut = "Cut back ";
+inline constexpr std::string_view msg_recovered_cut_bytes = ": ";
+inline constexpr std::string_view msg_recovered_cut_end = " bytes";
 inline constexpr std::string_view msg_recovered_removed = "Removed ";
 inline constexpr std::string_view msg_recovered =
     "Recovered: every output is as it was before the unfinished run";
@@ -168,5 +172,99 @@ inline constexpr std::string_view msg_damaged = "the compressed data is damaged"
 inline constexpr std::string_view msg_compressor_failed = "the compressor reported an error";
 inline constexpr std::string_view msg_compressor_cannot_start = "the compressor cannot start";
 inline constexpr std::string_view msg_is_journal = " is the journal of the output directory";
+
+// The usage text (no argument) and the help text (--help).
+// The example line that names the installed lists directory, which is known only when the help is shown.
+inline constexpr std::string_view msg_help_lists_example = "  gamesieve --lists ";
+inline constexpr std::string_view msg_help_lists_example_end = " games.pgn";
+
+// The usage text names the output files with hyphens, as the tool's first versions did; it is kept as it
+// was on purpose, since scripts may compare it. --help names the files as they are.
+inline constexpr std::array<std::string_view, 10> msg_usage_lines = {
+    "Usage: gamesieve <pgnfile>",
+    "",
+    "Comments and bug reports are welcome in the gamesieve issue tracker.",
+    "Version 1.01, okt 2003",
+    "",
+    "Parses a pgnfile and output the following",
+    "comp-vs-comp.pgn",
+    "comp-vs-human.pgn",
+    "comp-vs-rest.pgn",
+    "rest-vs-rest.pgn",
+};
+
+inline constexpr std::string_view msg_help_lines[] = {
+    "Usage: gamesieve [options] <pgnfile>...",
+    "       gamesieve --check-lists [--lists DIR]",
+    "",
+    "Sorts the games of PGN files by who played them, appending each game to one of five files:",
+    "  comp_vs_comp.pgn    a computer against a computer",
+    "  comp_vs_human.pgn   a computer against a human",
+    "  comp_vs_rest.pgn    a computer against a player of undetermined kind",
+    "  advanced.pgn        an advanced-chess (human and computer) team on either side",
+    "  rest_vs_rest.pgn    every other game, and any text before the first game",
+    "",
+    "Inputs are sorted in order as one run; '-' reads standard input. Files compressed with zstd, xz,",
+    "gzip or bzip2 are recognised by their first bytes and decompressed on the fly.",
+    "",
+    "Options:",
+    "  -l, --lists DIR       read the twelve list files (*.cfg) from DIR instead of the working directory",
+    "  -o, --output-dir DIR  append the five outputs in DIR (which must exist) instead of the working",
+    "                        directory",
+    "  -s, --summary         after the run, print the games and bytes added to each output, and the speed",
+    "  -q, --quiet           print neither the 'Reading' lines nor progress (unless --progress)",
+    "  -j, --threads N       sort with N threads (default: one per core); the result is the same for any N",
+    "  -z, --compress FMT    write compressed outputs (comp_vs_comp.pgn.zst ...): zstd, gzip, xz or bzip2,",
+    "                        with an optional level (zstd:19); every run appends a frame of its own",
+    "      --only NAMES      write only these outputs (comma-separated, e.g. comp_vs_comp,advanced); the",
+    "                        games of the others are dropped and their files left alone",
+    "      --progress        show progress even when standard error is not a terminal, and with -q",
+    "      --no-progress     never show progress",
+    "      --player-tags     let WhiteType/BlackType, WhiteTitle \"BOT\" and WhiteIsComp tags decide a",
+    "                        player's kind; on lichess.org a player without the BOT title is human",
+    "      --evidence[=KINDS]  judge a player that no name marker and no list decided from the game:",
+    "                        moves (engine search output on at least half of its moves: a program),",
+    "                        events (an Event in comp_events.cfg: a program), tags (a FIDE title or id:",
+    "                        a human; the tags of --player-tags too); all three without KINDS",
+    "      --unlisted FILE   write the names that no list decided to FILE, most games first, with what",
+    "                        the evidence said of them, ready to add to the lists",
+    "      --explain FILE    write one tab-separated line per game to FILE: the players' kinds, what",
+    "                        decided them, and the output (with several inputs, the input too)",
+    "      --check-lists     check the twelve lists for likely mistakes and sort nothing",
+    "      --sync            sync the outputs to the disk before the run ends",
+    "      --recover         put the outputs back after a run that was killed, and sort nothing",
+    "  -h, --help            show this text",
+    "  -V, --version         show the version",
+    "",
+    "A run is all or nothing: after an error or a signal every output is as it was before the run (except",
+    "outputs that are not regular files, such as a FIFO). One run at a time writes to an output directory.",
+    "",
+    "Progress is shown on standard error when it is a terminal. The exit status is 0 when every game was",
+    "written, 1 after any error, 128+N after signal N (130 for Ctrl-C).",
+    "",
+    "Examples:",
+    "  gamesieve -s games.pgn.zst",
+    "  gamesieve -z zstd --evidence --only comp_vs_comp,comp_vs_human lichess_db_2026-11.pgn.zst",
+    msg_help_lists_example,
+    "  gamesieve --explain why.tsv games.pgn",
+    "",
+    "Lists are looked for in the working directory, or in the directory given with --lists.",
+};
+inline constexpr std::string_view msg_help_lists_installed = "The lists installed with this program are in ";
+inline constexpr std::string_view msg_help_lists_configured = "Installed, this program finds its lists in ";
+inline constexpr std::string_view msg_help_lists_end = ".";
+
+// The summary (--summary): a line per output, then the total; and the progress line's fields.
+inline constexpr const char* msg_summary_output = "%-34s %10llu %-5s %14llu bytes%s";
+inline constexpr const char* msg_summary_total = "%-34s %10llu %-5s %14llu bytes read in %.2f s (%.1f MB/s)";
+inline constexpr const char* msg_summary_total_name = "total";
+inline constexpr const char* msg_summary_dropped = " dropped";
+inline constexpr const char* msg_summary_game = "game";
+inline constexpr const char* msg_summary_games = "games";
+inline constexpr const char* msg_progress_share = "%3.0f%%";
+inline constexpr const char* msg_progress_sorted = "%.1f MB sorted";
+inline constexpr const char* msg_progress_speed = "%.1f MB/s";
+inline constexpr const char* msg_progress_time = "%.1f s";
+inline constexpr const char* msg_progress_left = "%.0f s left";
 
 }  // namespace gs
