@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+// The signal's pipe is the process's own, not a file, and is written from a signal handler: its calls go
+// to the system directly, not through the file-system seam, whose test double takes a lock.
 namespace gs {
 
 bool open_stop_signal(stop_signal& stop) {
