@@ -218,6 +218,32 @@ TEST(Safety, ARollBackPutsBackTheRunsOwnFilesAndEndsByTheSignal) {
     EXPECT_FALSE(dir.exists("moved/.gamesieve-journal"));
 }
 
+// A slow compression notices a signal between its steps: a run with -z xz:9 ends at once (the hang
+// guard kills it after 20 s, which shows as 137), says so, and leaves the outputs as they were; a list
+// that never ends a line (a link to /dev/zero) is refused at its bound instead of filling the memory.
+TEST(Safety, NothingWaitsOrReadsWithoutEnd) {
+    sieve_dir dir;
+    prepare(dir);
+    dir.write("big.pgn", mixed_games(500000));
+    ASSERT_EQ(dir.shell("timeout -s KILL 20 \"$GAMESIEVE\" -q -z xz:9 big.pgn > out.txt & pid=$!; "
+                        "for i in $(seq 100); do [ -e .gamesieve-journal ] && break; sleep 0.05; done; "
+                        "sleep 0.3; kill -INT $pid; wait $pid; echo $? > status.txt"),
+              0);
+    EXPECT_EQ(dir.read("status.txt"), "130\n");
+    EXPECT_EQ(
+        dir.read("out.txt"),
+        "Interrupted by SIGINT: nothing of this run was kept, every output is as it was before the run\n");
+    EXPECT_FALSE(dir.exists("comp_vs_comp.pgn.xz"));
+    EXPECT_FALSE(dir.exists(".gamesieve-journal"));
+
+    std::filesystem::remove(dir.path() + "/humans.cfg");
+    std::filesystem::create_symlink("/dev/zero", dir.path() + "/humans.cfg");
+    const run_result r = dir.run({"-q", "g.pgn"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "Error: line longer than 4096 bytes\nline was: " + std::string(100, '\0') +
+                         "...\n  humans.cfg line 1\n");
+}
+
 // Standard streams closed at start do not become the outputs' or the journal's descriptors: the run
 // completes and keeps its games.
 TEST(Safety, ClosedStandardStreamsAreNoPlaceForFiles) {
