@@ -135,32 +135,6 @@ constexpr std::array<std::pair<std::string_view, fide_title>, 8> fide_titles = {
 
 }  // namespace
 
-tag_kind kind_of_tag(std::string_view name) {
-    // Comparisons of a fixed number of bytes, which the compiler turns into single loads.
-    const auto is = [&](const char(&word)[5]) { return std::memcmp(name.data(), word, 4) == 0; };
-    const auto starts = [&](const char(&word)[6]) { return std::memcmp(name.data(), word, 5) == 0; };
-    switch (name.size()) {
-        case 4:
-            if (is("Site")) return tag_kind::site;
-            if (is("Date")) return tag_kind::date;
-            break;
-        case 5:
-            if (starts("White")) return tag_kind::white;
-            if (starts("Black")) return tag_kind::black;
-            if (starts("Event")) return tag_kind::event;
-            break;
-        case 9:   // WhiteType
-        case 10:  // WhiteTitle
-        case 11:  // WhiteIsComp, WhiteFideId
-            if (starts("White")) return tag_kind::white_flag;
-            if (starts("Black")) return tag_kind::black_flag;
-            break;
-        default:
-            break;
-    }
-    return tag_kind::other;
-}
-
 fide_title fide_title_of(std::string_view value) {
     for (const auto& [text, title] : fide_titles) {
         if (value == text) return title;

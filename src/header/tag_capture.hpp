@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -41,7 +42,31 @@ struct tag_head {
 
 // Which of the tags that treatment reads a tag name is (other for every other name): the one place that
 // knows, for the fast path and the scan alike.
-tag_kind kind_of_tag(std::string_view name);
+inline tag_kind kind_of_tag(std::string_view name) {
+    // Comparisons of a fixed number of bytes, which the compiler turns into single loads.
+    const auto is = [&](const char(&word)[5]) { return std::memcmp(name.data(), word, 4) == 0; };
+    const auto starts = [&](const char(&word)[6]) { return std::memcmp(name.data(), word, 5) == 0; };
+    switch (name.size()) {
+        case 4:
+            if (is("Site")) return tag_kind::site;
+            if (is("Date")) return tag_kind::date;
+            break;
+        case 5:
+            if (starts("White")) return tag_kind::white;
+            if (starts("Black")) return tag_kind::black;
+            if (starts("Event")) return tag_kind::event;
+            break;
+        case 9:   // WhiteType
+        case 10:  // WhiteTitle
+        case 11:  // WhiteIsComp, WhiteFideId
+            if (starts("White")) return tag_kind::white_flag;
+            if (starts("Black")) return tag_kind::black_flag;
+            break;
+        default:
+            break;
+    }
+    return tag_kind::other;
+}
 
 // The letter-by-letter reading of read_tag_head, for the lines that its fast path does not tell.
 bool read_tag_head_scanned(std::string_view line, tag_head& head);
