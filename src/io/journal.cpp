@@ -54,9 +54,8 @@ std::string parse_output(std::string_view rest, std::span<const std::string> kno
 // A report being written is removed by a roll-back, so the journal may name only a temporary report: an
 // absolute path that ends in the temporary suffix and goes through no "..".
 bool is_report_temp(std::string_view path) {
-    return path.starts_with('/') && path.size() > report_temp_suffix.size() + 1 &&
-           path.ends_with(report_temp_suffix) && path.find("/../") == std::string_view::npos &&
-           !path.ends_with("/" + std::string(report_temp_suffix));
+    return path.starts_with('/') && path.ends_with(report_temp_suffix) &&
+           path.find("/../") == std::string_view::npos && !path.ends_with("/" + std::string(report_temp_suffix));
 }
 
 }  // namespace

@@ -182,6 +182,7 @@ TEST(Journal, WhatARunCouldNotHaveWrittenIsRefused) {
         {head + "report /some/where/important.db\n", "line 2 is not understood"},
         {head + "report relative.tsv.gamesieve-partial\n", "is not understood"},
         {head + "report /a/../etc/x.gamesieve-partial\n", "is not understood"},
+        {head + "report /dir/.gamesieve-partial\n", "is not understood"},
         {head + "output 5 grown.pgn", "cut short"},
         {"gamesieve journal 2\n", "is not a journal's first line"},
         {"", "empty"},
