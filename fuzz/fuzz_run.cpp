@@ -16,7 +16,7 @@
 
 namespace {
 
-gs::name_lists make_lists(gs::console& con) {
+gs::name_lists make_lists() {
     gs::name_lists lists;
     const auto fill = [&](gs::list_id id, const char* text) {
         const bool word_mode = gs::list_files[static_cast<std::size_t>(id)].word_mode;
@@ -40,12 +40,7 @@ gs::name_lists make_lists(gs::console& con) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static gs::console quiet = [] {
-        gs::console con;
-        con.stream = std::fopen("/dev/null", "w");
-        return con;
-    }();
-    static const gs::name_lists lists = make_lists(quiet);
+    static const gs::name_lists lists = make_lists();
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     if (gs::detect_compression(input.substr(0, 16)) != gs::compression::none) return 0;
 

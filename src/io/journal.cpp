@@ -55,7 +55,8 @@ std::string parse_output(std::string_view rest, std::span<const std::string> kno
 // absolute path that ends in the temporary suffix and goes through no "..".
 bool is_report_temp(std::string_view path) {
     return path.starts_with('/') && path.ends_with(report_temp_suffix) &&
-           path.find("/../") == std::string_view::npos && !path.ends_with("/" + std::string(report_temp_suffix));
+           path.find("/../") == std::string_view::npos &&
+           !path.ends_with("/" + std::string(report_temp_suffix));
 }
 
 }  // namespace
