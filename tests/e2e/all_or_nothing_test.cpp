@@ -302,6 +302,8 @@ TEST(AllOrNothing, InputsThatAreNotPgnAreRefused) {
     };
     const row rows[] = {
         {"printf 'PK\\003\\004rest of a zip' > x.zip", "x.zip", "a zip archive"},
+        {"printf 'PK\\005\\006 an empty zip' > e.zip", "e.zip", "a zip archive"},
+        {"printf '%%PDF-1.7 a document' > x.pdf", "x.pdf", "a PDF document"},
         {"tar cf x.tar g.pgn", "x.tar", "a tar archive"},
         {"cp \"$GAMESIEVE\" x.bin", "x.bin", "an executable (ELF)"},
         {"printf '7z\\274\\257\\047\\034rest' > x.7z", "x.7z", "a 7z archive"},

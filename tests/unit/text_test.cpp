@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
+
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -269,8 +271,12 @@ TEST(MappedBlock, ZeroedAlignedAndMovable) {
         EXPECT_EQ(block.data, nullptr);
         EXPECT_EQ(static_cast<unsigned char*>(moved.data)[bytes - 1], 7) << bytes;
         mapped_block other = map_zeroed(4096);
+        void* const replaced = other.data;
         other = std::move(moved);
         EXPECT_EQ(static_cast<unsigned char*>(other.data)[bytes - 1], 7) << bytes;
+        // The block it had is given back to the system: mincore finds no mapping there any more.
+        unsigned char resident = 0;
+        EXPECT_EQ(::mincore(replaced, 4096, &resident), -1) << bytes;
     }
 }
 
