@@ -85,9 +85,7 @@ bool open_report(run_guard& guard, console& con) {
     if (guard.report_temp.empty()) {
         opened = open_special_for_writing(guard.report_dir_fd, guard.report_name);
     } else {
-        const file_status old = status_at(guard.report_dir_fd, guard.report_name.c_str(), true);
-        opened = create_temp_file(guard.report_dir_fd, guard.report_temp,
-                                  old.regular() ? old.mode & 07777 : 0666, old.regular());
+        opened = create_replacement(guard.report_dir_fd, guard.report_name, guard.report_temp);
         guard.report_made = opened.status;
     }
     if (opened.fd < 0) {

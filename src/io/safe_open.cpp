@@ -23,6 +23,14 @@ opened_file failed(int error, std::string_view why = {}) {
     return result;
 }
 
+opened_file succeeded(int fd, bool created) {
+    opened_file result;
+    result.fd = fd;
+    result.created = created;
+    result.status = status_of(fd);
+    return result;
+}
+
 // Finishes an open: the descriptor made blocking again, and its status.
 opened_file opened(int fd, bool created) {
     if (fd < 0) return failed(errno, errno == ENXIO ? why_no_reader : std::string_view());
@@ -31,11 +39,7 @@ opened_file opened(int fd, bool created) {
         close_file(fd);
         return failed(error);
     }
-    opened_file result;
-    result.fd = fd;
-    result.created = created;
-    result.status = status_of(fd);
-    return result;
+    return succeeded(fd, created);
 }
 
 }  // namespace
@@ -94,21 +98,20 @@ opened_file create_temp_file(int dir_fd, const std::string& name, mode_t mode, b
         remove_at(dir_fd, name.c_str());
         return failed(error);
     }
-    opened_file result;
-    result.fd = fd;
-    result.created = true;
-    result.status = status_of(fd);
-    return result;
+    return succeeded(fd, true);
+}
+
+opened_file create_replacement(int dir_fd, const std::string& name, const std::string& temp) {
+    const file_status old = status_at(dir_fd, name.c_str(), true);
+    return create_temp_file(dir_fd, temp, old.regular() ? old.mode & 07777 : 0666, old.regular());
 }
 
 int replace_file(const std::string& path, std::string_view text) {
     const path_parts parts = split_path(path);
     const int dir_fd = open_file(parts.dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir_fd < 0) return errno;
-    const file_status old = status_at(dir_fd, parts.name.c_str(), true);
     const std::string temp = parts.name + std::string(report_temp_suffix);
-    const opened_file made =
-        create_temp_file(dir_fd, temp, old.regular() ? old.mode & 07777 : 0666, old.regular());
+    const opened_file made = create_replacement(dir_fd, parts.name, temp);
     int error = made.error;
     if (made.fd >= 0) {
         if (!write_all(made.fd, text)) error = errno;

@@ -46,6 +46,10 @@ opened_file open_output_file(int dir_fd, const std::string& name, const file_sta
 // fails for another user's file, and the creation with it.
 opened_file create_temp_file(int dir_fd, const std::string& name, mode_t mode, bool exact_mode);
 
+// create_temp_file for temp, which is to replace name in dir_fd: with the mode of the regular file name
+// is now (exactly), or the usual mode of a new file when there is none.
+opened_file create_replacement(int dir_fd, const std::string& name, const std::string& temp);
+
 // Replaces the file at path with text, whole or not at all: written beside it under the temporary report
 // name (created exclusively, with the mode of the file it replaces) and renamed within the directory. 0 or
 // the errno of the step that failed; then nothing is left beside it.
