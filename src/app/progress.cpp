@@ -128,7 +128,7 @@ void print_summary(console& con, const outputs& outs, const run_counts& counts, 
         print_line(con, msg_mac_line_ends, inputs[input], msg_mac_line_ends_end);
     // An input given by mistake (a README, a list file) holds no game: its text went to rest_vs_rest.pgn.
     for (std::size_t input = 0; input < inputs.size(); ++input) {
-        if (input >= counts.input_games.size() || counts.input_games[input] == 0)
+        if (input >= counts.per_input.size() || games_of(counts.per_input[input]) == 0)
             print_line(con, msg_no_game, inputs[input], msg_no_game_end);
     }
 }

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "text/system_calls.hpp"
+#include "text/text.hpp"
 
 namespace gs {
 namespace {
@@ -19,12 +20,14 @@ ssize_t read_raw(input_stream& input, char* buffer, std::size_t capacity) {
         const std::size_t n = std::min(capacity, input.head_size - input.head_used);
         std::memcpy(buffer, input.head.get() + input.head_used, n);
         input.head_used += n;
+        if (input.hash_raw) input.raw_hash.add(buffer, n);
         return static_cast<ssize_t>(n);
     }
     if (input.fd < 0) {
         const std::size_t n = std::min(capacity, input.memory.size() - input.memory_used);
         if (n > 0) std::memcpy(buffer, input.memory.data() + input.memory_used, n);
         input.memory_used += n;
+        if (input.hash_raw) input.raw_hash.add(buffer, n);
         return static_cast<ssize_t>(n);
     }
     // A terminal gives an end of file once per Ctrl-D and then waits again: one end ends the input.
@@ -33,7 +36,10 @@ ssize_t read_raw(input_stream& input, char* buffer, std::size_t capacity) {
     const ssize_t got = read_some(input.fd, buffer, capacity);
     if (got < 0) input.error = errno;
     if (got == 0) input.raw_ended = true;
-    if (got > 0) input.consumed->fetch_add(static_cast<std::uint64_t>(got), std::memory_order_relaxed);
+    if (got > 0) {
+        input.consumed->fetch_add(static_cast<std::uint64_t>(got), std::memory_order_relaxed);
+        if (input.hash_raw) input.raw_hash.add(buffer, static_cast<std::size_t>(got));
+    }
     return got;
 }
 
@@ -66,6 +72,11 @@ bool start_decoding(input_stream& input) {
         [&input](char* buffer, std::size_t capacity) { return decode_input(input, buffer, capacity); },
         input.fd >= 0 && input.may_block, input.wake_fd);
     return true;
+}
+
+void start_raw_hash(input_stream& input, std::string_view head) {
+    input.hash_raw = input.format != compression::none || byte_order_mark_length(head) > 0;
+    if (input.hash_raw) input.raw_hash.reset();
 }
 
 }  // namespace
@@ -120,6 +131,7 @@ open_result open_input(input_stream& input, const std::string& path) {
         input.consumed->fetch_add(static_cast<std::uint64_t>(got), std::memory_order_relaxed);
     }
     input.format = detect_compression(std::string_view(input.head.get(), input.head_size));
+    start_raw_hash(input, std::string_view(input.head.get(), input.head_size));
     return open_result::ok;
 }
 
@@ -135,6 +147,7 @@ void open_memory_input(input_stream& input, std::string_view bytes, std::string 
     input.head_size = 0;
     input.head_used = 0;
     input.format = detect_compression(bytes.substr(0, format_head_size));
+    start_raw_hash(input, bytes);
 }
 
 void watch_stop(input_stream& input, const stop_signal* stop) {

@@ -19,6 +19,7 @@
 #include "io/decoder.hpp"
 #include "io/decoding_thread.hpp"
 #include "io/stop_signal.hpp"
+#include "text/content_hash.hpp"
 #include "text/line_reader.hpp"
 
 namespace gs {
@@ -46,6 +47,10 @@ struct input_stream {
     // The bytes read from the file so far (compressed ones, for a compressed input), for progress; read by
     // another thread than the one that counts them.
     std::unique_ptr<std::atomic<std::uint64_t>> consumed = std::make_unique<std::atomic<std::uint64_t>>(0);
+    // The bytes read from the file (or memory) are hashed when they may differ from the PGN text that the
+    // sorter hashes: a compressed input, or one that starts with a byte-order mark.
+    bool hash_raw = false;
+    content_hasher raw_hash;
     bool failed = false;      // a read or decompression error happened
     int error = 0;            // the errno of the open or read that failed, 0 for damaged compressed data
     std::string_view damage;  // what is wrong with the compressed data, when that failed

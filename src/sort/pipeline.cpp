@@ -32,6 +32,7 @@
 #include "sort/pipeline.hpp"
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <memory>
@@ -45,6 +46,14 @@
 #include "text/text.hpp"
 
 namespace gs {
+
+std::uint64_t games_of(const input_tally& tally) {
+    std::uint64_t games = 0;
+    for (const std::uint64_t n : tally.games)
+        games += n;
+    return games;
+}
+
 namespace {
 
 // A chunk of one input and, once sorted, its results.
@@ -56,6 +65,9 @@ struct chunk {
     bool ends_input = false;            // the last chunk of its input
     bool read_failed = false;           // the input failed after these bytes
     bool carriage_return_only = false;  // the first chunk of an input whose start has no line feed
+    std::uint64_t text_end = 0;         // where the chunk ends in its input's text
+    hash128 text_digest;                // of the input's text up to there (only when checkpoints are taken)
+    std::uint64_t raw_done = 0;         // the input's file bytes read when the chunk was read
     std::uint64_t sequence = 0;
     chunk_result result;
 };
@@ -113,7 +125,10 @@ struct chunk_writer {
     const progress_callback& progress;
     const std::vector<input_stream>& inputs;
     std::size_t chunk_bytes;
-    std::vector<iovec> vectors;  // one output's pieces of the chunk being written
+    const pipeline_settings& settings;
+    std::vector<iovec> vectors{};        // one output's pieces of the chunk being written
+    std::uint64_t since_checkpoint = 0;  // text bytes written since the last checkpoint
+    std::chrono::steady_clock::time_point last_checkpoint = std::chrono::steady_clock::now();
 };
 
 // Marks the run as failed and wakes everyone; the caller holds state.lock.
@@ -139,14 +154,6 @@ bool carriage_returns_only(std::string_view start) {
     return start.find('\n') == std::string_view::npos && start.find('\r') != std::string_view::npos;
 }
 
-// Numbers a filled chunk, in input order, with what the writer and the sorter must know about its end.
-void number_chunk(pipeline_state& state, chunk* c, bool ends_input, bool read_failed) {
-    c->ends_input = ends_input;
-    c->read_failed = read_failed;
-    std::lock_guard guard(state.lock);
-    c->sequence = state.produced++;
-}
-
 // Where reading stands between chunks; used by the worker that holds reading_lock.
 struct chunk_reader {
     std::vector<input_stream>& inputs;
@@ -156,7 +163,75 @@ struct chunk_reader {
     bool first_chunk = true;   // no chunk of that input has been numbered yet
     chunk* carried = nullptr;  // the next chunk, holding the start of the game that the last cut carried over
     bool finished = false;     // every input is read, or one failed, or the run stopped
+    bool digests = false;      // every chunk carries the digest of its input's text so far
+    resume_point start{};      // of a resumed run: the text of start.input to skip
+    std::uint64_t text_pos = 0;  // where the next chunk starts in its input's text
+    content_hasher text_hash{};  // of the input's text before text_pos
 };
+
+// Numbers a filled chunk, in input order, with what the writer and the sorter must know about its end,
+// and adds its bytes to its input's text hash.
+void number_chunk(pipeline_state& state, chunk_reader& r, chunk* c, bool ends_input, bool read_failed) {
+    r.text_hash.add(c->data.get(), c->size);
+    r.text_pos += c->size;
+    c->text_end = r.text_pos;
+    if (r.digests || ends_input) c->text_digest = r.text_hash.digest();
+    c->raw_done = r.inputs[c->input].consumed->load(std::memory_order_relaxed);
+    c->ends_input = ends_input;
+    c->read_failed = read_failed;
+    std::lock_guard guard(state.lock);
+    c->sequence = state.produced++;
+}
+
+// Reads into c until it holds target bytes or the input ends or fails; the byte-order mark at the start
+// of an input is taken off.
+void fill_chunk(chunk_reader& r, input_stream& input, chunk* c, std::size_t target, bool& at_end,
+                bool& failed) {
+    at_end = false;
+    failed = false;
+    while (c->size < target) {
+        reserve(*c, target);
+        const ssize_t got = read_input(input, c->data.get() + c->size, target - c->size);
+        if (got < 0) {
+            failed = true;
+            return;
+        }
+        if (got == 0) {
+            at_end = true;
+            return;
+        }
+        c->size += static_cast<std::size_t>(got);
+        if (r.at_start && c->size >= byte_order_mark.size()) {
+            const std::size_t mark = byte_order_mark_length(std::string_view(c->data.get(), c->size));
+            std::memmove(c->data.get(), c->data.get() + mark, c->size - mark);
+            c->size -= mark;
+            r.at_start = false;
+        }
+    }
+}
+
+// A resumed run reads again, and hashes, the text of its first input that the stopped run sorted, which
+// must be what it was. False when it is not (the input's damage says so) or the input failed.
+bool skip_sorted_text(chunk_reader& r, input_stream& input, chunk* c) {
+    while (r.text_pos < r.start.offset) {
+        bool at_end = false;
+        bool failed = false;
+        c->size = 0;
+        fill_chunk(r, input, c, r.chunk_bytes, at_end, failed);
+        const std::size_t n =
+            static_cast<std::size_t>(std::min<std::uint64_t>(c->size, r.start.offset - r.text_pos));
+        r.text_hash.add(c->data.get(), n);
+        r.text_pos += n;
+        std::memmove(c->data.get(), c->data.get() + n, c->size - n);
+        c->size -= n;
+        if (failed) return false;
+        if (at_end && r.text_pos < r.start.offset) break;
+    }
+    if (r.text_pos == r.start.offset && r.text_hash.digest() == r.start.digest) return true;
+    input.failed = true;
+    input.damage = msg_input_changed;
+    return false;
+}
 
 // Reads the next chunk of the inputs, cut at the last game start in it (or the input's end), and numbers
 // it; null when there is none: every input is read, an input failed, or the run stopped.
@@ -172,29 +247,17 @@ chunk* read_next_chunk(pipeline_state& state, chunk_reader& r) {
         return nullptr;
     }
     input_stream& input = r.inputs[r.input];
+    if (r.first_chunk && r.text_pos == 0) r.text_hash.reset();
+    bool skipped = true;
+    if (r.input == r.start.input && r.start.offset > 0 && r.first_chunk && r.text_pos == 0) {
+        skipped = skip_sorted_text(r, input, c);
+        r.first_chunk = r.text_pos == 0;
+    }
     std::size_t target = std::max(r.chunk_bytes, c->size + 1);
     while (true) {
         bool at_end = false;
-        bool failed = false;
-        while (c->size < target) {
-            reserve(*c, target);
-            const ssize_t got = read_input(input, c->data.get() + c->size, target - c->size);
-            if (got < 0) {
-                failed = true;
-                break;
-            }
-            if (got == 0) {
-                at_end = true;
-                break;
-            }
-            c->size += static_cast<std::size_t>(got);
-            if (r.at_start && c->size >= byte_order_mark.size()) {
-                const std::size_t mark = byte_order_mark_length(std::string_view(c->data.get(), c->size));
-                std::memmove(c->data.get(), c->data.get() + mark, c->size - mark);
-                c->size -= mark;
-                r.at_start = false;
-            }
-        }
+        bool failed = !skipped;
+        if (skipped) fill_chunk(r, input, c, target, at_end, failed);
         c->input = r.input;
         // The first chunk of an input holds its start, up to the first cut, before anything is taken off.
         c->carriage_return_only =
@@ -202,16 +265,17 @@ chunk* read_next_chunk(pipeline_state& state, chunk_reader& r) {
         if (failed || at_end) {
             if (failed) {
                 // Only whole lines before the damage are sorted, and no later input is read.
-                const std::string_view bytes(c->data.get(), c->size);
+                const std::string_view bytes(c->data.get(), skipped ? c->size : 0);
                 const std::size_t feed = bytes.rfind('\n');
                 c->size = feed == std::string_view::npos ? 0 : feed + 1;
                 r.finished = true;
             }
             close_input(input);
+            number_chunk(state, r, c, true, failed);
             ++r.input;
             r.at_start = true;
             r.first_chunk = true;
-            number_chunk(state, c, true, failed);
+            r.text_pos = 0;
             return c;
         }
         const std::size_t cut = find_last_game_start(std::string_view(c->data.get(), c->size));
@@ -230,7 +294,7 @@ chunk* read_next_chunk(pipeline_state& state, chunk_reader& r) {
         std::memcpy(next->data.get(), c->data.get() + cut, next->size);
         c->size = cut;
         r.carried = next;
-        number_chunk(state, c, false, false);
+        number_chunk(state, r, c, false, false);
         return c;
     }
 }
@@ -258,6 +322,30 @@ void gather_pieces(const chunk_result& result, const char* chunk_data, std::size
     }
 }
 
+// Takes a checkpoint after chunk c when one is due: after every input but the last, and about every
+// checkpoint_bytes of text or checkpoint_seconds. False when the checkpoint failed.
+bool take_checkpoint_when_due(chunk_writer& w, const chunk& c) {
+    if (!w.settings.checkpoint) return true;
+    w.since_checkpoint += c.size;
+    const auto now = std::chrono::steady_clock::now();
+    const bool last_input = c.input + 1 >= w.inputs.size();
+    const bool due =
+        (c.ends_input && !last_input) || w.since_checkpoint >= w.settings.checkpoint_bytes ||
+        std::chrono::duration<double>(now - w.last_checkpoint).count() >= w.settings.checkpoint_seconds;
+    if (!due || (c.ends_input && last_input)) return true;
+    checkpoint_at at;
+    at.input = c.input;
+    at.raw_done = c.raw_done;
+    if (c.ends_input) {
+        at.next.input = c.input + 1;
+    } else {
+        at.next = {c.input, c.text_end, c.text_digest};
+    }
+    w.since_checkpoint = 0;
+    w.last_checkpoint = now;
+    return w.settings.checkpoint(at, w.counts);
+}
+
 // Writes one sorted chunk: its messages, its outputs' pieces, its report lines and its read error, and
 // counts it. True when the run must stop after it (a failed write, or the input failed after it).
 bool write_chunk(chunk_writer& w, chunk& c) {
@@ -275,8 +363,17 @@ bool write_chunk(chunk_writer& w, chunk& c) {
         games += result.games[i];
     }
     w.counts.input_bytes += c.size;
-    if (w.counts.input_games.size() <= c.input) w.counts.input_games.resize(c.input + 1);
-    w.counts.input_games[c.input] += games;
+    if (w.counts.per_input.size() <= c.input) w.counts.per_input.resize(c.input + 1);
+    input_tally& tally = w.counts.per_input[c.input];
+    for (std::size_t i = 0; i < output_count; ++i) {
+        tally.games[i] += result.games[i];
+        tally.bytes[i] += result.bytes[i];
+    }
+    tally.text_bytes += c.size;
+    if (c.ends_input && !c.read_failed) {
+        tally.text_hash = c.text_digest;
+        tally.ended = true;
+    }
     if (c.carriage_return_only) w.counts.carriage_return_only.push_back(c.input);
     if (w.report != nullptr &&
         !write_explained(*w.report, result.explained, c.input, result.lines, games, w.failures))
@@ -287,7 +384,8 @@ bool write_chunk(chunk_writer& w, chunk& c) {
             {msg_during_reading, w.inputs[c.input].path, {}, failure_reason(w.inputs[c.input])});
     if (w.progress) w.progress(w.counts);
     release_oversized(c, w.chunk_bytes);
-    return c.read_failed || !written;
+    if (c.read_failed || !written) return true;
+    return !take_checkpoint_when_due(w, c);
 }
 
 // Writes the sorted chunks that are next in input order, one after another, while they are there; the
@@ -350,8 +448,11 @@ bool sort_inputs(std::vector<input_stream>& inputs, const name_lists& lists, con
         watch_stop(input, pipeline.stop);
 
     chunk_writer writer{outs,   failures, pipeline.warn, report,      pipeline.unlisted,
-                        counts, progress, inputs,        chunk_bytes, {}};
+                        counts, progress, inputs,        chunk_bytes, pipeline};
     chunk_reader reading{inputs, chunk_bytes};
+    reading.input = pipeline.start.input;
+    reading.start = pipeline.start;
+    reading.digests = static_cast<bool>(pipeline.checkpoint);
     std::vector<std::thread> helpers;
     for (unsigned i = 1; i < workers; ++i) {
         try {

@@ -20,11 +20,31 @@
 #include "lists/list_files.hpp"
 #include "sort/chunk_sorter.hpp"
 #include "sort/explain_report.hpp"
+#include "text/content_hash.hpp"
 #include "text/failure.hpp"
 
 namespace gs {
 
 inline constexpr std::size_t default_chunk_bytes = std::size_t{1} << 19;
+
+// Where a run that was stopped at a checkpoint goes on: an input, and how much of its text (its
+// byte-order mark left out) was sorted before, whose hash the input must still give.
+struct resume_point {
+    std::size_t input = 0;
+    std::uint64_t offset = 0;
+    hash128 digest;  // of the text before offset
+};
+
+// A checkpoint: every chunk before it is written, and a run stopped later may go on from next.
+struct checkpoint_at {
+    resume_point next;
+    std::size_t input = 0;       // the input of the last chunk written
+    std::uint64_t raw_done = 0;  // that input's file bytes read when the chunk was read
+};
+
+struct run_counts;
+// Takes a checkpoint; false when it failed, which ends the run.
+using checkpoint_callback = std::function<bool(const checkpoint_at&, const run_counts&)>;
 
 struct pipeline_settings {
     unsigned threads = 1;                           // sorting workers
@@ -34,7 +54,24 @@ struct pipeline_settings {
     unlisted_names* unlisted = nullptr;  // counts the unlisted names, in input order; may be null
     // Given the warnings of each chunk (whole lines), in input order, as they are written; may be empty.
     std::function<void(std::string_view)> warn = nullptr;
+    resume_point start{};                      // where the run starts (the inputs before are not read)
+    checkpoint_callback checkpoint = nullptr;  // when set, called about every checkpoint_bytes or seconds,
+                                               // and after every input but the last
+    std::uint64_t checkpoint_bytes = std::uint64_t{256} << 20;
+    double checkpoint_seconds = 30;
 };
+
+// What one input gave the outputs.
+struct input_tally {
+    std::array<std::uint64_t, output_count> games{};
+    std::array<std::uint64_t, output_count> bytes{};
+    std::uint64_t text_bytes = 0;  // PGN bytes sorted (after decompression, byte-order mark left out)
+    hash128 text_hash;             // of those bytes, once the input has ended
+    bool ended = false;            // its last chunk is written
+};
+
+// The games of all outputs in a tally.
+std::uint64_t games_of(const input_tally& tally);
 
 // What a run did, counted as chunks are written.
 struct run_counts {
@@ -44,7 +81,7 @@ struct run_counts {
     // The inputs (by position) whose first megabyte holds carriage returns but no line feed: classic Mac
     // line ends, which make the whole file one line.
     std::vector<std::size_t> carriage_return_only;
-    std::vector<std::uint64_t> input_games;  // the games of each input read so far, by position
+    std::vector<input_tally> per_input;  // by position, for the inputs reached so far
 };
 
 // How much of an input's start is looked at for classic Mac line ends.

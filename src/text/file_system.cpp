@@ -46,6 +46,14 @@ ssize_t file_system::read(int fd, char* buffer, std::size_t capacity) {
     return ::read(fd, buffer, capacity);
 }
 
+ssize_t file_system::read_at(int fd, char* buffer, std::size_t capacity, std::uint64_t at) {
+    return ::pread(fd, buffer, capacity, static_cast<off_t>(at));
+}
+
+bool file_system::change_dir(const char* path) {
+    return ::chdir(path) == 0;
+}
+
 ssize_t file_system::write(int fd, const iovec* pieces, int count) {
     return ::writev(fd, pieces, count);
 }

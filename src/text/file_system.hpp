@@ -35,16 +35,18 @@ struct file_status {
 class file_system {
   public:
     virtual ~file_system() = default;
-    virtual int open_at(int dir_fd, const char* name, int flags, mode_t mode);            // openat(2)
-    virtual ssize_t read(int fd, char* buffer, std::size_t capacity);                     // read(2)
-    virtual ssize_t write(int fd, const iovec* pieces, int count);                        // writev(2)
-    virtual bool status_at(int dir_fd, const char* name, bool follow, file_status& out);  // fstatat(2)
-    virtual bool status_of(int fd, file_status& out);                                     // fstat(2)
-    virtual bool cut(int fd, std::uint64_t size);                                         // ftruncate(2)
-    virtual bool sync(int fd);                                                            // fsync(2)
-    virtual bool remove_at(int dir_fd, const char* name);                                 // unlinkat(2)
-    virtual bool rename_at(int dir_fd, const char* from, const char* to);                 // renameat(2)
-    virtual bool set_mode(int fd, mode_t mode);                                           // fchmod(2)
+    virtual int open_at(int dir_fd, const char* name, int flags, mode_t mode);              // openat(2)
+    virtual ssize_t read(int fd, char* buffer, std::size_t capacity);                       // read(2)
+    virtual ssize_t read_at(int fd, char* buffer, std::size_t capacity, std::uint64_t at);  // pread(2)
+    virtual bool change_dir(const char* path);                                              // chdir(2)
+    virtual ssize_t write(int fd, const iovec* pieces, int count);                          // writev(2)
+    virtual bool status_at(int dir_fd, const char* name, bool follow, file_status& out);    // fstatat(2)
+    virtual bool status_of(int fd, file_status& out);                                       // fstat(2)
+    virtual bool cut(int fd, std::uint64_t size);                                           // ftruncate(2)
+    virtual bool sync(int fd);                                                              // fsync(2)
+    virtual bool remove_at(int dir_fd, const char* name);                                   // unlinkat(2)
+    virtual bool rename_at(int dir_fd, const char* from, const char* to);                   // renameat(2)
+    virtual bool set_mode(int fd, mode_t mode);                                             // fchmod(2)
     virtual bool lock(int fd);                                   // flock(2), exclusive, not waiting
     virtual bool close(int fd);                                  // close(2)
     virtual int control(int fd, int command, int argument);      // fcntl(2)

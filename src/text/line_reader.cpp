@@ -54,6 +54,12 @@ open_result open_line_reader(line_reader& reader, const char* path) {
     return start(reader) ? open_result::ok : open_result::cannot_read;
 }
 
+bool start_line_reader(line_reader& reader, int fd) {
+    reader.fd = fd;
+    reader.owns_fd = true;
+    return start(reader);
+}
+
 void memory_line_reader(line_reader& reader, std::string_view bytes) {
     reader.fd = -1;
     reader.memory = bytes;

@@ -40,6 +40,10 @@ enum class open_result { ok, cannot_open, cannot_read };
 // before anything else happens.
 open_result open_line_reader(line_reader& reader, const char* path);
 
+// Reads the lines of the file fd, which the reader then owns, and reads its first block; false with
+// errno set after a read error.
+bool start_line_reader(line_reader& reader, int fd);
+
 // Reads the lines of bytes held in memory, which must outlive the reader.
 void memory_line_reader(line_reader& reader, std::string_view bytes);
 

@@ -11,6 +11,8 @@ namespace gs {
 inline constexpr std::string_view msg_during_opening = "Error: During opening ";
 // "Error: During reading <path>": a list file or an input that failed part-way.
 inline constexpr std::string_view msg_during_reading = "Error: During reading ";
+inline constexpr std::string_view msg_input_changed =
+    "it is not what the stopped run read: its text up to where that run stopped differs";
 // "Error: During creating or opening file '<path>'": an output or the report that cannot be opened.
 inline constexpr std::string_view msg_cannot_create = "Error: During creating or opening file '";
 // "Error: During writing file '<path>'": a write, flush or close of an output or the report failed.

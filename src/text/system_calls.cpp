@@ -125,6 +125,17 @@ ssize_t read_some(int fd, char* buffer, std::size_t capacity) {
     }
 }
 
+ssize_t read_some_at(int fd, char* buffer, std::size_t capacity, std::uint64_t at) {
+    while (true) {
+        const ssize_t got = fs().read_at(fd, buffer, capacity, at);
+        if (got >= 0 || errno != EINTR) return got;
+    }
+}
+
+bool change_dir(const char* path) {
+    return fs().change_dir(path);
+}
+
 bool wait_for_input(int fd, int wake_fd) {
     if (wake_fd < 0) return true;
     pollfd watched[2] = {{fd, POLLIN, 0}, {wake_fd, POLLIN, 0}};

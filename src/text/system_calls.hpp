@@ -70,6 +70,13 @@ path_parts split_path(const std::string& path);
 // -1 with errno set.
 ssize_t read_some(int fd, char* buffer, std::size_t capacity);
 
+// pread(2): up to capacity bytes at offset at, made again when a signal interrupts it; the count, 0 past
+// the end, or -1 with errno set.
+ssize_t read_some_at(int fd, char* buffer, std::size_t capacity, std::uint64_t at);
+
+// chdir(2); false with errno set.
+bool change_dir(const char* path);
+
 // Waits until fd has input (or its end, or an error) or wake_fd becomes readable, whichever comes first;
 // made again when a signal interrupts it. True when fd is ready, false when woken. Without a wake_fd
 // (-1), returns at once.

@@ -54,6 +54,16 @@ constexpr bool word_starts(std::uint64_t word, const char (&text)[size]) {
 inline constexpr std::size_t shown_most = 100;
 std::string shown_part(std::string_view text);
 
+// A field of a line of the ledger or the journal that may hold any byte (a file name, an argument):
+// backslash, tab, line feed and carriage return are written as \\, \t, \n and \r, so that the field
+// holds none of them. unescape_field reads that back; nothing for a backslash before anything else, or a
+// tab, line feed or carriage return left bare.
+std::string escape_field(std::string_view text);
+std::optional<std::string> unescape_field(std::string_view text);
+
+// The count with a comma between each three digits: 1,204,331.
+std::string grouped(std::uint64_t count);
+
 // True for the blanks that a line loses at its right end: space, tab, carriage return and line feed.
 bool is_right_blank(char c);
 
