@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "app/ledger_run.hpp"
 #include "app/say.hpp"
 #include "app/signals.hpp"
 #include "classify/game.hpp"
@@ -118,11 +119,12 @@ std::vector<std::string> known_output_names() {
         for (const format_info& format : format_table)
             names.push_back(std::string(name) + std::string(format.suffix));
     }
+    names.emplace_back(ledger_file_name);
     return names;
 }
 
 bool begin_guarded_run(run_guard& guard, const run_options& options, std::span<const std::string> names,
-                       console& con) {
+                       const ledger_check& check, console& con) {
     guard.dir = options.output_dir;
     guard.sync = options.sync;
     guard.names.assign(names.begin(), names.end());
@@ -131,6 +133,17 @@ bool begin_guarded_run(run_guard& guard, const run_options& options, std::span<c
     run_journal left;
     if (read_journal(dir_fd, known_output_names(), left).state != journal_read::none) {
         print_recover_hint(guard.dir, con);
+        end_guarded_run(guard);
+        return false;
+    }
+    const ledger_found ledger = read_ledger(dir_fd, guard.ledger);
+    if (ledger.state == ledger_read::damaged) {
+        say_ledger_damaged(join_path(guard.dir, std::string(ledger_file_name)), ledger.why, con);
+        end_guarded_run(guard);
+        return false;
+    }
+    guard.ledger_status = ledger.status;
+    if (check && !check(guard.ledger)) {
         end_guarded_run(guard);
         return false;
     }
@@ -161,6 +174,13 @@ bool begin_guarded_run(run_guard& guard, const run_options& options, std::span<c
         out.size = found[i].regular() ? found[i].size : 0;
         guard.journal.outputs.push_back(out);
     }
+    // The ledger, which a kept run appends to, is put back with the outputs.
+    journal_output ledger_before;
+    ledger_before.name = std::string(ledger_file_name);
+    ledger_before.state =
+        ledger.status.exists ? journal_output::before::size : journal_output::before::absent;
+    ledger_before.size = ledger.status.size;
+    guard.journal.outputs.push_back(ledger_before);
     if (!options.explain_path.empty()) {
         guard.report_path = options.explain_path;
         if (!plan_report(guard, con)) {
@@ -226,7 +246,34 @@ bool open_guarded_files(run_guard& guard, outputs& outs, std::span<const std::st
 
 namespace {
 
+// Appends the run's lines to the ledger (created when there is none), held like an output so that a
+// roll-back cuts it back. False after its message.
+bool append_ledger(run_guard& guard, console& con) {
+    if (guard.ledger_new.empty()) return true;
+    const int dir_fd = locked_dir_fd(guard.lock);
+    const opened_file opened = open_ledger_for_append(dir_fd, guard.ledger_status);
+    const std::string path = join_path(guard.dir, std::string(ledger_file_name));
+    if (opened.fd < 0) {
+        print_line(con, msg_cannot_ledger, path);
+        print_reason(con, reason_of(opened));
+        return false;
+    }
+    guard.held.push_back(held_output{std::string(ledger_file_name), opened.fd, opened.created, true,
+                                     guard.ledger_status.size});
+    std::string text = opened.created ? ledger_head() : std::string();
+    for (const ledger_entry& entry : guard.ledger_new)
+        text += ledger_line(entry);
+    if (!write_all(opened.fd, text) || (guard.sync && !sync_file(opened.fd))) {
+        const int error = errno;
+        print_line(con, msg_cannot_ledger, path);
+        print_reason(con, reason_of(error));
+        return false;
+    }
+    return true;
+}
+
 bool keep_run(run_guard& guard, console& con) {
+    if (!append_ledger(guard, con)) return false;
     if (!guard.report_temp.empty() &&
         !rename_at(guard.report_dir_fd, guard.report_temp.c_str(), guard.report_name.c_str())) {
         const int error = errno;

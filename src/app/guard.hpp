@@ -15,8 +15,11 @@
 #include <string>
 #include <vector>
 
+#include <functional>
 #include "app/options.hpp"
+
 #include "io/journal.hpp"
+#include "io/ledger.hpp"
 #include "io/output_lock.hpp"
 #include "io/outputs.hpp"
 #include "io/restore.hpp"
@@ -38,22 +41,29 @@ struct run_guard {
     std::vector<held_output> held;   // the outputs opened, by descriptors of the guard's own
     bool journaled = false;
     bool sync = false;
-    std::string report_path;  // where the report goes at the end, or empty
-    int report_dir_fd = -1;   // the directory the report is written in
-    std::string report_name;  // its name there
-    std::string report_temp;  // the temporary name there, empty when the report is written in place
-    file_status report_made;  // the temporary report as created
-    int report_fd = -1;       // opened for the report until the report takes it
+    std::string report_path;           // where the report goes at the end, or empty
+    int report_dir_fd = -1;            // the directory the report is written in
+    std::string report_name;           // its name there
+    std::string report_temp;           // the temporary name there, empty when the report is written in place
+    file_status report_made;           // the temporary report as created
+    int report_fd = -1;                // opened for the report until the report takes it
+    std::vector<ledger_entry> ledger;  // the ledger's lines when the run began
+    file_status ledger_status;         // the ledger read (exists is false when there is none)
+    std::vector<ledger_entry> ledger_new;  // the lines a kept run appends to the ledger
 };
 
 // Every name an output of a run can have, compressed or not: all that a journal may name.
 std::vector<std::string> known_output_names();
 
-// Locks the output directory, refuses a journal left there, checks the outputs (their file names in the
-// directory; an empty one is an output that is dropped) and writes the journal. False after its message;
-// nothing has been created or changed then.
+// What a run checks against the ledger before anything is written; false after its message.
+using ledger_check = std::function<bool(std::span<const ledger_entry>)>;
+
+// Locks the output directory, refuses a journal left there, reads the ledger (refusing one that cannot be
+// trusted) and checks the inputs against it with check (may be empty), checks the outputs (their file
+// names in the directory; an empty one is an output that is dropped) and writes the journal, which names
+// the ledger as it is too. False after its message; nothing has been created or changed then.
 bool begin_guarded_run(run_guard& guard, const run_options& options, std::span<const std::string> names,
-                       console& con);
+                       const ledger_check& check, console& con);
 
 // Opens the report's file and the outputs (shown by paths), which must be as the journal says, and holds
 // them for a roll-back. False after its message; the run must then be rolled back.
@@ -61,11 +71,11 @@ bool open_guarded_files(run_guard& guard, outputs& outs, std::span<const std::st
                         const compress_setting& setting, unsigned threads, console& con);
 
 // The end of a guarded run, the one place that decides keep or roll back: when the run went well (the
-// outputs closed, and synced when asked), keeps what it wrote (the report takes its name, the journal
-// goes, synced with its directory when asked); when it did not, or a step of keeping fails, puts every
-// output back as it was, removes the report being written and the journal, and says so: the interruption
-// by signal (when not 0), or that nothing of this run was kept, and what could not be put back. True when
-// the run was kept.
+// outputs closed, and synced when asked), keeps what it wrote (ledger_new is appended to the ledger, the
+// report takes its name, the journal goes, synced with its directory when asked); when it did not, or a step
+// of keeping fails, puts every output back as it was, removes the report being written and the journal, and
+// says so: the interruption by signal (when not 0), or that nothing of this run was kept, and what could not
+// be put back. True when the run was kept.
 bool end_run(run_guard& guard, bool went_well, int signal, console& con);
 
 // Releases the descriptors and the lock.

@@ -24,6 +24,10 @@ enum : int {
     opt_no_progress,
     opt_evidence,
     opt_unlisted,
+    opt_again,
+    opt_ledger,
+    opt_resumable,
+    opt_resume,
 };
 
 constexpr const char* short_options = ":l:o:sqj:z:hV";
@@ -42,6 +46,10 @@ const option long_options[] = {
     {"evidence", optional_argument, nullptr, opt_evidence},
     {"unlisted", required_argument, nullptr, opt_unlisted},
     {"recover", no_argument, nullptr, opt_recover},
+    {"again", no_argument, nullptr, opt_again},
+    {"ledger", no_argument, nullptr, opt_ledger},
+    {"resumable", no_argument, nullptr, opt_resumable},
+    {"resume", no_argument, nullptr, opt_resume},
     {"compress", required_argument, nullptr, 'z'},
     {"only", required_argument, nullptr, opt_only},
     {"progress", no_argument, nullptr, opt_progress},
@@ -151,6 +159,18 @@ std::optional<run_options> parse_options(int argc, const char* const* argv, std:
                 break;
             case opt_unlisted:
                 options.unlisted_path = optarg;
+                break;
+            case opt_again:
+                options.again = true;
+                break;
+            case opt_ledger:
+                options.ledger = true;
+                break;
+            case opt_resumable:
+                options.resumable = true;
+                break;
+            case opt_resume:
+                options.resume = true;
                 break;
             case opt_recover:
                 options.recover = true;

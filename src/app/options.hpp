@@ -26,6 +26,10 @@ struct run_options {
     evidence_options evidence;  // --evidence[=moves,events,tags]
     std::string unlisted_path;  // --unlisted FILE: the names no list decided; empty: none
     bool recover = false;       // put the outputs back after a run that was killed, and sort nothing
+    bool again = false;         // sort inputs that the ledger holds already
+    bool ledger = false;        // print the ledger of the output directory, and sort nothing
+    bool resumable = false;     // take checkpoints, and stop at the last one when the run fails
+    bool resume = false;        // go on with the run stopped in the output directory
     // Progress: 0 as standard error decides (a terminal shows it), 1 forced on, -1 forced off.
     int progress = 0;
     std::string compress;   // "FORMAT[:LEVEL]" for compressed outputs, empty for plain ones

@@ -16,6 +16,7 @@
 
 #include "app/guard.hpp"
 #include "app/help.hpp"
+#include "app/ledger_run.hpp"
 #include "app/options.hpp"
 #include "app/progress.hpp"
 #include "app/say.hpp"
@@ -128,6 +129,10 @@ bool check_distinct_files(const std::vector<input_stream>& inputs, const run_opt
             print_line(con, msg_error, *report, msg_is_journal);
             return false;
         }
+        if (in_output_dir && parts.name == ledger_file_name) {
+            print_line(con, msg_error, *report, msg_is_ledger);
+            return false;
+        }
     }
     if (!options.explain_path.empty() &&
         (options.explain_path == options.unlisted_path ||
@@ -185,8 +190,14 @@ int sort_run(const run_options& options, const test_hooks& hooks, const compress
     stop_signal stop;
     open_stop_signal(stop);
     watch_signals(stop);
+    // The quick hashes are taken before the run writes anything, so that a file that the ledger holds is
+    // refused first.
+    const std::vector<std::optional<hash128>> quick = quick_hashes_of(inputs);
+    const ledger_check check = [&](std::span<const ledger_entry> ledger) {
+        return options.again || refuse_known_files(ledger, inputs, quick, options.output_dir, con);
+    };
     run_guard guard;
-    if (!begin_guarded_run(guard, options, names, con)) {
+    if (!begin_guarded_run(guard, options, names, check, con)) {
         unwatch_signals();
         close_stop_signal(stop);
         return status_failed;
@@ -251,6 +262,8 @@ int sort_run(const run_options& options, const test_hooks& hooks, const compress
                                  show_progress(meter, bytes_done, raw_done, raw_total);
                              });
     }
+    if (sorted)
+        guard.ledger_new = ledger_entries_of(inputs, counts, quick, 0, inputs.size(), ledger_time_now());
     inputs.clear();  // stops any decoding thread before the stop signal goes
     // The outputs are synced only when the run has gone well so far: a failed run is cut back anyway.
     const bool going_well = opened && sorted && caught_signal() == 0;
@@ -262,6 +275,11 @@ int sort_run(const run_options& options, const test_hooks& hooks, const compress
     say_failures();
     const int signal = caught_signal();
     bool ok = opened && sorted && closed && reported && signal == 0 && !con.failed;
+    // What a file's first and last mebibyte could not show (standard input, a copy in another
+    // compression) shows now, before anything is kept.
+    if (ok && !options.again &&
+        !refuse_sorted_entries(guard.ledger, guard.ledger_new, options.output_dir, con))
+        ok = false;
     // The unlisted names are written once every game is sorted and before the outputs are kept, so that a
     // run that cannot write them keeps nothing either.
     if (ok && listing) {
@@ -320,6 +338,11 @@ int run(int argc, const char* const* argv, console& con, std::FILE* status) {
         return status_failed;
     }
     if (options.recover) return recover_outputs(options, con);
+    if (options.ledger && !options.inputs.empty()) {
+        print_line(con, msg_ledger_inputs);
+        return status_failed;
+    }
+    if (options.ledger) return print_ledger(options, con);
     if (options.inputs.empty() && !options.check_lists) {
         print_line(con, msg_no_input);
         return status_failed;

@@ -174,6 +174,28 @@ inline constexpr std::string_view msg_damaged = "the compressed data is damaged"
 inline constexpr std::string_view msg_compressor_failed = "the compressor reported an error";
 inline constexpr std::string_view msg_compressor_cannot_start = "the compressor cannot start";
 inline constexpr std::string_view msg_is_journal = " is the journal of the output directory";
+inline constexpr std::string_view msg_is_ledger = " is the ledger of the output directory";
+
+// The ledger.
+inline constexpr std::string_view msg_already_sorted = " was sorted into ";
+inline constexpr std::string_view msg_already_sorted_on = " before: on ";
+inline constexpr std::string_view msg_already_sorted_as = ", as ";
+inline constexpr std::string_view msg_same_games = " holds the same games as ";
+inline constexpr std::string_view msg_same_games_end = ", given before it";
+inline constexpr std::string_view msg_again_hint =
+    "  sorting it again would append every game a second time; gamesieve --again sorts it anyway";
+inline constexpr std::string_view msg_ledger_damaged = "Error: the ledger ";
+inline constexpr std::string_view msg_ledger_damaged_end = " cannot be trusted: ";
+inline constexpr std::string_view msg_ledger_aside = "  move it aside to sort into this directory (mv ";
+inline constexpr std::string_view msg_ledger_aside_end = ".damaged); a new ledger is then started";
+inline constexpr std::string_view msg_cannot_ledger = "Error: During writing the ledger ";
+inline constexpr std::string_view msg_cannot_hash = "Error: During reading ";
+inline constexpr std::string_view msg_no_ledger = "No ledger in ";
+inline constexpr std::string_view msg_no_ledger_end = ": no run has been kept there yet";
+inline constexpr std::string_view msg_ledger_head =
+    "date\tinput\tcomp_vs_comp\tcomp_vs_human\tcomp_vs_rest\trest_vs_rest\tadvanced";
+inline constexpr std::string_view msg_ledger_inputs =
+    "Error: --ledger reads the ledger and sorts nothing: give it no input";
 
 // The usage text (no argument) and the help text (--help).
 // The example line that names the installed lists directory, which is known only when the help is shown.

@@ -333,7 +333,7 @@ TEST(AllOrNothing, ZstdFilesOfEveryMakerAreRead) {
         ASSERT_EQ(dir.shell(make), 0) << make;
         for (const std::string& name : output_names)
             std::filesystem::remove(dir.path() + "/" + name);
-        const run_result r = dir.run({"-q", "g.zst"});
+        const run_result r = dir.run({"-q", "--again", "g.zst"});
         EXPECT_EQ(r.status, 0) << make << r.out;
         EXPECT_EQ(dir.outputs(), expected) << make;
     }
@@ -354,14 +354,15 @@ TEST(AllOrNothing, TheThreadLimitAClosedPipeAndSyncKeepTheSameBytes) {
     // A standard output whose reader goes away after the first line: the run completes, status 0.
     for (const std::string& name : output_names)
         std::filesystem::remove(dir.path() + "/" + name);
-    EXPECT_EQ(dir.shell("{ \"$GAMESIEVE\" -s g.pgn; echo $? > status.txt; } | head -n 1 > first.txt"), 0);
+    EXPECT_EQ(dir.shell("{ \"$GAMESIEVE\" -s --again g.pgn; echo $? > status.txt; } | head -n 1 > first.txt"),
+              0);
     EXPECT_EQ(dir.read("first.txt"), "Reading humans.cfg...\n");
     EXPECT_EQ(dir.read("status.txt"), "0\n");
     EXPECT_EQ(dir.outputs(), expected);
     // --sync keeps the same bytes.
     for (const std::string& name : output_names)
         std::filesystem::remove(dir.path() + "/" + name);
-    EXPECT_EQ(dir.run({"-q", "--sync", "g.pgn"}).status, 0);
+    EXPECT_EQ(dir.run({"-q", "--again", "--sync", "g.pgn"}).status, 0);
     EXPECT_EQ(dir.outputs(), expected);
 }
 

@@ -28,7 +28,7 @@ std::map<std::string, std::string> plain_outputs(int runs) {
     copy_default_lists(dir);
     dir.write("games.pgn", source_file("examples/games.pgn"));
     for (int i = 0; i < runs; ++i)
-        EXPECT_EQ(dir.run({"-q", "games.pgn"}).status, 0);
+        EXPECT_EQ(dir.run({"-q", "--again", "games.pgn"}).status, 0);
     return dir.outputs();
 }
 
@@ -55,7 +55,8 @@ TEST(CompressedOutputs, DecompressToThePlainOutputsAfterEveryRun) {
         EXPECT_TRUE(dir.outputs().empty()) << f.option;  // no plain file is written
         EXPECT_EQ(decompressed(dir, f), once) << f.option;
         // A second run appends a frame (member, stream) of its own, and the file reads whole.
-        ASSERT_EQ(dir.run({"-q", "--compress", f.option, "-j", "1", "games.pgn"}).status, 0) << f.option;
+        ASSERT_EQ(dir.run({"-q", "--again", "--compress", f.option, "-j", "1", "games.pgn"}).status, 0)
+            << f.option;
         EXPECT_EQ(decompressed(dir, f), twice) << f.option;
         // The compressed outputs sort again as inputs exactly as the plain outputs of two runs do.
         sieve_dir again, reference;

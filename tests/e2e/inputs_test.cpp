@@ -59,7 +59,7 @@ TEST(SeveralInputs, TheSameFileTwiceIsSortedTwice) {
     sieve_dir dir;
     write_lists(dir);
     dir.write("a.pgn", program_game);
-    EXPECT_EQ(dir.run({"a.pgn", "./a.pgn"}).status, 0);
+    EXPECT_EQ(dir.run({"--again", "a.pgn", "./a.pgn"}).status, 0);
     EXPECT_EQ(dir.read("comp_vs_comp.pgn"),
               "[Event \"E\"]\n[White \"Deep Blue\"]\n[Black \"Fritz 3\"]\n1. e4 *\n\n"
               "[Event \"E\"]\n[White \"Deep Blue\"]\n[Black \"Fritz 3\"]\n1. e4 *\n\n");
@@ -280,7 +280,7 @@ TEST(Inputs, SummaryWarnsAboutClassicMacLineEnds) {
     // One line, which loses its trailing carriage return as every line does.
     EXPECT_TRUE(dir.read("rest_vs_rest.pgn")->ends_with(mac.substr(0, mac.size() - 1) + "\n"));
     // Without --summary nothing is said.
-    EXPECT_EQ(dir.run({"-q", "mac.pgn"}).out, "");
+    EXPECT_EQ(dir.run({"-q", "--again", "mac.pgn"}).out, "");
 }
 
 }  // namespace

@@ -142,7 +142,7 @@ TEST(Explain, OneLinePerGameWithWhatDecidedEachPlayer) {
         "1\t1\tBye\tDeep Blue\tcomputer\tbye: the opponent's kind\tcomputer\tcomputers.cfg: DEEPBLUE*\t"
         "comp_vs_comp.pgn\n"));
     // The report is made anew by each run, and may not be an input or an output.
-    EXPECT_EQ(dir.run({"--explain", "why.tsv", "b.pgn"}).status, 0);
+    EXPECT_EQ(dir.run({"--again", "--explain", "why.tsv", "b.pgn"}).status, 0);
     EXPECT_EQ(
         dir.read("why.tsv")->substr(dir.read("why.tsv")->find('\n') + 1),
         "1\t1\tNobody\tGenius\tundetermined\tno rule\tundetermined\topponent rule: the opponent's kind\t"
@@ -151,7 +151,7 @@ TEST(Explain, OneLinePerGameWithWhatDecidedEachPlayer) {
     EXPECT_EQ(same.status, 1);
     EXPECT_EQ(same.out, reading_lines() + "Error: b.pgn is also an input file\n");
     EXPECT_EQ(dir.read("b.pgn"), "[White \"Nobody\"]\n[Black \"Genius\"]\n\n*\n");
-    const run_result full = dir.run({"--explain", "/dev/full", "b.pgn"});
+    const run_result full = dir.run({"--again", "--explain", "/dev/full", "b.pgn"});
     EXPECT_EQ(full.status, 1);
     EXPECT_NE(full.out.find("Error: During writing file '/dev/full'"), std::string::npos);
     // A report that fails in the middle of a long run (past the first buffer of report lines) is reported

@@ -22,7 +22,7 @@ TEST(ListsOption, ReadsTheListsFromTheDirectoryAndShowsTheirPaths) {
     dir.write("my lists/computers.cfg", "DEEPBLUE\nFRITZ*\n");
     dir.write("a.pgn", program_game);
     for (const std::string& shown : {std::string("my lists"), std::string("my lists/")}) {
-        const run_result r = dir.run({"--lists", shown, "a.pgn"});
+        const run_result r = dir.run({"--lists", shown, "--again", "a.pgn"});
         EXPECT_EQ(r.status, 0);
         std::string expected;
         for (const list_file& file : list_files)
@@ -43,7 +43,7 @@ TEST(OutputDirOption, AppendsTheOutputsThereAndNeedsAnExistingDirectory) {
     dir.write("a.pgn", program_game);
     std::filesystem::create_directory(dir.path() + "/sorted");
     EXPECT_EQ(dir.run({"-o", "sorted", "a.pgn"}).status, 0);
-    EXPECT_EQ(dir.run({"--output-dir=sorted/", "a.pgn"}).status, 0);
+    EXPECT_EQ(dir.run({"--output-dir=sorted/", "--again", "a.pgn"}).status, 0);
     EXPECT_EQ(dir.read("sorted/comp_vs_comp.pgn"), program_game_out + program_game_out);
     EXPECT_TRUE(dir.outputs().empty());
     const run_result r = dir.run({"-o", "absent", "a.pgn"});
@@ -73,14 +73,14 @@ TEST(SummaryOption, CountsGamesAndBytesPerOutput) {
     // An input with no game, given by mistake, is warned about, an empty one too; one with a game is not.
     dir.write("README.md", "# Read me\n\nNot a game.\n");
     dir.write("empty.pgn", "");
-    const run_result mistaken = dir.run({"-q", "-s", "README.md", "a.pgn", "empty.pgn"});
+    const run_result mistaken = dir.run({"-q", "-s", "--again", "README.md", "a.pgn", "empty.pgn"});
     EXPECT_EQ(mistaken.status, 0);
     EXPECT_TRUE(mistaken.out.ends_with(
         "Warning: README.md holds no game (no tag section): its text, if any, went to rest_vs_rest.pgn\n"
         "Warning: empty.pgn holds no game (no tag section): its text, if any, went to rest_vs_rest.pgn\n"))
         << mistaken.out;
     EXPECT_EQ(mistaken.out.find("a.pgn holds"), std::string::npos);
-    EXPECT_EQ(dir.run({"-q", "README.md"}).out, "");  // without --summary, nothing is said
+    EXPECT_EQ(dir.run({"-q", "--again", "README.md"}).out, "");  // without --summary, nothing is said
     // A failed run prints no summary.
     EXPECT_EQ(dir.run({"-s", "a.pgn", "absent.pgn"}).out,
               reading_lines() + "Error: During opening absent.pgn\n  No such file or directory\n");

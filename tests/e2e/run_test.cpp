@@ -96,7 +96,7 @@ TEST(Run, OutputsAreAppendedToOnEveryRun) {
     dir.write("in.pgn", one_game);
     dir.write("rest_vs_rest.pgn", "kept\n");
     ASSERT_EQ(dir.run({"in.pgn"}).status, 0);
-    ASSERT_EQ(dir.run({"in.pgn"}).status, 0);
+    ASSERT_EQ(dir.run({"--again", "in.pgn"}).status, 0);
     const std::string game = "[Event \"E\"]\n[White \"A\"]\n1. e4 *\n";
     EXPECT_EQ(dir.read("rest_vs_rest.pgn"), "kept\n" + game + game);
 }

@@ -121,7 +121,7 @@ TEST(Safety, PlantedLinksAreNotFollowed) {
     // A link that leads nowhere is not made into a file where it points.
     std::filesystem::remove(dir.path() + "/comp_vs_comp.pgn");
     std::filesystem::create_symlink(elsewhere.path() + "/made", dir.path() + "/comp_vs_comp.pgn");
-    const run_result dangling = dir.run({"-q", "g.pgn"});
+    const run_result dangling = dir.run({"-q", "--again", "g.pgn"});
     EXPECT_EQ(dangling.status, 1);
     EXPECT_EQ(dangling.out,
               "Error: During creating or opening file 'comp_vs_comp.pgn'\n  a link to a file that does not "
@@ -136,7 +136,7 @@ TEST(Safety, PlantedLinksAreNotFollowed) {
     std::filesystem::remove(dir.path() + "/comp_vs_human.pgn");
     if (!as_nobody(dir, "ln -s " + victim + " comp_vs_human.pgn"))
         GTEST_SKIP() << "needs root and setpriv to act as another user";
-    const run_result foreign = dir.run({"-q", "g.pgn"});
+    const run_result foreign = dir.run({"-q", "--again", "g.pgn"});
     EXPECT_EQ(foreign.status, 1);
     EXPECT_EQ(
         foreign.out,

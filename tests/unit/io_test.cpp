@@ -21,6 +21,7 @@
 #include "classify/game.hpp"
 #include "io/input.hpp"
 #include "io/journal.hpp"
+#include "io/ledger.hpp"
 #include "io/outputs.hpp"
 #include "io/restore.hpp"
 #include "io/stop_signal.hpp"
@@ -525,6 +526,84 @@ TEST(SystemCalls, WriteAllCarriesOnOverShortWritesAndReportsFailure) {
     const int full = ::open("/dev/full", O_WRONLY);
     EXPECT_FALSE(write_all(full, std::string_view("x")));
     ::close(full);
+}
+
+}  // namespace
+}  // namespace gs
+
+namespace gs {
+namespace {
+
+// A ledger line reads back as written, whatever its name holds; anything a run could not have written
+// is not a line.
+TEST(Ledger, LinesReadBackAndNothingElseIsALine) {
+    ledger_entry entry;
+    entry.when = "2026-12-10T01:02:03Z";
+    entry.input = "dumps/2026\t01\\x\n.pgn";
+    entry.raw_size = 12345;
+    entry.raw_hash = hash_of("raw");
+    entry.quick = hash_of("quick");
+    entry.text_size = 99999;
+    entry.text_hash = hash_of("text");
+    entry.games = {1, 2, 3, 4, 5};
+    entry.bytes = {10, 20, 30, 40, 18446744073709551615u};
+    const std::string line = ledger_line(entry);
+    ASSERT_TRUE(line.ends_with("\tdumps/2026\\t01\\\\x\\n.pgn\n")) << line;
+    const std::optional<ledger_entry> back = parse_ledger_line(line.substr(0, line.size() - 1));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(ledger_line(*back), line);
+    entry.quick.reset();
+    EXPECT_EQ(ledger_line(*parse_ledger_line(ledger_line(entry).substr(0, ledger_line(entry).size() - 1))),
+              ledger_line(entry));
+    const std::string good = line.substr(0, line.size() - 1);
+    const std::string hash = hash_text(entry.raw_hash);
+    for (const std::string& bad : {
+             std::string(), good.substr(0, good.rfind('\t')),              // no name
+             good.substr(0, good.rfind('\t') + 1),                         // an empty name
+             good + "\tmore",                                              // a tab in the name
+             good.substr(0, good.size() - 1) + "\\",                       // a lone backslash
+             "2026-12-10 01:02:03Z" + good.substr(20),                     // another time
+             good.substr(0, 21) + "012345" + good.substr(26),              // a leading zero
+             good.substr(0, 21) + "-2345" + good.substr(26),               // a sign
+             good.substr(0, 27) + hash.substr(1) + "g" + good.substr(59),  // not hexadecimal
+             good.substr(0, 27) + hash.substr(2) + good.substr(59),        // short
+         }) {
+        EXPECT_FALSE(parse_ledger_line(bad)) << bad;
+    }
+    const std::string counts = good.substr(good.find("\t1,2,3,4,5\t"));
+    EXPECT_FALSE(
+        parse_ledger_line(good.substr(0, good.find("\t1,2,3,4,5\t")) + "\t1,2,3,4\t" + counts.substr(11)));
+    EXPECT_FALSE(parse_ledger_line(good.substr(0, good.find("\t1,2,3,4,5\t")) + "\t1,2,3,4,5,6\t" +
+                                   counts.substr(11)));
+}
+
+// The quick hash reads a file's size, its first and its last mebibyte: a change in between goes unseen
+// (the whole hash sees it), a change at either end does not.
+TEST(ContentHash, QuickAndWholeHashesOfAFile) {
+    const std::string path = ::testing::TempDir() + "/quick-hash.bin";
+    std::string bytes(3 << 20, 'x');
+    const auto hashes = [&](const std::string& b) {
+        std::ofstream(path, std::ios::binary) << b;
+        const int fd = ::open(path.c_str(), O_RDONLY);
+        const auto quick = quick_hash_of(fd, b.size());
+        const auto whole = whole_hash_of(fd, b.size());
+        ::close(fd);
+        return std::make_pair(*quick, *whole);
+    };
+    const auto base = hashes(bytes);
+    EXPECT_EQ(base.second, hash_of(bytes));
+    std::string middle = bytes;
+    middle[middle.size() / 2] = 'y';
+    EXPECT_EQ(hashes(middle).first, base.first);
+    EXPECT_NE(hashes(middle).second, base.second);
+    for (const std::size_t at :
+         {std::size_t{0}, (std::size_t{1} << 20) - 1, bytes.size() - (1 << 20), bytes.size() - 1}) {
+        std::string changed = bytes;
+        changed[at] = 'y';
+        EXPECT_NE(hashes(changed).first, base.first) << at;
+    }
+    EXPECT_NE(hashes(bytes + "x").first, base.first);
+    std::filesystem::remove(path);
 }
 
 }  // namespace

@@ -282,3 +282,25 @@ TEST(MappedBlock, ZeroedAlignedAndMovable) {
 
 }  // namespace
 }  // namespace gs
+
+namespace gs {
+namespace {
+
+TEST(EscapeField, ReadsBackAndRefusesWhatItNeverWrites) {
+    for (const std::string& text : {std::string(), std::string("plain"), std::string("a\tb\nc\rd\\e"),
+                                    std::string("\\t"), std::string("\xff\x01 x")}) {
+        const std::string escaped = escape_field(text);
+        EXPECT_EQ(escaped.find_first_of("\t\n\r"), std::string::npos);
+        EXPECT_EQ(unescape_field(escaped), text);
+    }
+    for (const std::string& bad :
+         {std::string("\\"), std::string("a\\x"), std::string("a\tb"), std::string("\n")})
+        EXPECT_FALSE(unescape_field(bad)) << bad;
+    EXPECT_EQ(grouped(0), "0");
+    EXPECT_EQ(grouped(999), "999");
+    EXPECT_EQ(grouped(1000), "1,000");
+    EXPECT_EQ(grouped(1204331), "1,204,331");
+}
+
+}  // namespace
+}  // namespace gs
