@@ -13,6 +13,7 @@
 #include "io/encoder.hpp"
 #include "io/safe_open.hpp"
 #include "text/messages.hpp"
+#include "text/text.hpp"
 
 namespace gs {
 namespace {
@@ -110,6 +111,27 @@ bool matches_journal(const opened_file& opened, const journal_output& out) {
     return false;
 }
 
+// The size an output had at the run's checkpoint (0 for one that is not a file then).
+std::uint64_t checkpoint_size(const run_guard& guard, const std::string& name) {
+    for (const auto& [output, size] : guard.journal.resume->sizes) {
+        if (output == name) return size;
+    }
+    return 0;
+}
+
+// A resumed run's output: cut back to where the stopped run's checkpoint left it, which it must reach.
+bool cut_to_checkpoint(const run_guard& guard, opened_file& opened, const journal_output& out) {
+    if (out.state == journal_output::before::special) return !opened.status.regular();
+    if (!opened.status.regular()) return false;
+    const std::uint64_t size = checkpoint_size(guard, out.name);
+    if (opened.status.size < size) return false;
+    if (opened.status.size > size && !cut_file(opened.fd, size)) {
+        opened.error = errno;
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::vector<std::string> known_output_names() {
@@ -132,7 +154,15 @@ bool begin_guarded_run(run_guard& guard, const run_options& options, std::span<c
     const int dir_fd = locked_dir_fd(guard.lock);
     run_journal left;
     if (read_journal(dir_fd, known_output_names(), left).state != journal_read::none) {
-        print_recover_hint(guard.dir, con);
+        if (left.resume) {
+            const std::string option =
+                guard.dir.empty() ? std::string() : std::string(msg_unfinished_dir) + guard.dir;
+            print_line(con, msg_stopped_left, shown_dir(guard.dir),
+                       std::string(msg_stopped_left_resume) + option + std::string(msg_stopped_left_recover) +
+                           option + std::string(msg_stopped_left_end));
+        } else {
+            print_recover_hint(guard.dir, con);
+        }
         end_guarded_run(guard);
         return false;
     }
@@ -174,6 +204,23 @@ bool begin_guarded_run(run_guard& guard, const run_options& options, std::span<c
         out.size = found[i].regular() ? found[i].size : 0;
         guard.journal.outputs.push_back(out);
     }
+    if (options.resumable) {
+        // The journal holds from the start what --resume needs, so that a run killed before its first
+        // checkpoint goes on from the start.
+        journal_resume resume;
+        if (!real_path(".", resume.directory)) {
+            const int error = errno;
+            print_line(con, msg_cannot_journal, shown_dir(guard.dir));
+            print_reason(con, reason_of(error));
+            end_guarded_run(guard);
+            return false;
+        }
+        resume.arguments = options.command_line;
+        for (const journal_output& out : guard.journal.outputs) {
+            if (out.state != journal_output::before::special) resume.sizes.emplace_back(out.name, out.size);
+        }
+        guard.journal.resume = std::move(resume);
+    }
     // The ledger, which a kept run appends to, is put back with the outputs.
     journal_output ledger_before;
     ledger_before.name = std::string(ledger_file_name);
@@ -198,6 +245,64 @@ bool begin_guarded_run(run_guard& guard, const run_options& options, std::span<c
     return true;
 }
 
+bool resume_guarded_run(run_guard& guard, const run_options& options, std::span<const std::string> names,
+                        console& con) {
+    guard.dir = options.output_dir;
+    guard.sync = options.sync;
+    guard.names.assign(names.begin(), names.end());
+    if (!lock_dir(guard, con)) return false;
+    const int dir_fd = locked_dir_fd(guard.lock);
+    run_journal journal;
+    const journal_found found = read_journal(dir_fd, known_output_names(), journal);
+    std::string why;
+    if (found.state != journal_read::read) {
+        why = found.state == journal_read::none ? std::string(msg_resume_gone) : found.why;
+    } else if (!journal.resume || journal.resume->arguments != options.command_line) {
+        why = msg_resume_gone;
+    }
+    std::size_t journaled = 0;
+    for (const std::string& name : names) {
+        if (name.empty() || !why.empty()) continue;
+        if (journaled >= journal.outputs.size() || journal.outputs[journaled++].name != name)
+            why = msg_resume_gone;
+    }
+    // The ledger, which no run could append to while the journal was there, must be as it was.
+    const ledger_found ledger = read_ledger(dir_fd, guard.ledger);
+    if (why.empty() && ledger.state == ledger_read::damaged) {
+        say_ledger_damaged(join_path(guard.dir, std::string(ledger_file_name)), ledger.why, con);
+        end_guarded_run(guard);
+        return false;
+    }
+    if (why.empty() &&
+        (journaled + 1 != journal.outputs.size() || journal.outputs.back().name != ledger_file_name ||
+         (journal.outputs.back().state == journal_output::before::size) != ledger.status.exists ||
+         journal.outputs.back().size != ledger.status.size))
+        why = msg_resume_ledger_changed;
+    if (!why.empty()) {
+        print_line(con, msg_cannot_resume, shown_dir(guard.dir));
+        print_reason(con, why);
+        end_guarded_run(guard);
+        return false;
+    }
+    guard.ledger_status = ledger.status;
+    guard.journal = std::move(journal);
+    guard.journaled = true;
+    guard.checkpointed = true;
+    return true;
+}
+
+bool write_checkpoint(run_guard& guard, journal_resume resume, failure_list& failures) {
+    run_journal next = guard.journal;
+    next.resume = std::move(resume);
+    if (const int error = write_journal(next, locked_dir_fd(guard.lock), guard.sync, true); error != 0) {
+        failures.push_back({msg_cannot_journal, shown_dir(guard.dir), {}, reason_of(error)});
+        return false;
+    }
+    guard.journal = std::move(next);
+    guard.checkpointed = true;
+    return true;
+}
+
 bool open_guarded_files(run_guard& guard, outputs& outs, std::span<const std::string> paths,
                         const compress_setting& setting, unsigned threads, console& con) {
     if (!guard.report_path.empty() && !open_report(guard, con)) return false;
@@ -218,7 +323,11 @@ bool open_guarded_files(run_guard& guard, outputs& outs, std::span<const std::st
             } else {
                 guard.held.push_back(held_output{guard.names[i], held_fd, opened.created,
                                                  opened.status.regular(), opened.status.size});
-                if (!matches_journal(opened, out)) opened.why = msg_changed_at_start;
+                if (guard.checkpointed) {
+                    if (!cut_to_checkpoint(guard, opened, out)) opened.why = msg_shorter_than_checkpoint;
+                } else if (!matches_journal(opened, out)) {
+                    opened.why = msg_changed_at_start;
+                }
             }
             if (held_fd < 0 || !opened.why.empty()) {
                 close_file(opened.fd);
@@ -334,11 +443,62 @@ void roll_back_run(run_guard& guard, int signal, console& con) {
     }
 }
 
+// A --resumable run that fails after a checkpoint: every output is cut back to the checkpoint by the
+// run's own descriptor (the ledger, when this run began to append to it, is put back as it was), the
+// journal stays, and the run says how far it got.
+void stop_at_checkpoint(run_guard& guard, int signal, console& con) {
+    bool stopped = true;
+    for (held_output& held : guard.held) {
+        const std::string path = join_path(guard.dir, held.name);
+        if (held.name == ledger_file_name) {
+            for (const restore_step& step : restore_held(std::span(&held, 1), locked_dir_fd(guard.lock))) {
+                if (step.what == restore_step::result::failed) stopped = false;
+            }
+            continue;
+        }
+        if (!held.regular) continue;
+        const std::uint64_t size = checkpoint_size(guard, held.name);
+        const file_status now = status_of(held.fd);
+        if (now.size < size) {
+            print_line(con, msg_shorter, path, msg_shorter_than_checkpoint_end);
+            stopped = false;
+        } else if (now.size > size && !cut_file(held.fd, size)) {
+            const int error = errno;
+            print_line(con, msg_cannot_cut, path, msg_name_end);
+            print_reason(con, reason_of(error));
+            stopped = false;
+        }
+    }
+    guard.journaled = false;  // the journal stays for --resume and --recover
+    if (!stopped) {
+        print_recover_hint(guard.dir, con);
+        return;
+    }
+    const journal_resume& resume = *guard.journal.resume;
+    std::string where = resume.per_mille ? std::to_string(*resume.per_mille / 10) + "%: " : std::string();
+    where += std::string(msg_stopped_input) + std::to_string(resume.input + 1) + std::string(msg_stopped_of) +
+             std::to_string(guard.input_count) + std::string(msg_stopped_game) + grouped(resume.games);
+    const std::string option =
+        guard.dir.empty() ? std::string() : std::string(msg_unfinished_dir) + guard.dir;
+    const std::string how = std::string(msg_stopped_resume) + option + std::string(msg_stopped_recover) +
+                            option + std::string(msg_stopped_end);
+    if (signal != 0) {
+        print_line(con, msg_interrupted, signal_name(signal),
+                   std::string(msg_stopped_after_signal) + where + how);
+    } else {
+        print_line(con, msg_stopped, where, how);
+    }
+}
+
 }  // namespace
 
 bool end_run(run_guard& guard, bool went_well, int signal, console& con) {
     const bool kept = went_well && keep_run(guard, con);
-    if (!kept) roll_back_run(guard, signal, con);
+    if (!kept && guard.checkpointed) {
+        stop_at_checkpoint(guard, signal, con);
+    } else if (!kept) {
+        roll_back_run(guard, signal, con);
+    }
     return kept;
 }
 

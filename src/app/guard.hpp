@@ -50,6 +50,8 @@ struct run_guard {
     std::vector<ledger_entry> ledger;  // the ledger's lines when the run began
     file_status ledger_status;         // the ledger read (exists is false when there is none)
     std::vector<ledger_entry> ledger_new;  // the lines a kept run appends to the ledger
+    bool checkpointed = false;             // the journal holds a checkpoint that a failed run stops at
+    std::size_t input_count = 0;           // of the run, for the message of a run that stopped
 };
 
 // Every name an output of a run can have, compressed or not: all that a journal may name.
@@ -65,8 +67,19 @@ using ledger_check = std::function<bool(std::span<const ledger_entry>)>;
 bool begin_guarded_run(run_guard& guard, const run_options& options, std::span<const std::string> names,
                        const ledger_check& check, console& con);
 
-// Opens the report's file and the outputs (shown by paths), which must be as the journal says, and holds
-// them for a roll-back. False after its message; the run must then be rolled back.
+// For --resume: locks the output directory and takes over the journal of the run stopped there, which
+// must have been started with options.command_line and name the outputs by names, with the ledger as it
+// was then. False after its message; nothing has been changed then.
+bool resume_guarded_run(run_guard& guard, const run_options& options, std::span<const std::string> names,
+                        console& con);
+
+// Writes a checkpoint of a --resumable run into its journal; a run that fails from now on stops here.
+// False, recording why in failures, when it cannot be written: the last checkpoint stays.
+bool write_checkpoint(run_guard& guard, journal_resume resume, failure_list& failures);
+
+// Opens the report's file and the outputs (shown by paths), which must be as the journal says (for a
+// resumed run: at least as long as at its checkpoint, to which they are cut back), and holds them for a
+// roll-back. False after its message; the run must then be rolled back.
 bool open_guarded_files(run_guard& guard, outputs& outs, std::span<const std::string> paths,
                         const compress_setting& setting, unsigned threads, console& con);
 

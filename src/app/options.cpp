@@ -115,6 +115,8 @@ bool read_evidence_kinds(std::string_view text, evidence_options& evidence) {
 
 std::optional<run_options> parse_options(int argc, const char* const* argv, std::string& error) {
     run_options options;
+    for (int i = 1; i < argc; ++i)
+        options.command_line.emplace_back(argv[i]);
     // getopt_long keeps its position in globals: start afresh, and print nothing itself.
     optind = 0;
     opterr = 0;

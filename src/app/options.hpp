@@ -36,6 +36,7 @@ struct run_options {
     std::uint8_t only = 0;  // a bit per output (1 << output_role) to write; 0: all five
     bool sync = false;      // sync the outputs to the disk before the run's journal is removed
     unsigned threads = 0;   // 0: one per core
+    std::vector<std::string> command_line;  // as given, after the program's name (what --resume runs again)
 };
 
 // Reads the comma-separated output names of --only ("comp_vs_comp,advanced") into a bit per output.

@@ -19,6 +19,7 @@
 #include "app/ledger_run.hpp"
 #include "app/options.hpp"
 #include "app/progress.hpp"
+#include "app/resume.hpp"
 #include "app/say.hpp"
 #include "app/signals.hpp"
 #include "app/test_hooks.hpp"
@@ -197,7 +198,10 @@ int sort_run(const run_options& options, const test_hooks& hooks, const compress
         return options.again || refuse_known_files(ledger, inputs, quick, options.output_dir, con);
     };
     run_guard guard;
-    if (!begin_guarded_run(guard, options, names, check, con)) {
+    guard.input_count = inputs.size();
+    const bool begun = options.resume ? resume_guarded_run(guard, options, names, con)
+                                      : begin_guarded_run(guard, options, names, check, con);
+    if (!begun) {
         unwatch_signals();
         close_stop_signal(stop);
         return status_failed;
@@ -213,7 +217,9 @@ int sort_run(const run_options& options, const test_hooks& hooks, const compress
         print_failures(con, failures, failures_said);
         failures_said = failures.size();
     };
-    bool opened = open_guarded_files(guard, outs, paths, setting, threads, con);
+    // A resumed run goes on only with the inputs that the stopped run finished as they were.
+    bool opened = !options.resume || finished_inputs_unchanged(*guard.journal.resume, inputs, quick, con);
+    opened = opened && open_guarded_files(guard, outs, paths, setting, threads, con);
     if (opened && explaining) {
         opened = open_explain_report(report, guard.report_fd, options.explain_path, failures, options.inputs);
         guard.report_fd = -1;  // the report's now, closed with it
@@ -234,6 +240,7 @@ int sort_run(const run_options& options, const test_hooks& hooks, const compress
         raw_total += input.size;
     }
     run_counts counts;
+    if (options.resume) counts_at_checkpoint(*guard.journal.resume, inputs.size(), counts);
     const bool listing = !options.unlisted_path.empty();
     unlisted_names unlisted;
     if (listing) open_unlisted(unlisted, unlisted_capacity);
@@ -253,6 +260,17 @@ int sort_run(const run_options& options, const test_hooks& hooks, const compress
         pipeline.stop = &stop;
         if (listing) pipeline.unlisted = &unlisted;
         pipeline.warn = [&](std::string_view warnings) { print_text(con, warnings); };
+        if (options.resume) pipeline.start = resume_point_of(*guard.journal.resume);
+        if (options.resumable) {
+            if (hooks.checkpoint_bytes != 0) pipeline.checkpoint_bytes = hooks.checkpoint_bytes;
+            pipeline.checkpoint = [&](const checkpoint_at& at, const run_counts& now) {
+                // The compressed outputs end their frames before their sizes are taken.
+                return end_output_frames(outs, failures, options.sync) &&
+                       write_checkpoint(
+                           guard, checkpoint_of(*guard.journal.resume, at, now, inputs, quick, guard.held),
+                           failures);
+            };
+        }
         sorted = sort_inputs(inputs, lists, settings, pipeline, outs, failures,
                              explaining ? &report : nullptr, counts, [&](const run_counts& now) {
                                  bytes_done = now.input_bytes;
@@ -262,8 +280,13 @@ int sort_run(const run_options& options, const test_hooks& hooks, const compress
                                  show_progress(meter, bytes_done, raw_done, raw_total);
                              });
     }
-    if (sorted)
-        guard.ledger_new = ledger_entries_of(inputs, counts, quick, 0, inputs.size(), ledger_time_now());
+    if (sorted) {
+        // A resumable run's finished inputs are in its checkpoint already.
+        if (guard.journal.resume) guard.ledger_new = guard.journal.resume->done;
+        const std::vector<ledger_entry> rest = ledger_entries_of(
+            inputs, counts, quick, guard.ledger_new.size(), inputs.size(), ledger_time_now());
+        guard.ledger_new.insert(guard.ledger_new.end(), rest.begin(), rest.end());
+    }
     inputs.clear();  // stops any decoding thread before the stop signal goes
     // The outputs are synced only when the run has gone well so far: a failed run is cut back anyway.
     const bool going_well = opened && sorted && caught_signal() == 0;
@@ -318,7 +341,7 @@ int run(int argc, const char* const* argv, console& con, std::FILE* status) {
         print_line(con, error);
         return status_failed;
     }
-    const run_options& options = *parsed;
+    run_options options = *parsed;
     const test_hooks hooks = test_hooks_from_environment();
     if (!hooks.bad.empty()) {
         print_line(con, msg_bad_test_faults, hooks.bad);
@@ -343,6 +366,15 @@ int run(int argc, const char* const* argv, console& con, std::FILE* status) {
         return status_failed;
     }
     if (options.ledger) return print_ledger(options, con);
+    if (options.resume) {
+        std::optional<run_options> resumed = options_to_resume(options, con);
+        if (!resumed) return status_failed;
+        options = std::move(*resumed);
+    }
+    if (options.resumable && (!options.explain_path.empty() || !options.unlisted_path.empty())) {
+        print_line(con, msg_resumable_reports);
+        return status_failed;
+    }
     if (options.inputs.empty() && !options.check_lists) {
         print_line(con, msg_no_input);
         return status_failed;

@@ -12,6 +12,10 @@ test_hooks test_hooks_from_environment() {
         const std::string_view value(text);
         std::from_chars(value.data(), value.data() + value.size(), hooks.chunk_bytes);
     }
+    if (const char* text = std::getenv("GAMESIEVE_TEST_CHECKPOINT_BYTES"); text != nullptr) {
+        const std::string_view value(text);
+        std::from_chars(value.data(), value.data() + value.size(), hooks.checkpoint_bytes);
+    }
     if (const char* text = std::getenv("GAMESIEVE_TEST_FAULTS"); text != nullptr && *text != '\0') {
         if (!parse_fault_plan(text, hooks.faults)) hooks.bad = text;
     }

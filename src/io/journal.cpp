@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "io/safe_open.hpp"
+#include "text/content_hash.hpp"
 #include "text/system_calls.hpp"
 #include "text/text.hpp"
 
@@ -21,6 +22,13 @@ constexpr std::string_view output_word = "output ";
 constexpr std::string_view report_word = "report ";
 constexpr std::string_view absent_word = "absent";
 constexpr std::string_view special_word = "special";
+constexpr std::string_view resumable_word = "resumable ";
+constexpr std::string_view argument_word = "argument ";
+constexpr std::string_view checkpoint_word = "checkpoint ";
+constexpr std::string_view at_word = "at ";
+constexpr std::string_view partial_word = "partial ";
+constexpr std::string_view done_word = "done ";
+constexpr std::string_view none_word = "-";
 // A size no file reaches: a journal that says more was not written by a run.
 constexpr std::uint64_t largest_size = std::numeric_limits<std::int64_t>::max();
 
@@ -59,6 +67,111 @@ bool is_report_temp(std::string_view path) {
            !path.ends_with("/" + std::string(report_temp_suffix));
 }
 
+bool read_number(std::string_view text, std::uint64_t& value) {
+    if (text.empty() || (text.size() > 1 && text[0] == '0')) return false;
+    const auto [at, fault] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return fault == std::errc() && at == text.data() + text.size() && value <= largest_size;
+}
+
+std::string counts_text(const std::array<std::uint64_t, ledger_outputs>& counts) {
+    std::string text;
+    for (std::size_t i = 0; i < ledger_outputs; ++i)
+        text += (i > 0 ? "," : "") + std::to_string(counts[i]);
+    return text;
+}
+
+bool read_counts(std::string_view text, std::array<std::uint64_t, ledger_outputs>& counts) {
+    for (std::size_t i = 0; i < ledger_outputs; ++i) {
+        const std::size_t comma = i + 1 < ledger_outputs ? text.find(',') : text.size();
+        if (comma == std::string_view::npos || !read_number(text.substr(0, comma), counts[i])) return false;
+        text.remove_prefix(std::min(text.size(), comma + 1));
+    }
+    return true;
+}
+
+// The words of text separated by single blanks, when there are exactly count of them.
+bool split_words(std::string_view text, std::span<std::string_view> words) {
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::size_t blank = i + 1 < words.size() ? text.find(' ') : text.size();
+        if (blank == std::string_view::npos) return false;
+        words[i] = text.substr(0, blank);
+        text.remove_prefix(std::min(text.size(), blank + 1));
+    }
+    return words.back().find(' ') == std::string_view::npos;
+}
+
+std::string resume_text(const journal_resume& resume) {
+    std::string text = std::string(resumable_word) + escape_field(resume.directory) + '\n';
+    for (const std::string& argument : resume.arguments)
+        text += std::string(argument_word) + escape_field(argument) + '\n';
+    text += std::string(checkpoint_word) + std::to_string(resume.input) + ' ' +
+            std::to_string(resume.offset) + ' ' +
+            (resume.digest ? hash_text(*resume.digest) : std::string(none_word)) + ' ' +
+            std::to_string(resume.games) + ' ' +
+            (resume.per_mille ? std::to_string(*resume.per_mille) : std::string(none_word)) + '\n';
+    for (const auto& [name, size] : resume.sizes)
+        text += std::string(at_word) + std::to_string(size) + ' ' + name + '\n';
+    text += std::string(partial_word) + counts_text(resume.partial_games) + ' ' +
+            counts_text(resume.partial_bytes) + '\n';
+    for (const ledger_entry& entry : resume.done)
+        text += std::string(done_word) + ledger_line(entry);
+    return text;
+}
+
+// Reads one line of a resumable run's part into resume; why it is not one, or empty.
+std::string parse_resume_line(std::string_view line, const run_journal& journal, journal_resume& resume,
+                              bool& checkpoint_seen) {
+    if (line.starts_with(argument_word)) {
+        const std::optional<std::string> argument = unescape_field(line.substr(argument_word.size()));
+        if (!argument || checkpoint_seen) return " is not understood";
+        resume.arguments.push_back(*argument);
+    } else if (line.starts_with(checkpoint_word)) {
+        std::array<std::string_view, 5> words;
+        std::uint64_t input = 0;
+        std::uint64_t per_mille = 0;
+        if (checkpoint_seen || !split_words(line.substr(checkpoint_word.size()), words) ||
+            !read_number(words[0], input) || !read_number(words[1], resume.offset) ||
+            !read_number(words[3], resume.games))
+            return " is not a checkpoint";
+        resume.input = static_cast<std::size_t>(input);
+        if (words[2] != none_word) {
+            resume.digest = read_hash_text(words[2]);
+            if (!resume.digest) return " is not a checkpoint";
+        }
+        if ((resume.offset == 0) != !resume.digest) return " is not a checkpoint";
+        if (words[4] != none_word) {
+            if (!read_number(words[4], per_mille) || per_mille > 1000) return " is not a checkpoint";
+            resume.per_mille = static_cast<unsigned>(per_mille);
+        }
+        checkpoint_seen = true;
+    } else if (line.starts_with(at_word) && checkpoint_seen) {
+        const std::string_view rest = line.substr(at_word.size());
+        const std::size_t blank = rest.find(' ');
+        std::uint64_t size = 0;
+        if (blank == std::string_view::npos || !read_number(rest.substr(0, blank), size))
+            return " is not understood";
+        const std::string_view name = rest.substr(blank + 1);
+        const bool journaled = std::any_of(journal.outputs.begin(), journal.outputs.end(),
+                                           [&](const journal_output& out) { return out.name == name; });
+        const bool twice = std::any_of(resume.sizes.begin(), resume.sizes.end(),
+                                       [&](const auto& earlier) { return earlier.first == name; });
+        if (!journaled || twice) return " names a file that is not an output of the run";
+        resume.sizes.emplace_back(std::string(name), size);
+    } else if (line.starts_with(partial_word) && checkpoint_seen) {
+        std::array<std::string_view, 2> words;
+        if (!split_words(line.substr(partial_word.size()), words) ||
+            !read_counts(words[0], resume.partial_games) || !read_counts(words[1], resume.partial_bytes))
+            return " is not understood";
+    } else if (line.starts_with(done_word) && checkpoint_seen) {
+        std::optional<ledger_entry> entry = parse_ledger_line(line.substr(done_word.size()));
+        if (!entry) return " is not a ledger's line";
+        resume.done.push_back(std::move(*entry));
+    } else {
+        return " is not understood";
+    }
+    return {};
+}
+
 }  // namespace
 
 std::string journal_text(const run_journal& journal) {
@@ -86,6 +199,7 @@ std::string journal_text(const run_journal& journal) {
         text.append(journal.report);
         text.push_back('\n');
     }
+    if (journal.resume) text += resume_text(*journal.resume);
     return text;
 }
 
@@ -95,6 +209,7 @@ std::string parse_journal(std::string_view text, std::span<const std::string> kn
     if (text.find('\0') != std::string_view::npos) return "it holds a NUL byte";
     if (!text.empty() && !text.ends_with('\n')) return "its last line is cut short";
     std::size_t number = 0;
+    bool checkpoint_seen = false;
     while (!text.empty()) {
         const std::size_t feed = text.find('\n');
         const std::string_view line = text.substr(0, feed);
@@ -113,15 +228,26 @@ std::string parse_journal(std::string_view text, std::span<const std::string> kn
         } else if (line.starts_with(report_word) && journal.report.empty() &&
                    is_report_temp(line.substr(report_word.size()))) {
             journal.report.assign(line.substr(report_word.size()));
+        } else if (line.starts_with(resumable_word) && !journal.resume) {
+            const std::optional<std::string> directory = unescape_field(line.substr(resumable_word.size()));
+            if (!directory || !directory->starts_with('/'))
+                return line_fault(number, " is not understood", line);
+            journal.resume.emplace();
+            journal.resume->directory = *directory;
+        } else if (journal.resume) {
+            const std::string fault = parse_resume_line(line, journal, *journal.resume, checkpoint_seen);
+            if (!fault.empty()) return line_fault(number, fault, line);
         } else {
             return line_fault(number, " is not understood", line);
         }
     }
     if (number == 0) return "it is empty";
+    if (journal.resume && (!checkpoint_seen || journal.resume->arguments.empty()))
+        return "its resumable run has no command line or no checkpoint";
     return {};
 }
 
-int write_journal(const run_journal& journal, int dir_fd, bool sync) {
+int write_journal(const run_journal& journal, int dir_fd, bool sync, bool keep_old) {
     const std::string temp(journal_temp_name);
     const std::string name(journal_file_name);
     const opened_file created = create_temp_file(dir_fd, temp, 0600, false);
@@ -134,7 +260,7 @@ int write_journal(const run_journal& journal, int dir_fd, bool sync) {
     if (error == 0 && sync && !sync_file(dir_fd)) error = errno;
     if (error != 0) {
         remove_at(dir_fd, temp.c_str());
-        remove_at(dir_fd, name.c_str());
+        if (!keep_old) remove_at(dir_fd, name.c_str());
     }
     return error;
 }

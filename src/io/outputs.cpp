@@ -35,6 +35,8 @@ bool open_outputs(outputs& outs, std::span<const int> fds, std::span<const std::
                   failure_list& failures, const compress_setting& setting, unsigned threads) {
     outs.channels.clear();
     outs.channels.resize(paths.size());
+    outs.setting = setting;
+    outs.threads = threads;
     for (std::size_t i = 0; i < paths.size(); ++i) {
         output_channel& channel = outs.channels[i];
         channel.path = paths[i];
@@ -93,6 +95,31 @@ bool write_output(outputs& outs, std::size_t index, std::span<iovec> pieces, fai
         return false;
     }
     return true;
+}
+
+bool end_output_frames(outputs& outs, failure_list& failures, bool sync) {
+    bool ok = true;
+    for (output_channel& channel : outs.channels) {
+        if (channel.encoder && channel.fd >= 0 && !channel.failed) {
+            if (!finish_encoding(*channel.encoder, channel.packed, watch_of(outs))) {
+                if (!stopped(outs)) report_failure(channel, failures, std::string(msg_compressor_failed));
+                channel.failed = true;
+            } else if (!write_all(channel.fd, channel.packed)) {
+                report_failure(channel, failures, errno);
+            } else {
+                channel.packed.clear();
+                channel.encoder = make_encoder(outs.setting, outs.threads);
+                if (!channel.encoder)
+                    report_failure(channel, failures, std::string(msg_compressor_cannot_start));
+            }
+        }
+        if (sync && channel.fd >= 0 && !channel.failed && status_of(channel.fd).regular() &&
+            !sync_file(channel.fd)) {
+            report_failure(channel, failures, errno);
+        }
+        if (channel.failed) ok = false;
+    }
+    return ok;
 }
 
 bool close_outputs(outputs& outs, failure_list& failures, bool sync, bool finish) {

@@ -36,6 +36,8 @@ struct outputs {
     const std::atomic<bool>* stop = nullptr;
     // Called between compression steps, at most four times a second, while a slow compression runs.
     std::function<void()> waiting;
+    compress_setting setting;  // of the compressed outputs
+    unsigned threads = 1;      // that each compressed output's encoder may use
 };
 
 // Takes the descriptors of the opened outputs (-1 for an output whose games are dropped), shown by
@@ -54,6 +56,11 @@ bool write_output(outputs& outs, std::size_t index, std::string_view bytes, fail
 // Appends the bytes of the pieces, in order, to one output; the pieces are used up as they are written.
 // False when that output has failed, now or before.
 bool write_output(outputs& outs, std::size_t index, std::span<iovec> pieces, failure_list& failures);
+
+// A checkpoint: ends every compressed output's frame (member, stream) and writes it, so that each output
+// file is whole up to here and can be cut back to here; the next bytes start a new one. Syncs the output
+// files when sync is asked. False when any output failed, now or before.
+bool end_output_frames(outputs& outs, failure_list& failures, bool sync);
 
 // Ends every compressed output's frame, writes what is left, syncs the outputs that are files to the
 // disk when sync is asked (a FIFO or a device cannot be), and closes every output in order, also after a

@@ -176,6 +176,41 @@ inline constexpr std::string_view msg_compressor_cannot_start = "the compressor 
 inline constexpr std::string_view msg_is_journal = " is the journal of the output directory";
 inline constexpr std::string_view msg_is_ledger = " is the ledger of the output directory";
 
+// Resumable runs.
+inline constexpr std::string_view msg_cannot_resume = "Error: cannot resume the run stopped in ";
+inline constexpr std::string_view msg_resume_gone =
+    "its journal is no longer the one of the run that --resume read";
+inline constexpr std::string_view msg_resume_ledger_changed = "the ledger changed since the run stopped";
+inline constexpr std::string_view msg_shorter_than_checkpoint =
+    "it is shorter than at the stopped run's last checkpoint (changed since by someone else?)";
+inline constexpr std::string_view msg_shorter_than_checkpoint_end =
+    "' is shorter than at the run's last checkpoint (changed since by someone else?); it was left as it is";
+inline constexpr std::string_view msg_stopped = "Stopped at ";
+inline constexpr std::string_view msg_stopped_after_signal = ": stopped at ";
+inline constexpr std::string_view msg_stopped_input = "input ";
+inline constexpr std::string_view msg_stopped_of = " of ";
+inline constexpr std::string_view msg_stopped_game = ", game ";
+inline constexpr std::string_view msg_stopped_resume = "; gamesieve --resume";
+inline constexpr std::string_view msg_stopped_recover = " goes on, gamesieve --recover";
+inline constexpr std::string_view msg_stopped_end = " undoes the whole run";
+inline constexpr std::string_view msg_stopped_left = "Error: a --resumable gamesieve run stopped in ";
+inline constexpr std::string_view msg_stopped_left_resume = "; run 'gamesieve --resume";
+inline constexpr std::string_view msg_stopped_left_recover = "' to go on with it, or 'gamesieve --recover";
+inline constexpr std::string_view msg_stopped_left_end = "' to undo it";
+inline constexpr std::string_view msg_no_run_to_resume = "Error: there is no stopped run to resume in ";
+inline constexpr std::string_view msg_not_resumable = "Error: the unfinished run in ";
+inline constexpr std::string_view msg_not_resumable_end = " was not --resumable; run 'gamesieve --recover";
+inline constexpr std::string_view msg_not_resumable_tail = "' to put the outputs back";
+inline constexpr std::string_view msg_resume_inputs =
+    "Error: --resume goes on with the inputs and options of the stopped run: give it only -o DIR";
+inline constexpr std::string_view msg_resume_elsewhere = "Error: the run stopped in ";
+inline constexpr std::string_view msg_resume_elsewhere_end =
+    " wrote to another directory from where it was started: ";
+inline constexpr std::string_view msg_resumable_reports =
+    "Error: --resumable cannot go with --explain or --unlisted, whose reports are written whole at the end";
+inline constexpr std::string_view msg_changed_since_stop =
+    " changed since the run stopped (its size or its first or last mebibyte differ), so the run cannot go on";
+
 // The ledger.
 inline constexpr std::string_view msg_already_sorted = " was sorted into ";
 inline constexpr std::string_view msg_already_sorted_on = " before: on ";
