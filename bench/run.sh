@@ -63,7 +63,7 @@ prepare() {  # folder, list source ("shipped" or "full")
         *) "$bin/bench/make_bench_data" lists "$1" ;;
     esac
 }
-for name in shipped-1 shipped-n full-1 full-n empty-n zst zst-1 zstdcat gz gz-1 xz xz-1 baseline zout \
+for name in shipped-1 shipped-n full-1 full-n empty-n resumable-n zst zst-1 zstdcat gz gz-1 xz xz-1 baseline baseline-zst zout \
     evidence-1 evidence-n engines-n engines-evidence-n; do
     case $name in shipped*) prepare "$work/$name" shipped ;; empty*) prepare "$work/$name" empty ;; *) prepare "$work/$name" full ;; esac
 done
@@ -82,7 +82,8 @@ run() {  # name, folder, command...
     local name=$1 dir=$2
     shift 2
     if [ "$name" != zstd-after ]; then
-        (cd "$dir" && rm -f $outputs copy.pgn decoded.pgn matched.pgn unmatched.pgn)
+        # The ledger goes too: each run sorts the same corpus again.
+        (cd "$dir" && rm -f $outputs .gamesieve-ledger copy.pgn decoded.pgn matched.pgn unmatched.pgn)
     fi
     # Every run starts with the files before it written back and their removal done, so that no run is
     # throttled by another's write-back (a copy made while the last run's files are freed takes 4× as long).
@@ -102,6 +103,7 @@ for rep in $(seq "$reps"); do
     run full-1 "$work/full-1" $gs -j1 "$corpus"
     run full-n "$work/full-n" $gs "$corpus"
     run empty-n "$work/empty-n" $gs "$corpus"
+    run resumable-n "$work/resumable-n" $gs --resumable "$corpus"
     run zstd-floor "$work" sh -c "zstd -q -dc '$corpus.zst' > decoded.pgn"
     run zst "$work/zst" $gs "$corpus.zst"
     run zst-1 "$work/zst-1" $gs -j1 "$corpus.zst"
@@ -118,6 +120,7 @@ for rep in $(seq "$reps"); do
     # The outputs that full-n left, compressed afterwards as a user would: the time to add to full-n's.
     run zstd-after "$work/full-n" sh -c "zstd -q -T0 -3 -f -k $outputs"
     [ -z "$baseline" ] || run baseline "$work/baseline" "$baseline" "$corpus"
+    [ -z "$baseline" ] || run baseline-zst "$work/baseline-zst" "$baseline" "$corpus.zst"
     # pgn-extract is two orders of magnitude slower: one run tells the ratio.
     [ -z "$pgn_extract" ] || [ "$rep" != 1 ] || run pgn-extract "$work" "$pgn_extract" -s -t"$work/computers.tags" -omatched.pgn -nunmatched.pgn "$corpus"
 done
@@ -130,8 +133,8 @@ echo "corpus: $corpus, $bytes bytes, $games games; median of $reps interleaved r
 echo
 printf '| %-36s | %8s | %7s | %10s | %9s | %7s |\n' run "seconds" "MB/s" "games/s" "peak KiB" "× copy"
 printf '|%s|%s|%s|%s|%s|%s|\n' "--------------------------------------" "----------" "---------" "------------" "-----------" "---------"
-for name in copy dd shipped-1 shipped-n full-1 full-n empty-n evidence-1 evidence-n zstd-floor zst zst-1 zstdcat gz gz-1 xz xz-1 zout \
-    baseline pgn-extract; do
+for name in copy dd shipped-1 shipped-n full-1 full-n empty-n resumable-n evidence-1 evidence-n zstd-floor zst zst-1 zstdcat gz gz-1 xz xz-1 zout \
+    baseline baseline-zst pgn-extract; do
     [ -n "${times[$name]:-}" ] || continue
     t=$(med "$name")
     case $name in
@@ -154,6 +157,8 @@ for name in copy dd shipped-1 shipped-n full-1 full-n empty-n evidence-1 evidenc
         zstdcat) label="zstdcat corpus.zst | gamesieve -" ;;
         zout) label="gamesieve -z zstd, full lists" ;;
         baseline) label="baseline binary, full lists" ;;
+        baseline-zst) label="baseline binary corpus.zst, full lists" ;;
+        resumable-n) label="gamesieve --resumable, full lists" ;;
         *) label=$name ;;
     esac
     awk -v l="$label" -v t="$t" -v b="$bytes" -v g="$games" -v m="${rss[$name]}" -v f="$floor" \
@@ -178,10 +183,12 @@ own=$(cd "$work/zout" && cat $(for f in $outputs; do echo "$f.zst"; done) | wc -
 theirs=$(cd "$work/full-n" && cat $(for f in $outputs; do echo "$f.zst"; done) | wc -c)
 awk -v a="$own" -v b="$theirs" 'BEGIN {printf "compressed outputs: %d bytes with -z zstd, %d bytes by zstd -3 afterwards (%+.2f%%)\n", a, b, (a / b - 1) * 100}'
 echo "checksum of the five outputs, zout (decompressed): $(cd "$work/zout" && for f in $outputs; do zstd -dc "$f.zst"; done | sha256sum | cut -c1-16)"
-[ -z "${times[baseline]:-}" ] || ratio baseline full-n "the baseline binary (full lists, default threads) takes %.2f× the time of this build"
+[ -z "${times[baseline]:-}" ] || ratio baseline full-n "the baseline binary (full lists, default threads) takes %.3f× the time of this build"
+[ -z "${times[baseline-zst]:-}" ] || ratio baseline-zst zst "the baseline binary on corpus.zst takes %.3f× the time of this build"
+ratio resumable-n full-n "--resumable takes %.3f× the time of a plain run (full lists, default threads)"
 [ -z "${times[pgn-extract]:-}" ] || ratio pgn-extract full-n "gamesieve (full lists) is %.0f× faster than pgn-extract"
-for set in shipped-1 shipped-n full-1 full-n empty-n evidence-1 evidence-n engines-n engines-evidence-n zst zst-1 zstdcat gz gz-1 \
-    xz xz-1 baseline; do
+for set in shipped-1 shipped-n full-1 full-n empty-n resumable-n evidence-1 evidence-n engines-n engines-evidence-n zst zst-1 zstdcat gz gz-1 \
+    xz xz-1 baseline baseline-zst; do
     [ -f "$work/$set/rest_vs_rest.pgn" ] || continue
     echo "checksum of the five outputs, $set: $(cd "$work/$set" && cat $outputs | sha256sum | cut -c1-16)" \
          "($(cd "$work/$set" && for f in $outputs; do printf '%s=%s ' "${f%.pgn}" "$(grep -c '^\[Event ' "$f" || true)"; done))"
