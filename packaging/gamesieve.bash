@@ -46,7 +46,7 @@ _gamesieve() {
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "-l --lists -o --output-dir -s --summary -q --quiet -j --threads -z --compress
             --only --progress --no-progress --player-tags --evidence --unlisted --explain --check-lists --sync
-            --recover -h --help -V --version" -- "$cur"))
+            --recover --again --ledger --resumable --resume -h --help -V --version" -- "$cur"))
         return
     fi
     # The PGN files (compressed ones too) and directories; the pattern needs extglob, which a plain bash
