@@ -294,6 +294,9 @@ bool resume_guarded_run(run_guard& guard, const run_options& options, std::span<
 bool write_checkpoint(run_guard& guard, journal_resume resume, failure_list& failures) {
     run_journal next = guard.journal;
     next.resume = std::move(resume);
+    // A checkpoint that a journal cannot hold (the ledger lines of many thousands of inputs) is not taken:
+    // the run goes on, and would stop at the last one.
+    if (journal_text(next).size() > journal_max_bytes) return true;
     if (const int error = write_journal(next, locked_dir_fd(guard.lock), guard.sync, true); error != 0) {
         failures.push_back({msg_cannot_journal, shown_dir(guard.dir), {}, reason_of(error)});
         return false;

@@ -217,7 +217,7 @@ std::string parse_journal(std::string_view text, std::span<const std::string> kn
         ++number;
         if (number == 1) {
             if (line != journal_head) return line_fault(number, " is not a journal's first line", line);
-        } else if (line.starts_with(output_word)) {
+        } else if (line.starts_with(output_word) && !journal.resume) {
             journal_output out;
             const std::string fault = parse_output(line.substr(output_word.size()), known_names, out);
             if (!fault.empty()) return line_fault(number, fault, line);
@@ -225,7 +225,7 @@ std::string parse_journal(std::string_view text, std::span<const std::string> kn
                 if (earlier.name == out.name) return line_fault(number, " names an output twice", line);
             }
             journal.outputs.push_back(std::move(out));
-        } else if (line.starts_with(report_word) && journal.report.empty() &&
+        } else if (line.starts_with(report_word) && journal.report.empty() && !journal.resume &&
                    is_report_temp(line.substr(report_word.size()))) {
             journal.report.assign(line.substr(report_word.size()));
         } else if (line.starts_with(resumable_word) && !journal.resume) {

@@ -322,16 +322,19 @@ void gather_pieces(const chunk_result& result, const char* chunk_data, std::size
     }
 }
 
-// Takes a checkpoint after chunk c when one is due: after every input but the last, and about every
-// checkpoint_bytes of text or checkpoint_seconds. False when the checkpoint failed.
+// Takes a checkpoint after chunk c when one is due: about every checkpoint_bytes of text or
+// checkpoint_seconds, and at the end of an input (but the last) after a sixteenth of that or a second,
+// so that a read error of a later input keeps the inputs before it, while many small inputs do not
+// rewrite the journal after each. False when the checkpoint failed.
 bool take_checkpoint_when_due(chunk_writer& w, const chunk& c) {
     if (!w.settings.checkpoint) return true;
     w.since_checkpoint += c.size;
     const auto now = std::chrono::steady_clock::now();
+    const double seconds = std::chrono::duration<double>(now - w.last_checkpoint).count();
     const bool last_input = c.input + 1 >= w.inputs.size();
     const bool due =
-        (c.ends_input && !last_input) || w.since_checkpoint >= w.settings.checkpoint_bytes ||
-        std::chrono::duration<double>(now - w.last_checkpoint).count() >= w.settings.checkpoint_seconds;
+        w.since_checkpoint >= w.settings.checkpoint_bytes || seconds >= w.settings.checkpoint_seconds ||
+        (c.ends_input && (w.since_checkpoint >= w.settings.checkpoint_bytes / 16 || seconds >= 1));
     if (!due || (c.ends_input && last_input)) return true;
     checkpoint_at at;
     at.input = c.input;

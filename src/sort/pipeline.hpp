@@ -56,7 +56,8 @@ struct pipeline_settings {
     std::function<void(std::string_view)> warn = nullptr;
     resume_point start{};                      // where the run starts (the inputs before are not read)
     checkpoint_callback checkpoint = nullptr;  // when set, called about every checkpoint_bytes or seconds,
-                                               // and after every input but the last
+                                               // and after an input (but the last) once a sixteenth
+                                               // of those bytes or a second has passed
     std::uint64_t checkpoint_bytes = std::uint64_t{256} << 20;
     double checkpoint_seconds = 30;
 };

@@ -188,6 +188,25 @@ TEST(Journal, WhatARunCouldNotHaveWrittenIsRefused) {
         {"gamesieve journal 2\n", "is not a journal's first line"},
         {"", "empty"},
         {head + std::string(300, 'x') + "\n", "line 2 is not understood: " + std::string(100, 'x') + "..."},
+        // A resumable run's part.
+        {head + "output 5 grown.pgn\nresumable relative/dir\nargument a\ncheckpoint 0 0 - 0 -\n",
+         "line 3 is not understood"},
+        {head + "resumable /w\nargument a\n", "no command line or no checkpoint"},
+        {head + "resumable /w\ncheckpoint 0 0 - 0 -\n", "no command line or no checkpoint"},
+        {head + "resumable /w\nargument a\ncheckpoint 0 10 - 0 -\n", "line 4 is not a checkpoint"},
+        {head + "resumable /w\nargument a\ncheckpoint 0 0 - 0 1001\n", "is not a checkpoint"},
+        {head + "resumable /w\nargument a\ncheckpoint 0 0 - 0 -\ncheckpoint 0 0 - 0 -\n",
+         "is not a checkpoint"},
+        {head + "resumable /w\nargument a\ncheckpoint 0 0 - 0 -\nat 5 notes.txt\n",
+         "not an output of the run"},
+        {head + "output 5 grown.pgn\nresumable /w\nargument a\ncheckpoint 0 0 - 0 -\nat 5 grown.pgn\nat 6 "
+                "grown.pgn\n",
+         "not an output of the run"},
+        {head + "resumable /w\nargument a\ncheckpoint 0 0 - 0 -\nargument b\n", "line 5 is not understood"},
+        {head + "resumable /w\nargument a\ncheckpoint 0 0 - 0 -\ndone 2026\n", "is not a ledger's line"},
+        {head + "resumable /w\nargument a\ncheckpoint 0 0 - 0 -\npartial 1,2,3 4,5,6,7,8\n",
+         "not understood"},
+        {head + "resumable /w\noutput 5 grown.pgn\n", "line 3 is not understood"},
     };
     for (const auto& c : cases) {
         run_journal read;
@@ -195,6 +214,29 @@ TEST(Journal, WhatARunCouldNotHaveWrittenIsRefused) {
         EXPECT_NE(why.find(c.why), std::string::npos) << c.text << " -> " << why;
         EXPECT_LE(why.size(), 160u);
     }
+    // What a resumable run writes reads back as it was.
+    run_journal resumable;
+    resumable.outputs.push_back({"grown.pgn", journal_output::before::size, 5});
+    journal_resume resume;
+    resume.directory = "/home/a b\tc";
+    resume.arguments = {"-o", "out dir", "--resumable", "in\n1.pgn"};
+    resume.input = 3;
+    resume.offset = 1234;
+    resume.digest = hash_of("text");
+    resume.games = 77;
+    resume.per_mille = 1000;
+    resume.sizes = {{"grown.pgn", 99}};
+    resume.partial_games = {1, 2, 3, 4, 5};
+    resume.done.resize(1);
+    resume.done[0].when = "2026-12-10T01:02:03Z";
+    resume.done[0].input = "a.pgn";
+    resumable.resume = resume;
+    run_journal back;
+    ASSERT_EQ(parse_journal(journal_text(resumable), journal_names, back), "");
+    ASSERT_TRUE(back.resume);
+    EXPECT_EQ(back.resume->arguments, resume.arguments);
+    EXPECT_EQ(back.resume->directory, resume.directory);
+    EXPECT_EQ(journal_text(back), journal_text(resumable));
 
     // The journal itself must be this user's regular file of a journal's size; a FIFO is refused without
     // waiting for a writer.
