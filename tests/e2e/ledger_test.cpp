@@ -126,6 +126,9 @@ TEST(Ledger, ADamagedOrUnwritableLedgerStopsTheRun) {
         {"printf 'gamesieve ledger 1\\nnot a line\\n' > .gamesieve-ledger",
          "line 2 is not a ledger's line: not a line"},
         {"printf 'a list of games\\n' > .gamesieve-ledger", "line 1 is not a ledger's line: a list of games"},
+        // A whole line but its line feed: cut short as it was appended.
+        {"\"$GAMESIEVE\" -q -o elsewhere a.pgn && head -c -1 elsewhere/.gamesieve-ledger > .gamesieve-ledger",
+         "its last line is cut short"},
         {"ln -s /dev/zero .gamesieve-ledger", "it is a link, which gamesieve never follows"},
         {"mkfifo .gamesieve-ledger", "it is not a regular file"},
         {"head -c 20000 /dev/zero | tr '\\0' x > .gamesieve-ledger", "line 1 is longer than 16384 bytes"},
@@ -133,6 +136,7 @@ TEST(Ledger, ADamagedOrUnwritableLedgerStopsTheRun) {
     for (const damage& c : cases) {
         sieve_dir dir;
         prepare(dir);
+        std::filesystem::create_directory(dir.path() + "/elsewhere");
         ASSERT_EQ(dir.shell(c.make), 0) << c.make;
         const run_result r = dir.run({"-q", "a.pgn"});
         EXPECT_EQ(r.status, 1) << c.make;
