@@ -13,7 +13,7 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
 cmake --build build-fuzz
 
 work=build-fuzz/corpora
-for target in fuzz_run fuzz_lists fuzz_tag_line; do
+for target in fuzz_run fuzz_lists fuzz_tag_line fuzz_journal; do
     corpus=$work/$target
     mkdir -p "$corpus"
     echo "== $target: $seconds s"
@@ -29,4 +29,4 @@ for target in fuzz_run fuzz_lists fuzz_tag_line; do
     }
     grep -E "^(stat::number_of_executed_units|stat::peak_rss_mb)|cov:" "build-fuzz/$target.log" | tail -3
 done
-echo "fuzzing: 3 targets, no crashes"
+echo "fuzzing: 4 targets, no crashes"
