@@ -125,7 +125,7 @@ int print_ledger(const run_options& options, console& con) {
     const std::string dir = shown_dir(options.output_dir);
     const int dir_fd = open_file(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir_fd < 0) {
-        print_line(con, msg_cannot_hash, dir);
+        print_line(con, msg_during_reading, dir);
         print_line(con, msg_indent, reason_of(errno));
         return status_failed;
     }

@@ -147,9 +147,10 @@ resume_point resume_point_of(const journal_resume& resume) {
 }
 
 bool finished_inputs_unchanged(const journal_resume& resume, const std::vector<input_stream>& inputs,
-                               std::span<const std::optional<hash128>> quick, console& con) {
+                               std::span<const std::optional<hash128>> quick, const std::string& dir,
+                               console& con) {
     if (resume.input >= inputs.size() || resume.done.size() != resume.input) {
-        print_line(con, msg_cannot_resume, ".");
+        print_line(con, msg_cannot_resume, shown_dir(dir));
         print_line(con, msg_indent, msg_resume_gone);
         return false;
     }

@@ -11,6 +11,7 @@
 
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "app/guard.hpp"
@@ -41,6 +42,7 @@ resume_point resume_point_of(const journal_resume& resume);
 // False, after saying which, when an input that the stopped run finished is not the file it was (its
 // size or quick hash, for a regular file) or the checkpoint names an input the run does not have.
 bool finished_inputs_unchanged(const journal_resume& resume, const std::vector<input_stream>& inputs,
-                               std::span<const std::optional<hash128>> quick, console& con);
+                               std::span<const std::optional<hash128>> quick, const std::string& dir,
+                               console& con);
 
 }  // namespace gs

@@ -218,7 +218,8 @@ int sort_run(const run_options& options, const test_hooks& hooks, const compress
         failures_said = failures.size();
     };
     // A resumed run goes on only with the inputs that the stopped run finished as they were.
-    bool opened = !options.resume || finished_inputs_unchanged(*guard.journal.resume, inputs, quick, con);
+    bool opened = !options.resume ||
+                  finished_inputs_unchanged(*guard.journal.resume, inputs, quick, options.output_dir, con);
     opened = opened && open_guarded_files(guard, outs, paths, setting, threads, con);
     if (opened && explaining) {
         opened = open_explain_report(report, guard.report_fd, options.explain_path, failures, options.inputs);

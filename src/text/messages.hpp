@@ -224,7 +224,6 @@ inline constexpr std::string_view msg_ledger_damaged_end = " cannot be trusted: 
 inline constexpr std::string_view msg_ledger_aside = "  move it aside to sort into this directory (mv ";
 inline constexpr std::string_view msg_ledger_aside_end = ".damaged); a new ledger is then started";
 inline constexpr std::string_view msg_cannot_ledger = "Error: During writing the ledger ";
-inline constexpr std::string_view msg_cannot_hash = "Error: During reading ";
 inline constexpr std::string_view msg_no_ledger = "No ledger in ";
 inline constexpr std::string_view msg_no_ledger_end = ": no run has been kept there yet";
 inline constexpr std::string_view msg_ledger_head =
