@@ -63,7 +63,7 @@ prepare() {  # folder, list source ("shipped" or "full")
         *) "$bin/bench/make_bench_data" lists "$1" ;;
     esac
 }
-for name in shipped-1 shipped-n full-1 full-n empty-n resumable-n zst zst-1 zstdcat gz gz-1 xz xz-1 baseline baseline-zst zout \
+for name in shipped-1 shipped-n full-1 full-n empty-n resumable-n zst zst-1 zstdcat four-zst gz gz-1 xz xz-1 baseline baseline-zst zout \
     evidence-1 evidence-n engines-n engines-evidence-n; do
     case $name in shipped*) prepare "$work/$name" shipped ;; empty*) prepare "$work/$name" empty ;; *) prepare "$work/$name" full ;; esac
 done
@@ -77,7 +77,13 @@ if [ -n "$pgn_extract" ]; then
 fi
 
 cat "$corpus" "$corpus.zst" "$corpus.gz" "$corpus.xz" > /dev/null  # into the page cache
-declare -A times rss
+declare -A times rss cpus
+# A year of dumps in miniature: the corpus cut into four .zst inputs.
+if [ ! -f "$work/part-3.pgn.zst" ] || [ "$work/part-3.pgn.zst" -ot "$corpus" ]; then
+    split -n l/4 -d -a 1 "$corpus" "$work/part-"
+    for i in 0 1 2 3; do mv "$work/part-$i" "$work/part-$i.pgn"; zstd -q -f -3 "$work/part-$i.pgn"; rm "$work/part-$i.pgn"; done
+fi
+parts="$work/part-0.pgn.zst $work/part-1.pgn.zst $work/part-2.pgn.zst $work/part-3.pgn.zst"
 run() {  # name, folder, command...
     local name=$1 dir=$2
     shift 2
@@ -89,9 +95,10 @@ run() {  # name, folder, command...
     # throttled by another's write-back (a copy made while the last run's files are freed takes 4× as long).
     sync
     (cd "$dir" && "$bin/bench/measure" "$@") > "$work/last"
-    read -r t m status < "$work/last"
+    read -r t m status u sy < "$work/last"
     [ "$status" = 0 ] || { echo "$name failed with status $status" >&2; exit 1; }
     times[$name]+="$t "
+    cpus[$name]+="$(awk -v u="$u" -v s="$sy" 'BEGIN {print u + s}') "
     rss[$name]=$m
 }
 gs="$bin/gamesieve -q"
@@ -112,6 +119,9 @@ for rep in $(seq "$reps"); do
     run xz "$work/xz" $gs "$corpus.xz"
     run xz-1 "$work/xz-1" $gs -j1 "$corpus.xz"
     run zstdcat "$work/zstdcat" sh -c "zstdcat '$corpus.zst' | $gs -"
+    run four-zst "$work/four-zst" $gs $parts
+    run four-zstd-serial "$work" sh -c "for f in $parts; do zstd -q -dc \$f; done > decoded.pgn"
+    run four-zstd-parallel "$work" sh -c "printf '%s\\n' $parts | xargs -P 4 -n 1 zstd -q -d -f -k; rm -f $work/part-?.pgn"
     run evidence-1 "$work/evidence-1" $gs -j1 --evidence "$corpus"
     run evidence-n "$work/evidence-n" $gs --evidence "$corpus"
     run engines-n "$work/engines-n" $gs "$engines"
@@ -131,10 +141,10 @@ floor=$(med copy)
 echo "gamesieve benchmark: $cores cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
 echo "corpus: $corpus, $bytes bytes, $games games; median of $reps interleaved runs"
 echo
-printf '| %-36s | %8s | %7s | %10s | %9s | %7s |\n' run "seconds" "MB/s" "games/s" "peak KiB" "× copy"
-printf '|%s|%s|%s|%s|%s|%s|\n' "--------------------------------------" "----------" "---------" "------------" "-----------" "---------"
-for name in copy dd shipped-1 shipped-n full-1 full-n empty-n resumable-n evidence-1 evidence-n zstd-floor zst zst-1 zstdcat gz gz-1 xz xz-1 zout \
-    baseline baseline-zst pgn-extract; do
+printf '| %-36s | %8s | %7s | %10s | %9s | %7s | %8s |\n' run "seconds" "MB/s" "games/s" "peak KiB" "× copy" "CPU s/GB"
+printf '|%s|%s|%s|%s|%s|%s|%s|\n' "--------------------------------------" "----------" "---------" "------------" "-----------" "---------" "----------"
+for name in copy dd shipped-1 shipped-n full-1 full-n empty-n resumable-n evidence-1 evidence-n zstd-floor zst zst-1 zstdcat \
+    four-zst four-zstd-serial four-zstd-parallel gz gz-1 xz xz-1 zout baseline baseline-zst pgn-extract; do
     [ -n "${times[$name]:-}" ] || continue
     t=$(med "$name")
     case $name in
@@ -159,10 +169,14 @@ for name in copy dd shipped-1 shipped-n full-1 full-n empty-n resumable-n eviden
         baseline) label="baseline binary, full lists" ;;
         baseline-zst) label="baseline binary corpus.zst, full lists" ;;
         resumable-n) label="gamesieve --resumable, full lists" ;;
+        four-zst) label="gamesieve, four .zst inputs" ;;
+        four-zstd-serial) label="zstd -dc of the four, in turn" ;;
+        four-zstd-parallel) label="zstd -dc of the four, xargs -P 4" ;;
         *) label=$name ;;
     esac
-    awk -v l="$label" -v t="$t" -v b="$bytes" -v g="$games" -v m="${rss[$name]}" -v f="$floor" \
-        'BEGIN {printf "| %-36s | %8.3f | %7.0f | %10.0f | %9d | %7.2f |\n", l, t, b/1e6/t, g/t, m, t/f}'
+    c=$(echo "${cpus[$name]}" | median)
+    awk -v l="$label" -v t="$t" -v b="$bytes" -v g="$games" -v m="${rss[$name]}" -v f="$floor" -v c="$c" \
+        'BEGIN {printf "| %-36s | %8.3f | %7.0f | %10.0f | %9d | %7.2f | %8.2f |\n", l, t, b/1e6/t, g/t, m, t/f, c/(b/1e9)}'
 done
 echo
 ratio() { awk -v a="$(med "$1")" -v b="$(med "$2")" -v text="$3" 'BEGIN {printf text "\n", a/b}'; }
@@ -175,6 +189,8 @@ ratio evidence-1 full-1 "--evidence takes %.2f× the time of a plain run (full l
 ratio engines-evidence-n engines-n "on engine games of unknown players (every game read for its moves, $(stat -c %s "$engines") bytes), --evidence takes %.2f× the time of a plain run"
 ratio zst zstd-floor "reading .zst directly takes %.2f× the time of zstd -dc corpus.zst > file"
 ratio zst zstdcat "reading .zst directly takes %.2f× the time of zstdcat | gamesieve"
+ratio four-zst four-zstd-serial "four .zst inputs take %.2f× the time of zstd -dc of each in turn"
+ratio four-zst four-zstd-parallel "four .zst inputs take %.2f× the time of zstd -dc of all four at once (xargs -P 4)"
 for f in zst gz xz; do ratio "$f" "$f-1" "default threads on .$f input take %.2f× the time of -j1"; done
 ratio full-n full-1 "default threads on plain input take %.2f× the time of -j1"
 awk -v z="$(med zout)" -v p="$(med full-n)" -v c="$(med zstd-after)" \

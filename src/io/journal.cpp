@@ -73,22 +73,6 @@ bool read_number(std::string_view text, std::uint64_t& value) {
     return fault == std::errc() && at == text.data() + text.size() && value <= largest_size;
 }
 
-std::string counts_text(const std::array<std::uint64_t, ledger_outputs>& counts) {
-    std::string text;
-    for (std::size_t i = 0; i < ledger_outputs; ++i)
-        text += (i > 0 ? "," : "") + std::to_string(counts[i]);
-    return text;
-}
-
-bool read_counts(std::string_view text, std::array<std::uint64_t, ledger_outputs>& counts) {
-    for (std::size_t i = 0; i < ledger_outputs; ++i) {
-        const std::size_t comma = i + 1 < ledger_outputs ? text.find(',') : text.size();
-        if (comma == std::string_view::npos || !read_number(text.substr(0, comma), counts[i])) return false;
-        text.remove_prefix(std::min(text.size(), comma + 1));
-    }
-    return true;
-}
-
 // The words of text separated by single blanks, when there are exactly count of them.
 bool split_words(std::string_view text, std::span<std::string_view> words) {
     for (std::size_t i = 0; i < words.size(); ++i) {
@@ -111,8 +95,8 @@ std::string resume_text(const journal_resume& resume) {
             (resume.per_mille ? std::to_string(*resume.per_mille) : std::string(none_word)) + '\n';
     for (const auto& [name, size] : resume.sizes)
         text += std::string(at_word) + std::to_string(size) + ' ' + name + '\n';
-    text += std::string(partial_word) + counts_text(resume.partial_games) + ' ' +
-            counts_text(resume.partial_bytes) + '\n';
+    text += std::string(partial_word) + counts_field(resume.partial_games) + ' ' +
+            counts_field(resume.partial_bytes) + '\n';
     for (const ledger_entry& entry : resume.done)
         text += std::string(done_word) + ledger_line(entry);
     return text;
@@ -160,7 +144,8 @@ std::string parse_resume_line(std::string_view line, const run_journal& journal,
     } else if (line.starts_with(partial_word) && checkpoint_seen) {
         std::array<std::string_view, 2> words;
         if (!split_words(line.substr(partial_word.size()), words) ||
-            !read_counts(words[0], resume.partial_games) || !read_counts(words[1], resume.partial_bytes))
+            !read_counts_field(words[0], resume.partial_games) ||
+            !read_counts_field(words[1], resume.partial_bytes))
             return " is not understood";
     } else if (line.starts_with(done_word) && checkpoint_seen) {
         std::optional<ledger_entry> entry = parse_ledger_line(line.substr(done_word.size()));

@@ -18,26 +18,10 @@ constexpr std::string_view head_line = "gamesieve ledger 1";
 constexpr std::string_view no_hash = "-";
 constexpr std::size_t field_count = 9;
 
-void append_counts(std::string& line, const std::array<std::uint64_t, ledger_outputs>& counts) {
-    for (std::size_t i = 0; i < ledger_outputs; ++i) {
-        if (i > 0) line.push_back(',');
-        line.append(std::to_string(counts[i]));
-    }
-}
-
 bool read_count(std::string_view text, std::uint64_t& count) {
     if (text.empty() || (text.size() > 1 && text[0] == '0')) return false;
     const auto [at, fault] = std::from_chars(text.data(), text.data() + text.size(), count);
     return fault == std::errc() && at == text.data() + text.size();
-}
-
-bool read_counts(std::string_view text, std::array<std::uint64_t, ledger_outputs>& counts) {
-    for (std::size_t i = 0; i < ledger_outputs; ++i) {
-        const std::size_t comma = i + 1 < ledger_outputs ? text.find(',') : text.size();
-        if (comma == std::string_view::npos || !read_count(text.substr(0, comma), counts[i])) return false;
-        text.remove_prefix(std::min(text.size(), comma + 1));
-    }
-    return true;
 }
 
 // 2026-12-10T01:02:03Z, digits where digits go.
@@ -52,6 +36,24 @@ bool is_time(std::string_view text) {
 
 }  // namespace
 
+std::string counts_field(const output_counts& counts) {
+    std::string text;
+    for (std::size_t i = 0; i < ledger_outputs; ++i) {
+        if (i > 0) text.push_back(',');
+        text.append(std::to_string(counts[i]));
+    }
+    return text;
+}
+
+bool read_counts_field(std::string_view text, output_counts& counts) {
+    for (std::size_t i = 0; i < ledger_outputs; ++i) {
+        const std::size_t comma = i + 1 < ledger_outputs ? text.find(',') : text.size();
+        if (comma == std::string_view::npos || !read_count(text.substr(0, comma), counts[i])) return false;
+        text.remove_prefix(std::min(text.size(), comma + 1));
+    }
+    return true;
+}
+
 std::string ledger_head() {
     return std::string(head_line) + '\n';
 }
@@ -61,9 +63,7 @@ std::string ledger_line(const ledger_entry& entry) {
     line += '\t' + std::to_string(entry.raw_size) + '\t' + hash_text(entry.raw_hash) + '\t';
     line += entry.quick ? hash_text(*entry.quick) : std::string(no_hash);
     line += '\t' + std::to_string(entry.text_size) + '\t' + hash_text(entry.text_hash) + '\t';
-    append_counts(line, entry.games);
-    line.push_back('\t');
-    append_counts(line, entry.bytes);
+    line += counts_field(entry.games) + '\t' + counts_field(entry.bytes);
     line += '\t' + escape_field(entry.input) + '\n';
     return line;
 }
@@ -83,7 +83,7 @@ std::optional<ledger_entry> parse_ledger_line(std::string_view line) {
     const std::optional<hash128> text = read_hash_text(fields[5]);
     std::optional<std::string> input = unescape_field(fields[8]);
     if (!read_count(fields[1], entry.raw_size) || !raw || !read_count(fields[4], entry.text_size) || !text ||
-        !read_counts(fields[6], entry.games) || !read_counts(fields[7], entry.bytes) || !input ||
+        !read_counts_field(fields[6], entry.games) || !read_counts_field(fields[7], entry.bytes) || !input ||
         input->empty())
         return std::nullopt;
     if (fields[3] != no_hash) {

@@ -46,6 +46,13 @@ struct ledger_entry {
     std::array<std::uint64_t, ledger_outputs> bytes{};
 };
 
+// Five counts, one per output, separated by commas ("1,0,12,3,0"), as a ledger line and a resumable
+// run's journal write them; read_counts_field reads them back (false for anything else: a sign, a leading
+// zero, a count too many or too few).
+using output_counts = std::array<std::uint64_t, ledger_outputs>;
+std::string counts_field(const output_counts& counts);
+bool read_counts_field(std::string_view text, output_counts& counts);
+
 // One line of the ledger, with its line feed.
 std::string ledger_line(const ledger_entry& entry);
 // Reads a line (without its line feed); nothing when it is not one.
