@@ -18,11 +18,6 @@
 namespace gs {
 namespace {
 
-// The output directory as messages show it.
-std::string shown_dir(const std::string& dir) {
-    return dir.empty() ? std::string(".") : dir;
-}
-
 void print_reason(console& con, const std::string& reason) {
     print_line(con, msg_indent, reason);
 }
@@ -54,7 +49,7 @@ bool lock_dir(run_guard& guard, console& con) {
 }
 
 void print_recover_hint(const std::string& dir, console& con) {
-    const std::string option = dir.empty() ? std::string() : std::string(msg_unfinished_dir) + dir;
+    const std::string option = dir_option(dir);
     print_line(con, msg_unfinished, shown_dir(dir),
                std::string(msg_unfinished_end) + option + std::string(msg_unfinished_tail));
 }
@@ -134,6 +129,14 @@ bool cut_to_checkpoint(const run_guard& guard, opened_file& opened, const journa
 
 }  // namespace
 
+std::string shown_dir(const std::string& dir) {
+    return dir.empty() ? std::string(".") : dir;
+}
+
+std::string dir_option(const std::string& dir) {
+    return dir.empty() ? std::string() : std::string(msg_unfinished_dir) + dir;
+}
+
 std::vector<std::string> known_output_names() {
     std::vector<std::string> names;
     for (const std::string_view name : output_file_names) {
@@ -155,8 +158,7 @@ bool begin_guarded_run(run_guard& guard, const run_options& options, std::span<c
     run_journal left;
     if (read_journal(dir_fd, known_output_names(), left).state != journal_read::none) {
         if (left.resume) {
-            const std::string option =
-                guard.dir.empty() ? std::string() : std::string(msg_unfinished_dir) + guard.dir;
+            const std::string option = dir_option(guard.dir);
             print_line(con, msg_stopped_left, shown_dir(guard.dir),
                        std::string(msg_stopped_left_resume) + option + std::string(msg_stopped_left_recover) +
                            option + std::string(msg_stopped_left_end));
@@ -481,8 +483,7 @@ void stop_at_checkpoint(run_guard& guard, int signal, console& con) {
     std::string where = resume.per_mille ? std::to_string(*resume.per_mille / 10) + "%: " : std::string();
     where += std::string(msg_stopped_input) + std::to_string(resume.input + 1) + std::string(msg_stopped_of) +
              std::to_string(guard.input_count) + std::string(msg_stopped_game) + grouped(resume.games);
-    const std::string option =
-        guard.dir.empty() ? std::string() : std::string(msg_unfinished_dir) + guard.dir;
+    const std::string option = dir_option(guard.dir);
     const std::string how = std::string(msg_stopped_resume) + option + std::string(msg_stopped_recover) +
                             option + std::string(msg_stopped_end);
     if (signal != 0) {

@@ -54,6 +54,11 @@ struct run_guard {
     std::size_t input_count = 0;           // of the run, for the message of a run that stopped
 };
 
+// The output directory as messages show it ("." for the working directory), and as the option that
+// names it in a command they suggest (" -o DIR", nothing for the working directory).
+std::string shown_dir(const std::string& dir);
+std::string dir_option(const std::string& dir);
+
 // Every name an output of a run can have, compressed or not: all that a journal may name.
 std::vector<std::string> known_output_names();
 

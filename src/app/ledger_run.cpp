@@ -13,10 +13,6 @@ namespace {
 
 static_assert(ledger_outputs == output_count, "a ledger line counts the games of every output");
 
-std::string shown_dir(const std::string& dir) {
-    return dir.empty() ? std::string(".") : dir;
-}
-
 void say_sorted_before(const std::string& input, const ledger_entry& earlier, const std::string& dir,
                        console& con) {
     print_line(con, msg_error, input,

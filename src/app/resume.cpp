@@ -9,13 +9,7 @@
 #include "text/system_calls.hpp"
 
 namespace gs {
-namespace {
-
-std::string shown_dir(const std::string& dir) {
-    return dir.empty() ? std::string(".") : dir;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::optional<run_options> options_to_resume(const run_options& given, console& con) {
     if (!given.inputs.empty()) {
@@ -34,7 +28,7 @@ std::optional<run_options> options_to_resume(const run_options& given, console& 
     run_journal journal;
     const journal_found found = read_journal(dir_fd, known_output_names(), journal);
     close_file(dir_fd);
-    const std::string option = given.output_dir.empty() ? std::string() : " -o " + given.output_dir;
+    const std::string option = dir_option(given.output_dir);
     if (found.state == journal_read::none) {
         print_line(con, msg_no_run_to_resume, dir);
         return std::nullopt;

@@ -67,21 +67,11 @@ bool is_report_temp(std::string_view path) {
            !path.ends_with("/" + std::string(report_temp_suffix));
 }
 
+// A count that a run wrote, no larger than any file's size.
 bool read_number(std::string_view text, std::uint64_t& value) {
-    if (text.empty() || (text.size() > 1 && text[0] == '0')) return false;
-    const auto [at, fault] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return fault == std::errc() && at == text.data() + text.size() && value <= largest_size;
-}
-
-// The words of text separated by single blanks, when there are exactly count of them.
-bool split_words(std::string_view text, std::span<std::string_view> words) {
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        const std::size_t blank = i + 1 < words.size() ? text.find(' ') : text.size();
-        if (blank == std::string_view::npos) return false;
-        words[i] = text.substr(0, blank);
-        text.remove_prefix(std::min(text.size(), blank + 1));
-    }
-    return words.back().find(' ') == std::string_view::npos;
+    const std::optional<std::uint64_t> read = read_count(text);
+    if (read) value = *read;
+    return read && value <= largest_size;
 }
 
 std::string resume_text(const journal_resume& resume) {
@@ -113,7 +103,7 @@ std::string parse_resume_line(std::string_view line, const run_journal& journal,
         std::array<std::string_view, 5> words;
         std::uint64_t input = 0;
         std::uint64_t per_mille = 0;
-        if (checkpoint_seen || !split_words(line.substr(checkpoint_word.size()), words) ||
+        if (checkpoint_seen || !split_fields(line.substr(checkpoint_word.size()), ' ', words) ||
             !read_number(words[0], input) || !read_number(words[1], resume.offset) ||
             !read_number(words[3], resume.games))
             return " is not a checkpoint";
@@ -143,7 +133,7 @@ std::string parse_resume_line(std::string_view line, const run_journal& journal,
         resume.sizes.emplace_back(std::string(name), size);
     } else if (line.starts_with(partial_word) && checkpoint_seen) {
         std::array<std::string_view, 2> words;
-        if (!split_words(line.substr(partial_word.size()), words) ||
+        if (!split_fields(line.substr(partial_word.size()), ' ', words) ||
             !read_counts_field(words[0], resume.partial_games) ||
             !read_counts_field(words[1], resume.partial_bytes))
             return " is not understood";

@@ -19,9 +19,9 @@ constexpr std::string_view no_hash = "-";
 constexpr std::size_t field_count = 9;
 
 bool read_count(std::string_view text, std::uint64_t& count) {
-    if (text.empty() || (text.size() > 1 && text[0] == '0')) return false;
-    const auto [at, fault] = std::from_chars(text.data(), text.data() + text.size(), count);
-    return fault == std::errc() && at == text.data() + text.size();
+    const std::optional<std::uint64_t> read = gs::read_count(text);
+    if (read) count = *read;
+    return read.has_value();
 }
 
 // 2026-12-10T01:02:03Z, digits where digits go.
@@ -46,10 +46,10 @@ std::string counts_field(const output_counts& counts) {
 }
 
 bool read_counts_field(std::string_view text, output_counts& counts) {
+    std::array<std::string_view, ledger_outputs> parts;
+    if (!split_fields(text, ',', parts)) return false;
     for (std::size_t i = 0; i < ledger_outputs; ++i) {
-        const std::size_t comma = i + 1 < ledger_outputs ? text.find(',') : text.size();
-        if (comma == std::string_view::npos || !read_count(text.substr(0, comma), counts[i])) return false;
-        text.remove_prefix(std::min(text.size(), comma + 1));
+        if (!read_count(parts[i], counts[i])) return false;
     }
     return true;
 }
@@ -70,12 +70,7 @@ std::string ledger_line(const ledger_entry& entry) {
 
 std::optional<ledger_entry> parse_ledger_line(std::string_view line) {
     std::array<std::string_view, field_count> fields;
-    for (std::size_t i = 0; i < field_count; ++i) {
-        const std::size_t tab = i + 1 < field_count ? line.find('\t') : line.size();
-        if (tab == std::string_view::npos) return std::nullopt;
-        fields[i] = line.substr(0, tab);
-        line.remove_prefix(std::min(line.size(), tab + 1));
-    }
+    if (!split_fields(line, '\t', fields)) return std::nullopt;
     ledger_entry entry;
     if (!is_time(fields[0])) return std::nullopt;
     entry.when.assign(fields[0]);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <climits>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -260,6 +261,26 @@ std::optional<std::string> unescape_field(std::string_view text) {
         }
     }
     return out;
+}
+
+bool split_fields(std::string_view text, char separator, std::span<std::string_view> parts) {
+    for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+        const std::size_t at = text.find(separator);
+        if (at == std::string_view::npos) return false;
+        parts[i] = text.substr(0, at);
+        text.remove_prefix(at + 1);
+    }
+    if (parts.empty() || text.find(separator) != std::string_view::npos) return false;
+    parts.back() = text;
+    return true;
+}
+
+std::optional<std::uint64_t> read_count(std::string_view text) {
+    std::uint64_t count = 0;
+    if (text.empty() || (text.size() > 1 && text[0] == '0')) return std::nullopt;
+    const auto [at, fault] = std::from_chars(text.data(), text.data() + text.size(), count);
+    if (fault != std::errc() || at != text.data() + text.size()) return std::nullopt;
+    return count;
 }
 
 std::string grouped(std::uint64_t count) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -60,6 +61,14 @@ std::string shown_part(std::string_view text);
 // tab, line feed or carriage return left bare.
 std::string escape_field(std::string_view text);
 std::optional<std::string> unescape_field(std::string_view text);
+
+// Splits text at separator into exactly parts.size() fields (the last one holds no separator); false
+// when there are more or fewer.
+bool split_fields(std::string_view text, char separator, std::span<std::string_view> parts);
+
+// A count written as a run writes it: decimal digits, no sign, no leading zero. Nothing for anything else
+// or a count past 2^64-1.
+std::optional<std::uint64_t> read_count(std::string_view text);
 
 // The count with a comma between each three digits: 1,204,331.
 std::string grouped(std::uint64_t count);
