@@ -3,8 +3,9 @@
 # when everything is already there.
 #
 #   setup.sh           the tool: a C++20 compiler, CMake, Ninja, and the decompression libraries
-#                      (libzstd, liblzma, zlib, libbz2) that read compressed inputs, and libxxhash
-#                      (the hashes by which the ledger knows an input)
+#                      (libzstd, liblzma, zlib, libbz2) that read compressed inputs, libisal (ISA-L's
+#                      gzip decoder, five times zlib's speed), and libxxhash (the hashes by which the
+#                      ledger knows an input)
 #   setup.sh --test    also what the tests need: GoogleTest, the compressors that make the compressed
 #                      test inputs, clang with libFuzzer (the fuzz targets), man (the manual's test),
 #                      clang-format, dpkg-dev and lintian (the package's test), bash-completion (the
@@ -36,6 +37,7 @@ command -v ninja >/dev/null || missing+=(ninja-build)
 [ -f /usr/include/zlib.h ] || missing+=(zlib1g-dev)
 [ -f /usr/include/bzlib.h ] || missing+=(libbz2-dev)
 [ -f /usr/include/xxhash.h ] || missing+=(libxxhash-dev)
+[ -f /usr/include/isa-l/igzip_lib.h ] || missing+=(libisal-dev)
 if $want_test; then
     [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
     command -v xz >/dev/null || missing+=(xz-utils)

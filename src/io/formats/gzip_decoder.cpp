@@ -1,5 +1,8 @@
-// gzip, decompressing: members one after another.
-#include <zlib.h>
+// gzip, decompressing: members one after another, by ISA-L's inflate (igzip), which decodes deflate about
+// five times as fast as zlib; each member's header is parsed and its CRC and length are checked.
+#include <isa-l/igzip_lib.h>
+
+#include <limits>
 
 #include "io/formats.hpp"
 
@@ -10,30 +13,29 @@ constexpr std::string_view gzip_magic = "\x1F\x8B\x08";  // with the deflate met
 
 class gzip_decoder final : public format_decoder {
   public:
-    gzip_decoder() = default;
-    ~gzip_decoder() override {
-        if (ready) inflateEnd(&stream);
-    }
-    gzip_decoder(const gzip_decoder&) = delete;
-    gzip_decoder& operator=(const gzip_decoder&) = delete;
+    gzip_decoder() { start_member(); }
 
     unpack_result step(const char* in, std::size_t in_size, bool, char* out, std::size_t capacity) override {
-        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in));
-        stream.avail_in = static_cast<uInt>(in_size);
-        stream.next_out = reinterpret_cast<Bytef*>(out);
-        stream.avail_out = static_cast<uInt>(capacity);
-        const int ret = inflate(&stream, Z_NO_FLUSH);
+        constexpr std::size_t most = std::numeric_limits<std::uint32_t>::max();
+        const std::size_t offered = std::min(in_size, most);
+        capacity = std::min(capacity, most);
+        state.next_in = reinterpret_cast<std::uint8_t*>(const_cast<char*>(in));
+        state.avail_in = static_cast<std::uint32_t>(offered);
+        state.next_out = reinterpret_cast<std::uint8_t*>(out);
+        state.avail_out = static_cast<std::uint32_t>(capacity);
+        const int ret = isal_inflate(&state);
         unpack_result result;
-        result.made = capacity - stream.avail_out;
-        if (ret != Z_OK && ret != Z_STREAM_END && ret != Z_BUF_ERROR) {
+        result.made = capacity - state.avail_out;
+        if (ret < 0 || ret == ISAL_NEED_DICT) {
             result.damaged = true;
             return result;
         }
-        result.taken = in_size - stream.avail_in;
+        // At a member's end, inflate gives back the whole bytes it had buffered beyond its trailer.
+        result.taken = offered - state.avail_in;
         // A member that ends makes way for the next one at once; until bytes of it are taken, the stream
         // stands at the end of a member.
-        if (ret == Z_STREAM_END) {
-            result.damaged = inflateReset(&stream) != Z_OK;
+        if (state.block_state == ISAL_BLOCK_FINISH) {
+            start_member();
             result.at = unpack_result::frame::ended;
         } else if (result.taken > 0) {
             result.at = unpack_result::frame::open;
@@ -41,8 +43,13 @@ class gzip_decoder final : public format_decoder {
         return result;
     }
 
-    z_stream stream{};
-    bool ready = false;
+  private:
+    void start_member() {
+        isal_inflate_init(&state);
+        state.crc_flag = ISAL_GZIP;
+    }
+
+    inflate_state state{};
 };
 
 }  // namespace
@@ -52,10 +59,7 @@ bool gzip_recognises(std::string_view head) {
 }
 
 std::unique_ptr<format_decoder> make_gzip_decoder() {
-    auto decoder = std::make_unique<gzip_decoder>();
-    decoder->ready = inflateInit2(&decoder->stream, 15 + 16) == Z_OK;
-    if (!decoder->ready) return nullptr;
-    return decoder;
+    return std::make_unique<gzip_decoder>();
 }
 
 }  // namespace gs
