@@ -16,6 +16,10 @@ test_hooks test_hooks_from_environment() {
         const std::string_view value(text);
         std::from_chars(value.data(), value.data() + value.size(), hooks.checkpoint_bytes);
     }
+    if (const char* text = std::getenv("GAMESIEVE_TEST_DECODERS_AHEAD"); text != nullptr) {
+        const std::string_view value(text);
+        std::from_chars(value.data(), value.data() + value.size(), hooks.decoders_ahead);
+    }
     if (const char* text = std::getenv("GAMESIEVE_TEST_FAULTS"); text != nullptr && *text != '\0') {
         if (!parse_fault_plan(text, hooks.faults)) hooks.bad = text;
     }

@@ -70,7 +70,7 @@ bool start_decoding(input_stream& input) {
     if (!input.unpack) return false;
     input.decoding = start_decoding_thread(
         [&input](char* buffer, std::size_t capacity) { return decode_input(input, buffer, capacity); },
-        input.fd >= 0 && input.may_block, input.wake_fd);
+        input.fd >= 0 && input.may_block, input.wake_fd, input.pool, input.order);
     return true;
 }
 
@@ -179,6 +179,11 @@ ssize_t read_input(input_stream& input, char* buffer, std::size_t capacity) {
         if (input.unpack) input.damage = decode_failure(*input.unpack);
     }
     return got;
+}
+
+bool decode_ahead(input_stream& input) {
+    if (input.format == compression::none || input.unpack || input.failed) return true;
+    return start_decoding(input);
 }
 
 std::string failure_reason(const input_stream& input) {

@@ -40,6 +40,8 @@ struct input_stream {
     std::size_t head_used = 0;
     decoder_ptr unpack;                 // for a compressed input
     decoding_thread_ptr decoding;       // the thread that runs unpack, once the first read starts it
+    std::shared_ptr<block_pool> pool;   // the blocks it fills, shared with other inputs' when set
+    std::size_t order = 0;              // the input's place among those that share the pool
     int wake_fd = -1;                   // what a blocking read polls beside fd
     const stop_signal* stop = nullptr;  // the run's, when set
     bool raw_ended = false;             // a read of fd gave its end: it is never read again
@@ -74,6 +76,11 @@ std::string_view foreign_format_of(const input_stream& input);
 
 // Lets a raised stop end the reads of the input that wait (null: none does).
 void watch_stop(input_stream& input, const stop_signal* stop);
+
+// Starts decompressing a compressed input into its pool's blocks before its first read, so that it is
+// decoded while earlier inputs are read. False when its decompressor cannot start (its first read then
+// fails, as it would have).
+bool decode_ahead(input_stream& input);
 
 // Reads up to capacity bytes of PGN text (decompressed when the input is compressed). Returns the count,
 // 0 at the end of the input, or -1 after a read error, damaged compressed data, or a raised stop.

@@ -167,7 +167,19 @@ struct chunk_reader {
     resume_point start{};      // of a resumed run: the text of start.input to skip
     std::uint64_t text_pos = 0;  // where the next chunk starts in its input's text
     content_hasher text_hash{};  // of the input's text before text_pos
+    unsigned decoders_ahead = 0;
 };
+
+// Starts decompressing the compressed inputs that come next after the one whose reading begins, as many
+// as are decoded ahead; each keeps its place in the order, and its failure, for when it is read.
+void decode_next_inputs(chunk_reader& r) {
+    unsigned started = 0;
+    for (std::size_t i = r.input + 1; i < r.inputs.size() && started < r.decoders_ahead; ++i) {
+        if (r.inputs[i].format == compression::none) continue;
+        decode_ahead(r.inputs[i]);
+        ++started;
+    }
+}
 
 // Numbers a filled chunk, in input order, with what the writer and the sorter must know about its end,
 // and adds its bytes to its input's text hash.
@@ -247,7 +259,10 @@ chunk* read_next_chunk(pipeline_state& state, chunk_reader& r) {
         return nullptr;
     }
     input_stream& input = r.inputs[r.input];
-    if (r.first_chunk && r.text_pos == 0) r.text_hash.reset();
+    if (r.first_chunk && r.text_pos == 0) {
+        r.text_hash.reset();
+        decode_next_inputs(r);
+    }
     bool skipped = true;
     if (r.input == r.start.input && r.start.offset > 0 && r.first_chunk && r.text_pos == 0) {
         skipped = skip_sorted_text(r, input, c);
@@ -449,6 +464,13 @@ bool sort_inputs(std::vector<input_stream>& inputs, const name_lists& lists, con
     state.done.assign(in_flight, nullptr);
     for (input_stream& input : inputs)
         watch_stop(input, pipeline.stop);
+    if (pipeline.decoders_ahead > 0) {
+        const std::shared_ptr<block_pool> pool = make_block_pool(decode_ahead_blocks);
+        for (std::size_t i = 0; i < inputs.size(); ++i) {
+            inputs[i].pool = pool;
+            inputs[i].order = i;
+        }
+    }
 
     chunk_writer writer{outs,   failures, pipeline.warn, report,      pipeline.unlisted,
                         counts, progress, inputs,        chunk_bytes, pipeline};
@@ -456,6 +478,7 @@ bool sort_inputs(std::vector<input_stream>& inputs, const name_lists& lists, con
     reading.input = pipeline.start.input;
     reading.start = pipeline.start;
     reading.digests = static_cast<bool>(pipeline.checkpoint);
+    reading.decoders_ahead = pipeline.decoders_ahead;
     std::vector<std::thread> helpers;
     for (unsigned i = 1; i < workers; ++i) {
         try {

@@ -60,7 +60,14 @@ struct pipeline_settings {
                                                // of those bytes or a second has passed
     std::uint64_t checkpoint_bytes = std::uint64_t{256} << 20;
     double checkpoint_seconds = 30;
+    // Compressed inputs after the one being read that are decompressed at the same time, by threads of
+    // their own, into blocks shared by all (decode_ahead_blocks of them at most); 0: each input is
+    // decompressed when it is read.
+    unsigned decoders_ahead = 0;
 };
+
+// The blocks of decompressed text that the inputs decoded ahead share, in MiB.
+inline constexpr std::size_t decode_ahead_blocks = 32;
 
 // What one input gave the outputs.
 struct input_tally {

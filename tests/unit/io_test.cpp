@@ -453,6 +453,44 @@ TEST(Input, ADecodedInputGivesEveryByteThenItsEndOrItsDamage) {
     }
 }
 
+// Inputs decoded ahead share a pool too small for all of them: each later input fills what the pool
+// leaves, and waits; each is read in order, whole, whatever the order in which their threads ran. An
+// input given up before its end (the run stopped) lets the others go on.
+TEST(Input, InputsDecodedAheadShareAPoolAndAreReadInOrder) {
+    std::vector<std::string> texts, packed;
+    for (std::size_t k = 0; k < 5; ++k) {
+        std::string text;
+        for (int i = 0; text.size() < (std::size_t{3} << 20) + 12345 * k; ++i)
+            text += "[Event \"E" + std::to_string(k) + "-" + std::to_string(i) + "\"]\n1. d4 *\n";
+        texts.push_back(text);
+        packed.push_back(compressed_by(k % 2 == 0 ? "zstd -c -q" : "gzip -c", text));
+    }
+    const std::shared_ptr<block_pool> pool = make_block_pool(blocks_of_input_read + 2);
+    std::vector<input_stream> inputs(packed.size());
+    for (std::size_t k = 0; k < packed.size(); ++k) {
+        open_memory_input(inputs[k], packed[k], "in");
+        inputs[k].pool = pool;
+        inputs[k].order = k;
+    }
+    for (std::size_t k = 1; k < inputs.size(); ++k)
+        ASSERT_TRUE(decode_ahead(inputs[k]));
+    std::vector<char> block(70000);
+    for (std::size_t k = 0; k < inputs.size(); ++k) {
+        if (k == 2) {
+            ASSERT_GT(read_input(inputs[k], block.data(), block.size()), 0);
+            close_input(inputs[k]);  // given up with blocks still full
+            continue;
+        }
+        std::string got;
+        ssize_t n;
+        while ((n = read_input(inputs[k], block.data(), block.size())) > 0)
+            got.append(block.data(), static_cast<std::size_t>(n));
+        EXPECT_EQ(n, 0) << k;
+        EXPECT_TRUE(got == texts[k]) << k << " " << got.size();
+        close_input(inputs[k]);
+    }
+}
+
 // A pipe that holds exactly one piece makes every writev stop at a piece's end: the next write starts at
 // the next piece, never again at the one just written.
 // Standard input is the process's, not the input's: closing the input leaves it open, and a file input's
