@@ -175,6 +175,46 @@ TEST(CompressedInput, SortsExactlyAsThePlainFile) {
     }
 }
 
+// Compressed inputs decoded ahead of their turn, by threads of their own, sort exactly as when each is
+// decoded in its turn: the same outputs, and with a damaged input among them, the same messages and
+// nothing kept.
+TEST(CompressedInput, InputsDecodedAheadSortAsInTheirTurn) {
+    const std::string games = source_file("tests/data/online-games.pgn") + source_file("examples/games.pgn");
+    const char* packers[] = {"zstd -q -c", "gzip -c", "cat", "xz -c", "bzip2 -c", "zstd -q -c"};
+    for (const bool damaged : {false, true}) {
+        std::map<std::string, std::string> outputs[2];
+        std::string said[2];
+        for (const int ahead : {0, 3}) {
+            sieve_dir dir;
+            copy_default_lists(dir);
+            dir.set_env("GAMESIEVE_TEST_DECODERS_AHEAD", std::to_string(ahead));
+            dir.set_env("GAMESIEVE_TEST_CHUNK_BYTES", "3000");
+            std::vector<std::string> args = {"-j", "3"};
+            std::size_t from = 0;
+            for (std::size_t k = 0; k < std::size(packers); ++k) {
+                const std::size_t to = k + 1 == std::size(packers)
+                                           ? games.size()
+                                           : games.find("\n[Event ", games.size() * (k + 1) / 6) + 1;
+                const std::string name = "part" + std::to_string(k);
+                dir.write(name + ".pgn", games.substr(from, to - from));
+                ASSERT_EQ(dir.shell(std::string(packers[k]) + " " + name + ".pgn > " + name + ".x"), 0);
+                if (damaged && k == 3) {
+                    ASSERT_EQ(dir.shell("truncate -s -20 " + name + ".x"), 0);
+                }
+                args.push_back(name + ".x");
+                from = to;
+            }
+            const run_result r = dir.run(args);
+            EXPECT_EQ(r.status, damaged ? 1 : 0) << r.out;
+            outputs[ahead != 0] = dir.outputs();
+            said[ahead != 0] = r.out;
+        }
+        EXPECT_EQ(outputs[1], outputs[0]) << damaged;
+        EXPECT_EQ(said[1], said[0]);
+        EXPECT_EQ(said[0].find("Error: During reading part3.x\n") != std::string::npos, damaged) << said[0];
+    }
+}
+
 // Damage anywhere in a compressed input fails the run, and nothing of it is kept: the outputs that were
 // there keep their bytes, and those it created are gone.
 TEST(CompressedInput, DamageIsAReadErrorAndNothingIsKept) {
