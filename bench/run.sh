@@ -9,9 +9,11 @@
 # with the shipped lists and with full lists (12 x 5000 entries), each with one thread and with the
 # default (one per core), and with empty lists; the corpus compressed with zstd read directly (with one
 # thread and the default) and through zstdcat, beside the zstd decoding floor; the corpus as .gz and .xz
-# with one thread and the default; pgn-extract (once) when installed; and a baseline gamesieve binary
-# when one is given (an earlier build, to measure a change). Then peak memory at 50 MB, 500 MB and 2 GB
-# of input, and instructions per byte (callgrind). Prints the median wall time, MB/s, games/s, peak
+# with one thread and the default; the corpus cut in four .zst inputs (by default, and with the next
+# one decoded ahead) against zstd -dc of each in turn and of all four at once, and in four .gz inputs; pgn-extract (once) when installed; and a baseline gamesieve binary
+# when one is given (an earlier build, to measure a change: also with one thread and on the four .zst
+# and .gz inputs). Then peak memory at 50 MB, 500 MB and 2 GB of input and with sixteen .zst inputs,
+# and instructions per byte (callgrind). Prints the median wall time, MB/s, games/s, peak
 # resident memory and the ratio to the copy floor of each, the ratios that matter (threads, lists,
 # inputs), and a checksum of the five outputs of each gamesieve run (the same for every thread count),
 # then the micro-benchmark of list look-ups.
@@ -63,7 +65,8 @@ prepare() {  # folder, list source ("shipped" or "full")
         *) "$bin/bench/make_bench_data" lists "$1" ;;
     esac
 }
-for name in shipped-1 shipped-n full-1 full-n empty-n resumable-n zst zst-1 zstdcat four-zst gz gz-1 xz xz-1 baseline baseline-zst zout \
+for name in shipped-1 shipped-n full-1 full-n empty-n resumable-n zst zst-1 zstdcat four-zst four-zst-ahead four-gz gz gz-1 xz xz-1 \
+    baseline baseline-1 baseline-zst baseline-four-zst baseline-four-gz zout \
     evidence-1 evidence-n engines-n engines-evidence-n; do
     case $name in shipped*) prepare "$work/$name" shipped ;; empty*) prepare "$work/$name" empty ;; *) prepare "$work/$name" full ;; esac
 done
@@ -79,11 +82,16 @@ fi
 cat "$corpus" "$corpus.zst" "$corpus.gz" "$corpus.xz" > /dev/null  # into the page cache
 declare -A times rss cpus
 # A year of dumps in miniature: the corpus cut into four .zst inputs.
-if [ ! -f "$work/part-3.pgn.zst" ] || [ "$work/part-3.pgn.zst" -ot "$corpus" ]; then
-    split -n l/4 -d -a 1 "$corpus" "$work/part-"
-    for i in 0 1 2 3; do mv "$work/part-$i" "$work/part-$i.pgn"; zstd -q -f -3 "$work/part-$i.pgn"; rm "$work/part-$i.pgn"; done
+if [ ! -f "$work/part-$size-3.pgn.zst" ] || [ "$work/part-$size-3.pgn.zst" -ot "$corpus" ]; then
+    split -n l/4 -d -a 1 "$corpus" "$work/part-$size-"
+    for i in 0 1 2 3; do mv "$work/part-$size-$i" "$work/part-$size-$i.pgn"; zstd -q -f -3 "$work/part-$size-$i.pgn"; rm "$work/part-$size-$i.pgn"; done
 fi
-parts="$work/part-0.pgn.zst $work/part-1.pgn.zst $work/part-2.pgn.zst $work/part-3.pgn.zst"
+parts="$work/part-$size-0.pgn.zst $work/part-$size-1.pgn.zst $work/part-$size-2.pgn.zst $work/part-$size-3.pgn.zst"
+# The same four as .gz, where decoding is most of the cost.
+if [ ! -f "$work/part-$size-3.pgn.gz" ] || [ "$work/part-$size-3.pgn.gz" -ot "$work/part-$size-3.pgn.zst" ]; then
+    for i in 0 1 2 3; do zstd -q -dc "$work/part-$size-$i.pgn.zst" | gzip -6 > "$work/part-$size-$i.pgn.gz"; done
+fi
+gz_parts="$work/part-$size-0.pgn.gz $work/part-$size-1.pgn.gz $work/part-$size-2.pgn.gz $work/part-$size-3.pgn.gz"
 run() {  # name, folder, command...
     local name=$1 dir=$2
     shift 2
@@ -120,8 +128,11 @@ for rep in $(seq "$reps"); do
     run xz-1 "$work/xz-1" $gs -j1 "$corpus.xz"
     run zstdcat "$work/zstdcat" sh -c "zstdcat '$corpus.zst' | $gs -"
     run four-zst "$work/four-zst" $gs $parts
+    # Each next input decoded ahead by a thread of its own, as four cores or more do by default.
+    run four-zst-ahead "$work/four-zst-ahead" env GAMESIEVE_TEST_DECODERS_AHEAD=1 $gs $parts
+    run four-gz "$work/four-gz" $gs $gz_parts
     run four-zstd-serial "$work" sh -c "for f in $parts; do zstd -q -dc \$f; done > decoded.pgn"
-    run four-zstd-parallel "$work" sh -c "printf '%s\\n' $parts | xargs -P 4 -n 1 zstd -q -d -f -k; rm -f $work/part-?.pgn"
+    run four-zstd-parallel "$work" sh -c "printf '%s\\n' $parts | xargs -P 4 -n 1 zstd -q -d -f -k; rm -f $work/part-$size-?.pgn"
     run evidence-1 "$work/evidence-1" $gs -j1 --evidence "$corpus"
     run evidence-n "$work/evidence-n" $gs --evidence "$corpus"
     run engines-n "$work/engines-n" $gs "$engines"
@@ -130,7 +141,10 @@ for rep in $(seq "$reps"); do
     # The outputs that full-n left, compressed afterwards as a user would: the time to add to full-n's.
     run zstd-after "$work/full-n" sh -c "zstd -q -T0 -3 -f -k $outputs"
     [ -z "$baseline" ] || run baseline "$work/baseline" "$baseline" "$corpus"
+    [ -z "$baseline" ] || run baseline-1 "$work/baseline-1" "$baseline" -j1 "$corpus"
     [ -z "$baseline" ] || run baseline-zst "$work/baseline-zst" "$baseline" "$corpus.zst"
+    [ -z "$baseline" ] || run baseline-four-zst "$work/baseline-four-zst" "$baseline" $parts
+    [ -z "$baseline" ] || run baseline-four-gz "$work/baseline-four-gz" "$baseline" $gz_parts
     # pgn-extract is two orders of magnitude slower: one run tells the ratio.
     [ -z "$pgn_extract" ] || [ "$rep" != 1 ] || run pgn-extract "$work" "$pgn_extract" -s -t"$work/computers.tags" -omatched.pgn -nunmatched.pgn "$corpus"
 done
@@ -144,7 +158,8 @@ echo
 printf '| %-36s | %8s | %7s | %10s | %9s | %7s | %8s |\n' run "seconds" "MB/s" "games/s" "peak KiB" "× copy" "CPU s/GB"
 printf '|%s|%s|%s|%s|%s|%s|%s|\n' "--------------------------------------" "----------" "---------" "------------" "-----------" "---------" "----------"
 for name in copy dd shipped-1 shipped-n full-1 full-n empty-n resumable-n evidence-1 evidence-n zstd-floor zst zst-1 zstdcat \
-    four-zst four-zstd-serial four-zstd-parallel gz gz-1 xz xz-1 zout baseline baseline-zst pgn-extract; do
+    four-zst four-zst-ahead four-zstd-serial four-zstd-parallel four-gz gz gz-1 xz xz-1 zout baseline baseline-1 baseline-zst \
+    baseline-four-zst baseline-four-gz pgn-extract; do
     [ -n "${times[$name]:-}" ] || continue
     t=$(med "$name")
     case $name in
@@ -167,7 +182,12 @@ for name in copy dd shipped-1 shipped-n full-1 full-n empty-n resumable-n eviden
         zstdcat) label="zstdcat corpus.zst | gamesieve -" ;;
         zout) label="gamesieve -z zstd, full lists" ;;
         baseline) label="baseline binary, full lists" ;;
+        baseline-1) label="baseline binary, 1 thread" ;;
         baseline-zst) label="baseline binary corpus.zst, full lists" ;;
+        baseline-four-zst) label="baseline binary, four .zst inputs" ;;
+        baseline-four-gz) label="baseline binary, four .gz inputs" ;;
+        four-zst-ahead) label="four .zst inputs, one decoded ahead" ;;
+        four-gz) label="gamesieve, four .gz inputs" ;;
         resumable-n) label="gamesieve --resumable, full lists" ;;
         four-zst) label="gamesieve, four .zst inputs" ;;
         four-zstd-serial) label="zstd -dc of the four, in turn" ;;
@@ -201,10 +221,14 @@ awk -v a="$own" -v b="$theirs" 'BEGIN {printf "compressed outputs: %d bytes with
 echo "checksum of the five outputs, zout (decompressed): $(cd "$work/zout" && for f in $outputs; do zstd -dc "$f.zst"; done | sha256sum | cut -c1-16)"
 [ -z "${times[baseline]:-}" ] || ratio baseline full-n "the baseline binary (full lists, default threads) takes %.3f× the time of this build"
 [ -z "${times[baseline-zst]:-}" ] || ratio baseline-zst zst "the baseline binary on corpus.zst takes %.3f× the time of this build"
+[ -z "${times[baseline-1]:-}" ] || ratio full-1 baseline-1 "one thread takes %.3f× the baseline binary's time with one thread"
+[ -z "${times[baseline-four-zst]:-}" ] || ratio four-zst baseline-four-zst "four .zst inputs take %.3f× the baseline binary's time"
+[ -z "${times[baseline-four-gz]:-}" ] || ratio four-gz baseline-four-gz "four .gz inputs take %.3f× the baseline binary's time"
+ratio four-zst-ahead four-zst "four .zst inputs with one decoded ahead take %.3f× the time of the default on $cores cores"
 ratio resumable-n full-n "--resumable takes %.3f× the time of a plain run (full lists, default threads)"
 [ -z "${times[pgn-extract]:-}" ] || ratio pgn-extract full-n "gamesieve (full lists) is %.0f× faster than pgn-extract"
 for set in shipped-1 shipped-n full-1 full-n empty-n resumable-n evidence-1 evidence-n engines-n engines-evidence-n zst zst-1 zstdcat gz gz-1 \
-    xz xz-1 baseline baseline-zst; do
+    xz xz-1 four-zst four-zst-ahead four-gz baseline baseline-1 baseline-zst baseline-four-zst baseline-four-gz; do
     [ -f "$work/$set/rest_vs_rest.pgn" ] || continue
     echo "checksum of the five outputs, $set: $(cd "$work/$set" && cat $outputs | sha256sum | cut -c1-16)" \
          "($(cd "$work/$set" && for f in $outputs; do printf '%s=%s ' "${f%.pgn}" "$(grep -c '^\[Event ' "$f" || true)"; done))"
@@ -219,6 +243,17 @@ for mb in 50 500 2000; do
     echo "peak memory, $mb MB through a pipe, full lists: $m KiB ($t s)"
     rm -rf "$work/peak"
 done
+# Sixteen .zst inputs (the corpus cut in sixteen), decoded ahead by as many threads as sixteen cores
+# would use: memory stays bounded by the shared blocks, whatever the count.
+if [ ! -f "$work/sixteen-$size-15.pgn.zst" ] || [ "$work/sixteen-$size-15.pgn.zst" -ot "$corpus" ]; then
+    split -n l/16 -d -a 2 "$corpus" "$work/sixteen-$size-"
+    for i in $(seq -w 0 15); do zstd -q -f -3 --rm "$work/sixteen-$size-$i" -o "$work/sixteen-$size-$i.pgn.zst"; done
+fi
+prepare "$work/peak" full
+(cd "$work/peak" && "$bin/bench/measure" env GAMESIEVE_TEST_DECODERS_AHEAD=4 $gs "$work"/sixteen-$size-*.pgn.zst) > "$work/last"
+read -r t m status < "$work/last"
+echo "peak memory, sixteen .zst inputs, four decoded ahead, full lists: $m KiB ($t s)"
+rm -rf "$work/peak"
 prepare "$work/peak" shipped
 (cd "$work/peak" && "$bin/bench/measure" $gs --evidence --unlisted unlisted.tsv "$accounts") > "$work/last"
 read -r t m status < "$work/last"
