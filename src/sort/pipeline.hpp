@@ -67,7 +67,7 @@ struct pipeline_settings {
 };
 
 // The blocks of decompressed text that the inputs decoded ahead share, in MiB.
-inline constexpr std::size_t decode_ahead_blocks = 32;
+inline constexpr std::size_t decode_ahead_blocks = 24;
 
 // What one input gave the outputs.
 struct input_tally {

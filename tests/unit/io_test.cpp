@@ -450,6 +450,19 @@ TEST(Input, ADecodedInputGivesEveryByteThenItsEndOrItsDamage) {
         EXPECT_EQ(n, -1) << command;
         EXPECT_EQ(read_input(truncated, block.data(), block.size()), -1);
         EXPECT_EQ(before, text.substr(0, before.size())) << command;
+
+        // A gzip member's trailer is checked: its CRC (8 bytes from the end) and its length (the last 4).
+        if (std::string_view(command) != "gzip -c") continue;
+        for (const std::size_t from_end : {std::size_t{8}, std::size_t{1}}) {
+            std::string wrong = packed;
+            wrong[wrong.size() - from_end] = static_cast<char>(wrong[wrong.size() - from_end] ^ 1);
+            input_stream checked;
+            open_memory_input(checked, wrong, command);
+            while ((n = read_input(checked, block.data(), block.size())) > 0) {
+            }
+            EXPECT_EQ(n, -1) << from_end;
+            EXPECT_EQ(failure_reason(checked), "the compressed data is damaged") << from_end;
+        }
     }
 }
 
