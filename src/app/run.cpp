@@ -168,8 +168,10 @@ struct thread_split {
 // cores that it leaves free.
 thread_split split_threads(const std::vector<input_stream>& inputs, unsigned sorters) {
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const auto compressed = static_cast<unsigned>(std::count_if(
-        inputs.begin(), inputs.end(), [](const input_stream& input) { return input.format != compression::none; }));
+    const auto compressed =
+        static_cast<unsigned>(std::count_if(inputs.begin(), inputs.end(), [](const input_stream& input) {
+            return input.format != compression::none;
+        }));
     thread_split split;
     unsigned ahead = 0;
     if (compressed > 1 && cores >= 4) ahead = std::min({cores / 4, 4u, compressed - 1});

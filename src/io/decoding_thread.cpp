@@ -29,7 +29,7 @@ struct decoded_block {
 
 struct block_pool {
     std::mutex lock;
-    std::condition_variable returned;  // a block was given back, the input read changed, or a stop
+    std::condition_variable returned;            // a block was given back, the input read changed, or a stop
     std::vector<std::unique_ptr<char[]>> spare;  // blocks given back, for the next taker
     std::size_t limit = blocks_of_input_read;
     std::size_t in_use = 0;                  // taken and not given back
