@@ -473,7 +473,7 @@ TEST(Input, InputsDecodedAheadShareAPoolAndAreReadInOrder) {
     std::vector<std::string> texts, packed;
     for (std::size_t k = 0; k < 5; ++k) {
         std::string text;
-        for (int i = 0; text.size() < (std::size_t{3} << 20) + 12345 * k; ++i)
+        for (int i = 0; text.size() < (std::size_t{6} << 20) + 12345 * k; ++i)
             text += "[Event \"E" + std::to_string(k) + "-" + std::to_string(i) + "\"]\n1. d4 *\n";
         texts.push_back(text);
         packed.push_back(compressed_by(k % 2 == 0 ? "zstd -c -q" : "gzip -c", text));
@@ -485,8 +485,10 @@ TEST(Input, InputsDecodedAheadShareAPoolAndAreReadInOrder) {
         inputs[k].pool = pool;
         inputs[k].order = k;
     }
-    for (std::size_t k = 1; k < inputs.size(); ++k)
-        ASSERT_TRUE(decode_ahead(inputs[k]));
+    for (input_stream& input : inputs)
+        ASSERT_TRUE(decode_ahead(input));
+    // Every thread fills what it may and waits: the first for the reader, the later ones for the pool.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
     std::vector<char> block(70000);
     for (std::size_t k = 0; k < inputs.size(); ++k) {
         if (k == 2) {
