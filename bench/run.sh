@@ -80,7 +80,7 @@ if [ -n "$pgn_extract" ]; then
 fi
 
 cat "$corpus" "$corpus.zst" "$corpus.gz" "$corpus.xz" > /dev/null  # into the page cache
-declare -A times rss cpus
+declare -A times rss users systems
 # A year of dumps in miniature: the corpus cut into four .zst inputs.
 if [ ! -f "$work/part-$size-3.pgn.zst" ] || [ "$work/part-$size-3.pgn.zst" -ot "$corpus" ]; then
     split -n l/4 -d -a 1 "$corpus" "$work/part-$size-"
@@ -106,7 +106,8 @@ run() {  # name, folder, command...
     read -r t m status u sy < "$work/last"
     [ "$status" = 0 ] || { echo "$name failed with status $status" >&2; exit 1; }
     times[$name]+="$t "
-    cpus[$name]+="$(awk -v u="$u" -v s="$sy" 'BEGIN {print u + s}') "
+    users[$name]+="$u "
+    systems[$name]+="$sy "
     rss[$name]=$m
 }
 gs="$bin/gamesieve -q"
@@ -155,8 +156,10 @@ floor=$(med copy)
 echo "gamesieve benchmark: $cores cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
 echo "corpus: $corpus, $bytes bytes, $games games; median of $reps interleaved runs"
 echo
-printf '| %-36s | %8s | %7s | %10s | %9s | %7s | %8s |\n' run "seconds" "MB/s" "games/s" "peak KiB" "× copy" "CPU s/GB"
-printf '|%s|%s|%s|%s|%s|%s|%s|\n' "--------------------------------------" "----------" "---------" "------------" "-----------" "---------" "----------"
+printf '| %-36s | %8s | %7s | %10s | %9s | %7s | %8s | %8s | %8s |\n' run "seconds" "MB/s" "games/s" "peak KiB" "× copy" \
+    "CPU s/GB" "user" "system"
+printf '|%s|%s|%s|%s|%s|%s|%s|%s|%s|\n' "--------------------------------------" "----------" "---------" "------------" \
+    "-----------" "---------" "----------" "----------" "----------"
 for name in copy dd shipped-1 shipped-n full-1 full-n empty-n resumable-n evidence-1 evidence-n zstd-floor zst zst-1 zstdcat \
     four-zst four-zst-ahead four-zstd-serial four-zstd-parallel four-gz gz gz-1 xz xz-1 zout baseline baseline-1 baseline-zst \
     baseline-four-zst baseline-four-gz pgn-extract; do
@@ -194,9 +197,10 @@ for name in copy dd shipped-1 shipped-n full-1 full-n empty-n resumable-n eviden
         four-zstd-parallel) label="zstd -dc of the four, xargs -P 4" ;;
         *) label=$name ;;
     esac
-    c=$(echo "${cpus[$name]}" | median)
-    awk -v l="$label" -v t="$t" -v b="$bytes" -v g="$games" -v m="${rss[$name]}" -v f="$floor" -v c="$c" \
-        'BEGIN {printf "| %-36s | %8.3f | %7.0f | %10.0f | %9d | %7.2f | %8.2f |\n", l, t, b/1e6/t, g/t, m, t/f, c/(b/1e9)}'
+    u=$(echo "${users[$name]}" | median)
+    sy=$(echo "${systems[$name]}" | median)
+    awk -v l="$label" -v t="$t" -v b="$bytes" -v g="$games" -v m="${rss[$name]}" -v f="$floor" -v u="$u" -v s="$sy" \
+        'BEGIN {gb = b / 1e9; printf "| %-36s | %8.3f | %7.0f | %10.0f | %9d | %7.2f | %8.2f | %8.2f | %8.2f |\n", l, t, b/1e6/t, g/t, m, t/f, (u + s)/gb, u/gb, s/gb}'
 done
 echo
 ratio() { awk -v a="$(med "$1")" -v b="$(med "$2")" -v text="$3" 'BEGIN {printf text "\n", a/b}'; }
