@@ -48,6 +48,16 @@ bool lock_dir(run_guard& guard, console& con) {
     return false;
 }
 
+// Sets up the guard of a run into the options' output directory, with the outputs' names, and locks the
+// directory; false after saying why it cannot be.
+bool take_output_dir(run_guard& guard, const run_options& options, std::span<const std::string> names,
+                     console& con) {
+    guard.dir = options.output_dir;
+    guard.sync = options.sync;
+    guard.names.assign(names.begin(), names.end());
+    return lock_dir(guard, con);
+}
+
 void print_recover_hint(const std::string& dir, console& con) {
     const std::string option = dir_option(dir);
     print_line(con, msg_unfinished, shown_dir(dir),
@@ -150,10 +160,7 @@ std::vector<std::string> known_output_names() {
 
 bool begin_guarded_run(run_guard& guard, const run_options& options, std::span<const std::string> names,
                        const ledger_check& check, console& con) {
-    guard.dir = options.output_dir;
-    guard.sync = options.sync;
-    guard.names.assign(names.begin(), names.end());
-    if (!lock_dir(guard, con)) return false;
+    if (!take_output_dir(guard, options, names, con)) return false;
     const int dir_fd = locked_dir_fd(guard.lock);
     run_journal left;
     if (read_journal(dir_fd, known_output_names(), left).state != journal_read::none) {
@@ -249,10 +256,7 @@ bool begin_guarded_run(run_guard& guard, const run_options& options, std::span<c
 
 bool resume_guarded_run(run_guard& guard, const run_options& options, std::span<const std::string> names,
                         console& con) {
-    guard.dir = options.output_dir;
-    guard.sync = options.sync;
-    guard.names.assign(names.begin(), names.end());
-    if (!lock_dir(guard, con)) return false;
+    if (!take_output_dir(guard, options, names, con)) return false;
     const int dir_fd = locked_dir_fd(guard.lock);
     run_journal journal;
     const journal_found found = read_journal(dir_fd, known_output_names(), journal);

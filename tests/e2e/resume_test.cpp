@@ -166,9 +166,14 @@ TEST(Resume, RecoverUndoesTheWholeRunAndAChangedInputIsRefused) {
     sieve_dir dir;
     prepare(dir);
     dir.write("rest_vs_rest.pgn", "kept\n");
-    dir.set_env("GAMESIEVE_TEST_FAULTS", "write:comp_vs_human.pgn:30");
-    ASSERT_EQ(dir.run({"-q", "--resumable", "a.pgn", "b.pgn"}).status, 1);
-    dir.set_env("GAMESIEVE_TEST_FAULTS", "");
+    // A --resumable run of a.pgn and b.pgn that the planted fault stops.
+    const auto stopped_by = [&](const std::string& fault) {
+        dir.set_env("GAMESIEVE_TEST_FAULTS", fault);
+        const int status = dir.run({"-q", "--resumable", "a.pgn", "b.pgn"}).status;
+        dir.set_env("GAMESIEVE_TEST_FAULTS", "");
+        return status;
+    };
+    ASSERT_EQ(stopped_by("write:comp_vs_human.pgn:30"), 1);
     const auto at_stop = dir.outputs();
     EXPECT_GT(at_stop.at("comp_vs_comp.pgn").size(), 1000u);
     // The input the run reached changed: its text before the checkpoint is not the same.
@@ -191,9 +196,7 @@ TEST(Resume, RecoverUndoesTheWholeRunAndAChangedInputIsRefused) {
     EXPECT_FALSE(dir.exists(".gamesieve-journal"));
     EXPECT_EQ(dir.run({"--resume"}).out, "Error: there is no stopped run to resume in .\n");
     // A finished input that changed is refused before anything is written.
-    dir.set_env("GAMESIEVE_TEST_FAULTS", "read:b.pgn:2");
-    ASSERT_EQ(dir.run({"-q", "--resumable", "a.pgn", "b.pgn"}).status, 1);
-    dir.set_env("GAMESIEVE_TEST_FAULTS", "");
+    ASSERT_EQ(stopped_by("read:b.pgn:2"), 1);
     const auto after_a = dir.outputs();
     dir.write("a.pgn", a + "\n");
     const run_result finished = dir.run({"--resume"});
